@@ -1,0 +1,57 @@
+#include "host/HostApp.h"
+
+#include "host/Events.h"
+
+IMPLEMENT_DYNAMIC(CViewContext, CObject)
+
+namespace {
+struct AppState {
+    CDrwSubSheet* pSheet = nullptr;
+    CDrawContext* pDC = nullptr;
+    CDrawTool* pTool = nullptr;
+    CView* pView = nullptr;
+    CViewContext viewContext;
+};
+
+AppState& State()
+{
+    static AppState state;
+    return state;
+}
+}  // namespace
+
+CDrwSubSheet* GetDrwSubSheet() { return State().pSheet; }
+CDrawContext* GetDrawContext() { return State().pDC; }
+CDrawTool* GetDrawTool() { return State().pTool; }
+CView* GetSheetView() { return State().pView; }
+CViewContext* GetGlobalViewContext() { return &State().viewContext; }
+
+void LQSetDrwSubSheet(CDrwSubSheet* pSheet) { State().pSheet = pSheet; }
+void LQSetDrawContext(CDrawContext* pDC) { State().pDC = pDC; }
+void LQSetDrawTool(CDrawTool* pTool) { State().pTool = pTool; }
+void LQSetSheetView(CView* pView) { State().pView = pView; }
+
+void LQCloseSubSheet(std::unique_ptr<CDrwSubSheet> pSheet)
+{
+    if (!pSheet)
+        return;
+    EventDatabaseChanged.Raise(0, reinterpret_cast<LONG_PTR>(pSheet.get()));
+    if (State().pSheet == pSheet.get())
+        State().pSheet = nullptr;
+    pSheet.reset();
+}
+
+void LQMoveSelection(int dx, int dy)
+{
+    auto* pSheet = DYNAMIC_DOWNCAST(CLayoutSubSheet, GetDrwSubSheet());
+    if (pSheet == nullptr)
+        return;
+    EventMove.Raise(0, 0);
+    const CZNDynArray<CDrawObject*> moved = pSheet->GetDrawingStore()->GetSelectedObjects();
+    for (CDrawObject* p : moved) {
+        if (p != nullptr)
+            p->Offset(dx, dy);
+    }
+    EventMove.Raise(1, 0);
+    AfxPostEvent(&EventDatabaseChanged, 0, reinterpret_cast<LONG_PTR>(pSheet));
+}

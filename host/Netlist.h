@@ -1,0 +1,36 @@
+// The netlist of a layout sheet.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "host/Net.h"
+
+struct CNetlistUpdate {
+    UINT nCode;
+    LONG_PTR nKey;
+};
+
+class LQ_HOST_API CLayoutNetlist : public CObject {
+    DECLARE_DYNAMIC(CLayoutNetlist)
+public:
+    CLayoutNetlist() = default;
+    ~CLayoutNetlist() override;
+
+    CLayoutNet* AddNet(const char* pszName);
+    CLayoutNet* FindNet(const char* pszName) const;
+    const std::vector<std::unique_ptr<CLayoutNet>>& GetNets() const { return m_nets; }
+
+    // Takes over the changed connections; the host then reports a netlist change for the key
+    // once the current call into the plug-in has returned.
+    int UpdateNetlist(UINT nCode, LONG_PTR nKey);
+
+    const std::vector<CNetlistUpdate>& GetUpdates() const { return m_updates; }
+    const std::vector<CNetEdit>& GetEdits() const { return m_edits; }
+    void RecordEdit(const CNetEdit& edit) { m_edits.push_back(edit); }
+    void ClearRecords();
+
+private:
+    std::vector<std::unique_ptr<CLayoutNet>> m_nets;
+    std::vector<CNetlistUpdate> m_updates;
+    std::vector<CNetEdit> m_edits;
+};
