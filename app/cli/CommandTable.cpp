@@ -1,0 +1,13 @@
+#include "app/cli/CommandTable.h"
+
+namespace lq {
+
+const std::vector<CommandSpec>& CommandTable()
+{
+    static const std::vector<CommandSpec> table = {
+        MakeCommandsCommand(),
+    };
+    return table;
+}
+
+}  // namespace lq

@@ -1,0 +1,31 @@
+// lqhost's subcommands in one table: name, help, an example, and how each is set up and run.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace CLI {
+class App;
+}
+
+namespace lq {
+
+struct GlobalOptions {
+    std::string modulePath;
+};
+
+using CommandRunner = std::function<int()>;
+
+struct CommandSpec {
+    const char* name;
+    const char* help;
+    const char* example;
+    // Declares the subcommand's options and returns what runs it once they are parsed.
+    std::function<CommandRunner(CLI::App& sub, const GlobalOptions& global)> setup;
+};
+
+const std::vector<CommandSpec>& CommandTable();
+
+CommandSpec MakeCommandsCommand();
+
+}  // namespace lq

@@ -1,0 +1,62 @@
+// lqhost: a command-line host for the Quillon plug-in.
+#include <CLI/CLI.hpp>
+#include <fmt/core.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/cli/CommandTable.h"
+#include "app/core/Errors.h"
+#include "app/session/PlugInSession.h"
+
+namespace {
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"lqhost: runs the Quillon pin and gate swap plug-in on boards, as a layout host would."};
+    app.set_help_all_flag("--help-all", "Show the help of every subcommand");
+    lq::GlobalOptions global;
+    global.modulePath = lq::DefaultModulePath();
+    app.add_option("--module", global.modulePath, "The plug-in to load (default: libquillon.so beside lqhost)");
+    app.require_subcommand(0, 1);
+
+    std::vector<std::pair<CLI::App*, lq::CommandRunner>> runners;
+    for (const lq::CommandSpec& spec : lq::CommandTable()) {
+        CLI::App* sub = app.add_subcommand(spec.name, spec.help);
+        sub->footer(std::string("Example:\n  ") + spec.example);
+        runners.emplace_back(sub, spec.setup(*sub, global));
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "lqhost: %s\n", e.what());
+        std::fprintf(stderr, "Run 'lqhost --help' for usage.\n");
+        return kExitUsage;
+    }
+
+    try {
+        for (auto& [sub, run] : runners)
+            if (sub->parsed())
+                return run();
+        std::fputs(app.help().c_str(), stdout);
+        return kExitOk;
+    } catch (const lq::UsageError& e) {
+        std::fprintf(stderr, "lqhost: %s\n", e.what());
+        return kExitUsage;
+    } catch (const lq::JobError& e) {
+        std::fprintf(stderr, "lqhost: %s\n", e.what());
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lqhost: internal error: %s\n", e.what());
+        return kExitFailed;
+    }
+}

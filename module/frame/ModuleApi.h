@@ -1,0 +1,3 @@
+// Symbols the module exports to the host.
+#pragma once
+#define QUILLON_API __attribute__((visibility("default")))
