@@ -1,0 +1,5 @@
+quillon_test(frame_tests
+  frame/EntryPointsTest.cpp
+  frame/CommandSetTest.cpp
+  frame/ResourcesTest.cpp
+)

@@ -1,0 +1,52 @@
+// Builds small layout sheets for tests, so that each case reads like the situation it tests.
+#pragma once
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/Copper.h"
+#include "host/LayoutComponent.h"
+#include "host/LayoutPin.h"
+#include "host/SubSheet.h"
+
+namespace lqtest {
+
+using Attrs = std::vector<std::pair<std::string, std::string>>;
+
+class BoardBuilder {
+public:
+    explicit BoardBuilder(bool bWithBackAnnotationManager = true);
+
+    CLayoutSubSheet* Sheet() const { return m_pSheet.get(); }
+    std::unique_ptr<CLayoutSubSheet> Release() { return std::move(m_pSheet); }
+
+    // A package with LQ_REFDES first, then the given attributes in order. gateSwap < 0 adds no
+    // LQ_GATESWAP attribute; otherwise it follows the designator.
+    CLayoutComponent* Part(const std::string& refDes, int gateSwap = 1, bool bPinSwap = true, const Attrs& attrs = {},
+                           const CLQRect& outline = CLQRect(0, 0, 0, 0));
+    // A pin with a square pad of the given half size around its location.
+    CLayoutPin* Pin(CLayoutComponent* part, CLQPoint at, const Attrs& attrs, int halfPad = 10);
+    // A pin with the usual attributes of a gate member.
+    CLayoutPin* GatePin(CLayoutComponent* part, CLQPoint at, const std::string& pin, const std::string& gate,
+                        const std::string& gateGroup, const std::string& pinGroup, const std::string& type = "");
+
+    CLayoutNet* Net(const std::string& name, std::initializer_list<CLayoutPin*> pins = {});
+    // Puts a pin on a net as the host's own netlist would, without the plug-in.
+    static void Attach(CLayoutPin* pin, CNet* net);
+    CLayoutTrack* Track(CLQPoint from, CLQPoint to, int layer = 1, int width = 10);
+    CLayoutVia* Via(CLQPoint at, int diameter = 10);
+
+private:
+    std::unique_ptr<CLayoutSubSheet> m_pSheet;
+};
+
+// The net a pin is on now, or "" when unconnected.
+std::string NetOf(const CLayoutPin* pin);
+// The net pins of a net as "REF.PIN" texts, in the net's order.
+std::vector<std::string> PinsOf(const CNet* net);
+// Number of net pins on all nets of the sheet.
+int CountNetPins(const CLayoutSubSheet* sheet);
+
+}  // namespace lqtest
