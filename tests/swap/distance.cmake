@@ -1,0 +1,1 @@
+quillon_test(swap_distance_tests swap/PinDistanceTest.cpp)
