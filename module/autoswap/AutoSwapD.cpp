@@ -71,6 +71,9 @@ std::int64_t CAutoSwapD::RunAssignment()
     m_bestTotal = kNoPairing;
     if (m_nCols <= 0)
         return m_bestTotal = 0;
+    // A table without rows cannot tell the solver how many columns it has.
+    if (m_nRows < m_nCols)
+        return m_bestTotal;
     std::vector<std::vector<std::int64_t>> cost(static_cast<std::size_t>(m_nRows),
                                                 std::vector<std::int64_t>(static_cast<std::size_t>(m_nCols)));
     for (std::int32_t k = 0; k < m_nCols; ++k)

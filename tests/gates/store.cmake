@@ -1,0 +1,1 @@
+quillon_test(gate_store_tests gates/GateStoreTest.cpp)

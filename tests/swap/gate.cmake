@@ -1,0 +1,4 @@
+quillon_test(swap_gate_tests
+  swap/GateItemTest.cpp
+  swap/GateExchangeTest.cpp
+)
