@@ -38,8 +38,13 @@ void CSwapGateTool::DropStalePick()
             if (pStore->GetSerial() == m_nPickStore)
                 bAlive = pStore->GetKey() == GetDrwSubSheet() && LQCurrentLayoutSheet() != nullptr;
     }
-    if (!bAlive)
-        ResetPick();
+    // The pick belongs to a store (and maybe a sheet) that is gone: forget it without touching
+    // the current sheet, whose selection the pick never made.
+    if (!bAlive) {
+        m_candidates.clear();
+        m_pFirstGate = nullptr;
+        m_nPickStore = 0;
+    }
 }
 
 bool CSwapGateTool::LButtonDown(UINT nFlags, const CLQPoint& point)

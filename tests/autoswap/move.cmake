@@ -1,0 +1,1 @@
+quillon_test(autoswap_move_tests autoswap/MoveSwapTest.cpp)

@@ -1,0 +1,1 @@
+quillon_test(frame_events_tests frame/EventHooksTest.cpp)

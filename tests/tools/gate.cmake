@@ -1,0 +1,1 @@
+quillon_test(tools_gate_tests tools/SwapGateToolTest.cpp)
