@@ -1,0 +1,1 @@
+quillon_test(tools_pin_tests tools/SwapPinToolTest.cpp)
