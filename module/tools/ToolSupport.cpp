@@ -9,11 +9,17 @@ bool LQModuleActive() { return GetPlugInInterface() != nullptr; }
 
 CLayoutSubSheet* LQCurrentLayoutSheet() { return DYNAMIC_DOWNCAST(CLayoutSubSheet, GetDrwSubSheet()); }
 
-int LQRaiseCancel() { return EventCancel.Raise(0, reinterpret_cast<LONG_PTR>(GetGlobalViewContext())); }
+// After ExitDll the tools touch nothing of the host's until InitDll runs again.
+int LQRaiseCancel()
+{
+    if (!LQModuleActive())
+        return 0;
+    return EventCancel.Raise(0, reinterpret_cast<LONG_PTR>(GetGlobalViewContext()));
+}
 
 int LQRaiseRestoreDefaultTool(bool bReturnToDefault)
 {
-    if (!bReturnToDefault)
+    if (!bReturnToDefault || !LQModuleActive())
         return 0;
     CView* pView = GetSheetView();
     const UINT_PTR hWnd = pView != nullptr ? reinterpret_cast<UINT_PTR>(pView->GetSafeHwnd()) : 0;
@@ -22,6 +28,8 @@ int LQRaiseRestoreDefaultTool(bool bReturnToDefault)
 
 bool LQSetModuleCursor(UINT nID)
 {
+    if (!LQModuleActive())
+        return false;
     SetCursor(LoadCursor(GetModuleInstance(), nID));
     return true;
 }

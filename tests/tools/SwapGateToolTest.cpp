@@ -343,6 +343,17 @@ TEST_F(SwapGateTool, AfterExitDllTheToolTouchesNothingUntilInitDll)
     g_swapGateTool.DrawToolOverlay();
     g_swapGateTool.InitTool(nullptr);
     g_swapGateTool.EndTool();
+    // Regression: the cursor and the cancel and restore events still reached the host.
+    g_swapGateTool.SetReturnToDefault(true);
+    EventCancel.ClearRaised();
+    EventRestoreDefaultTool.ClearRaised();
+    EXPECT_FALSE(g_swapGateTool.SetToolCursor());
+    g_swapGateTool.CancelTool(0, 0);
+    g_swapGateTool.RestoreDefaultTool();
+    g_swapGateTool.SetReturnToDefault(false);
+    EXPECT_TRUE(AfxGetHostLog().cursors.empty());
+    EXPECT_TRUE(EventCancel.GetRaised().empty());
+    EXPECT_TRUE(EventRestoreDefaultTool.GetRaised().empty());
     EXPECT_TRUE(dc.GetCalls().empty());
     EXPECT_TRUE(sheet()->GetDrawingStore()->GetInvalidations().empty());
     EXPECT_EQ(sheet()->GetPickModeChanges(), pickModeChanges);
