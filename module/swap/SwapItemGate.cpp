@@ -10,6 +10,7 @@
 #include "module/gates/Gate.h"
 #include "module/swap/BackAnnotate.h"
 #include "module/swap/ConnectionData.h"
+#include "module/swap/DistanceCounter.h"
 #include "module/swap/ExchangeCheck.h"
 #include "module/swap/SwapItemPin.h"
 
@@ -33,6 +34,7 @@ bool CSwapItemGate::CanSwap(CSwapItem* other, SWAPACTION, bool, bool, bool)
 
 std::int64_t CSwapItemGate::GetDistance(CSwapItem* other, CObject**& data, std::int64_t fallback)
 {
+    LQCountDistanceCall();
     auto* pOther = DYNAMIC_DOWNCAST(CSwapItemGate, other);
     if (pOther == nullptr)
         return -1;

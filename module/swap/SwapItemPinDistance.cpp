@@ -7,6 +7,7 @@
 #include "host/MathUtil.h"
 #include "host/Net.h"
 #include "module/gates/Gate.h"
+#include "module/swap/DistanceCounter.h"
 #include "module/swap/SwapItemPin.h"
 
 namespace {
@@ -60,6 +61,7 @@ std::int64_t LQPointDistance(const CLQPoint& a, const CLQPoint& b)
 
 std::int64_t CSwapItemPin::GetDistance(CSwapItem* other, CObject**&, std::int64_t fallback)
 {
+    LQCountDistanceCall();
     auto* pOther = DYNAMIC_DOWNCAST(CSwapItemPin, other);
     if (pOther == nullptr)
         return -1;
