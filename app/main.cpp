@@ -10,7 +10,6 @@
 #include "app/session/PlugInSession.h"
 
 namespace {
-constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 }  // namespace
@@ -38,8 +37,7 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "lqhost: %s\n", e.what());
-        std::fprintf(stderr, "Run 'lqhost --help' for usage.\n");
+        std::fprintf(stderr, "lqhost: %s (run 'lqhost --help' for usage)\n", e.what());
         return kExitUsage;
     }
 
@@ -47,8 +45,7 @@ int main(int argc, char** argv)
         for (auto& [sub, run] : runners)
             if (sub->parsed())
                 return run();
-        std::fputs(app.help().c_str(), stdout);
-        return kExitOk;
+        return lq::RunDefaultJob(global);
     } catch (const lq::UsageError& e) {
         std::fprintf(stderr, "lqhost: %s\n", e.what());
         return kExitUsage;

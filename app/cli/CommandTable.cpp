@@ -5,6 +5,7 @@ namespace lq {
 const std::vector<CommandSpec>& CommandTable()
 {
     static const std::vector<CommandSpec> table = {
+        MakeAutoswapCommand(),
         MakeCommandsCommand(),
     };
     return table;

@@ -27,5 +27,9 @@ struct CommandSpec {
 const std::vector<CommandSpec>& CommandTable();
 
 CommandSpec MakeCommandsCommand();
+CommandSpec MakeAutoswapCommand();
+
+// lqhost without a subcommand: the automatic swap on the built-in sample board, with its report.
+int RunDefaultJob(const GlobalOptions& global);
 
 }  // namespace lq

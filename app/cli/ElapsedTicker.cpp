@@ -1,0 +1,52 @@
+#include "app/cli/ElapsedTicker.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace lq {
+
+namespace {
+constexpr auto kQuietFor = std::chrono::seconds(1);
+constexpr auto kEvery = std::chrono::milliseconds(200);
+}  // namespace
+
+bool StderrIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+ElapsedTicker::ElapsedTicker(std::string label) : m_label(std::move(label)), m_start(std::chrono::steady_clock::now())
+{
+    if (StderrIsTerminal())
+        m_thread = std::thread([this] { Run(); });
+}
+
+ElapsedTicker::~ElapsedTicker()
+{
+    if (!m_thread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stop = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+double ElapsedTicker::Seconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+}
+
+void ElapsedTicker::Run()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_wake.wait_for(lock, kQuietFor, [this] { return m_stop; }))
+        return;
+    do {
+        std::fprintf(stderr, "\r%s: running, %.1f s", m_label.c_str(), Seconds());
+        std::fflush(stderr);
+    } while (!m_wake.wait_for(lock, kEvery, [this] { return m_stop; }));
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+}
+
+}  // namespace lq

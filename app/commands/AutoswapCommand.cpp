@@ -1,0 +1,185 @@
+// lqhost autoswap: the plug-in's automatic pin and gate swap on board files, with the optimised
+// boards, pictures, the report and the ECO file as outputs; and lqhost's default job, the same
+// on the built-in sample board.
+#include <CLI/CLI.hpp>
+#include <fmt/core.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "app/cli/CommandTable.h"
+#include "app/core/Errors.h"
+#include "app/formats/BoardJson.h"
+#include "app/io/AtomicFile.h"
+#include "app/report/RunReport.h"
+#include "app/resources/SampleBoard.h"
+#include "app/session/AutoSwapRun.h"
+#include "app/session/PlugInSession.h"
+
+namespace lq {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Options {
+    std::vector<std::string> boards;
+    std::string output;
+    std::string outDir;
+    std::string report;
+    std::string eco;
+    std::string svgDir;
+};
+
+struct Plan {
+    std::vector<std::string> boardOutputs;  // per board; empty: not written
+    std::vector<std::pair<std::string, std::string>> svgOutputs;  // per board, before and after
+};
+
+std::string Stem(const std::string& path)
+{
+    const std::string name = fs::path(path).filename().string();
+    constexpr std::string_view kSuffix = ".qbrd.json";
+    if (name.size() > kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
+        return name.substr(0, name.size() - kSuffix.size());
+    return fs::path(name).stem().string();
+}
+
+std::string Normal(const std::string& path)
+{
+    std::error_code ec;
+    const fs::path p = fs::weakly_canonical(fs::absolute(path), ec);
+    return ec ? path : p.string();
+}
+
+// Refuses outputs that would land on an input or on each other; -o may name its own input.
+void CheckOutputs(const Options& o, const Plan& plan)
+{
+    std::vector<std::pair<std::string, std::string>> outputs;  // path, option
+    for (const std::string& p : plan.boardOutputs)
+        if (!p.empty())
+            outputs.emplace_back(p, o.output.empty() ? "--out-dir" : "-o");
+    for (const auto& [before, after] : plan.svgOutputs)
+        outputs.emplace_back(before, "--svg"), outputs.emplace_back(after, "--svg");
+    if (!o.report.empty())
+        outputs.emplace_back(o.report, "--report");
+    if (!o.eco.empty())
+        outputs.emplace_back(o.eco, "--eco");
+    for (std::size_t i = 0; i < outputs.size(); ++i) {
+        const auto& [path, option] = outputs[i];
+        for (const std::string& input : o.boards) {
+            const bool same = Normal(path) == Normal(input) || SameFile(path, input);
+            if (same && option != std::string("-o"))
+                throw UsageError(fmt::format("{} {}: would overwrite the input board {}{}", option, path, input,
+                                             option == std::string("--out-dir") ? "; give -o to replace it on purpose" : ""));
+        }
+        for (std::size_t j = 0; j < i; ++j)
+            if (Normal(path) == Normal(outputs[j].first))
+                throw UsageError(fmt::format("{} {}: the same file as the output of {}", option, path, outputs[j].second));
+    }
+}
+
+Plan MakePlan(const Options& o)
+{
+    if (!o.output.empty() && o.boards.size() > 1)
+        throw UsageError(fmt::format("-o names one output board, but {} boards were given; use --out-dir DIR", o.boards.size()));
+    Plan plan;
+    for (const std::string& board : o.boards) {
+        if (!o.output.empty())
+            plan.boardOutputs.push_back(o.output);
+        else if (!o.outDir.empty())
+            plan.boardOutputs.push_back((fs::path(o.outDir) / fs::path(board).filename()).string());
+        else
+            plan.boardOutputs.emplace_back();
+        if (!o.svgDir.empty()) {
+            const fs::path dir(o.svgDir);
+            plan.svgOutputs.emplace_back((dir / (Stem(board) + ".before.svg")).string(),
+                                         (dir / (Stem(board) + ".after.svg")).string());
+        }
+    }
+    CheckOutputs(o, plan);
+    return plan;
+}
+
+std::string ProgressLine(std::size_t i, std::size_t n, const BoardRun& run)
+{
+    const auto p = PercentChange(run.before.length, run.after.length);
+    return fmt::format("[{}/{}] {}: {} pins moved, airwire length {}, {:.2f} s", i + 1, n, run.board, run.changes.size(),
+                       p ? fmt::format("{:+.1f} %", *p) : std::string("unchanged"), run.seconds);
+}
+
+int Run(const Options& o, const GlobalOptions& global)
+{
+    const Plan plan = MakePlan(o);
+    std::vector<Board> boards;
+    for (const std::string& path : o.boards)
+        boards.push_back(ReadBoardFile(path));
+
+    PlugInSession session(global.modulePath);
+    RunReport report;
+    OutputBatch outputs;
+    AutoSwapOptions options;
+    options.pictures = !o.svgDir.empty();
+    for (std::size_t i = 0; i < boards.size(); ++i) {
+        AutoSwapOutcome outcome = RunAutoSwap(session, boards[i], o.boards[i], options);
+        if (!plan.boardOutputs[i].empty()) {
+            outcome.run.output = plan.boardOutputs[i];
+            outputs.Add(plan.boardOutputs[i], WriteBoardJson(outcome.after));
+        }
+        if (options.pictures) {
+            outputs.Add(plan.svgOutputs[i].first, std::move(outcome.svgBefore));
+            outputs.Add(plan.svgOutputs[i].second, std::move(outcome.svgAfter));
+        }
+        if (boards.size() > 1)
+            std::fprintf(stderr, "%s\n", ProgressLine(i, boards.size(), outcome.run).c_str());
+        report.boards.push_back(std::move(outcome.run));
+    }
+    if (!o.report.empty())
+        outputs.Add(o.report, FormatReportJson(report));
+    if (!o.eco.empty())
+        outputs.Add(o.eco, FormatEcoCsv(report));
+    outputs.Commit();
+    std::fputs(FormatReportTable(report).c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+int RunDefaultJob(const GlobalOptions& global)
+{
+    const Board board = ParseBoardJson(SampleBoardJson(), kSampleBoardName);
+    PlugInSession session(global.modulePath);
+    RunReport report;
+    report.boards.push_back(RunAutoSwap(session, board, kSampleBoardName, AutoSwapOptions{}).run);
+    std::fputs(FormatReportTable(report).c_str(), stdout);
+    std::fputs("\n(lqhost with no arguments runs the automatic swap on its built-in sample board; "
+               "'lqhost --help' lists the commands.)\n",
+               stdout);
+    return 0;
+}
+
+CommandSpec MakeAutoswapCommand()
+{
+    return CommandSpec{
+        "autoswap",
+        "Run the plug-in's automatic pin and gate swap on boards and report what it changed",
+        "lqhost autoswap examples/sample.qbrd.json -o sample.out.qbrd.json --report report.json --eco eco.csv --svg pictures",
+        [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
+            auto o = std::make_shared<Options>();
+            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json)")->required();
+            auto* out = sub.add_option("-o,--output", o->output,
+                                       "Write the optimised board here (one board only; may name the input). Without "
+                                       "-o or --out-dir no board is written, only the report shown")
+                            ->option_text("FILE");
+            auto* dir = sub.add_option("--out-dir", o->outDir, "Write each optimised board into this folder, under its own name")
+                            ->option_text("DIR");
+            out->excludes(dir);
+            sub.add_option("--report", o->report, "Write the report as JSON to this file")->option_text("FILE");
+            sub.add_option("--eco", o->eco, "Write the changes and back-annotation records as CSV to this file")->option_text("FILE");
+            sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")->option_text("DIR");
+            return [o, &global] { return Run(*o, global); };
+        }};
+}
+
+}  // namespace lq

@@ -1,0 +1,95 @@
+#include "app/metrics/Airwires.h"
+
+#include <limits>
+
+#include "app/metrics/Crossings.h"
+
+namespace lq {
+
+namespace {
+unsigned __int128 SquaredDistance(const Point& a, const Point& b)
+{
+    const std::int64_t dx = std::int64_t{a.x} - b.x;
+    const std::int64_t dy = std::int64_t{a.y} - b.y;
+    const auto ux = static_cast<unsigned __int128>(dx < 0 ? -dx : dx);
+    const auto uy = static_cast<unsigned __int128>(dy < 0 ? -dy : dy);
+    return ux * ux + uy * uy;
+}
+}  // namespace
+
+std::uint64_t IntegerSqrt(unsigned __int128 v)
+{
+    // Binary search over the result, which is below 2^64.
+    std::uint64_t lo = 0, hi = std::numeric_limits<std::uint64_t>::max();
+    while (lo < hi) {
+        const std::uint64_t mid = lo + (hi - lo) / 2 + 1;
+        if (static_cast<unsigned __int128>(mid) * mid <= v)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> MinimumSpanningTree(const std::vector<Point>& points)
+{
+    const std::size_t n = points.size();
+    std::vector<std::pair<std::size_t, std::size_t>> edges;
+    if (n < 2)
+        return edges;
+    constexpr auto kFar = ~static_cast<unsigned __int128>(0);
+    std::vector<unsigned __int128> best(n, kFar);
+    std::vector<std::size_t> parent(n, 0);
+    std::vector<bool> inTree(n, false);
+    std::size_t current = 0;
+    inTree[0] = true;
+    for (std::size_t added = 1; added < n; ++added) {
+        std::size_t next = n;
+        for (std::size_t i = 0; i < n; ++i) {
+            if (inTree[i])
+                continue;
+            const unsigned __int128 d = SquaredDistance(points[current], points[i]);
+            if (d < best[i]) {
+                best[i] = d;
+                parent[i] = current;
+            }
+            if (next == n || best[i] < best[next])
+                next = i;
+        }
+        inTree[next] = true;
+        edges.emplace_back(parent[next], next);
+        current = next;
+    }
+    return edges;
+}
+
+std::vector<Airwire> ComputeAirwires(const Board& board)
+{
+    const BoardIndex index(board);
+    std::vector<Airwire> airwires;
+    std::vector<Point> points;
+    for (std::size_t n = 0; n < board.nets.size(); ++n) {
+        points.clear();
+        for (const PinRef& ref : board.nets[n].pins) {
+            const auto pin = index.FindPin(ref);
+            if (pin)
+                points.push_back(AbsolutePin(board.parts[pin->part], board.parts[pin->part].pins[pin->pin]));
+        }
+        for (const auto& [a, b] : MinimumSpanningTree(points))
+            airwires.push_back(Airwire{n, points[a], points[b], IntegerSqrt(SquaredDistance(points[a], points[b]))});
+    }
+    return airwires;
+}
+
+AirwireFigures MeasureAirwires(const Board& board)
+{
+    const std::vector<Airwire> airwires = ComputeAirwires(board);
+    AirwireFigures figures;
+    figures.airwires = airwires.size();
+    for (const Airwire& a : airwires)
+        figures.length += a.length;
+    figures.crossings = CountCrossings(airwires);
+    return figures;
+}
+
+}  // namespace lq

@@ -1,0 +1,43 @@
+// Airwires: the connections a router still has to make, per net the Euclidean minimum spanning
+// tree of the net's pin locations, and the figures the reports compare before and after a run.
+//
+// Arithmetic: coordinates are 32-bit, so differences fit in 33 bits and squared lengths in 66;
+// squared lengths are compared exactly as unsigned 128-bit integers. An airwire's length is the
+// integer square root of its squared length (rounded down, in nm), and the total is the sum of
+// those lengths in 64 bits. Prim's algorithm, O(n^2) per net of n pins; among equally short
+// candidates the pin that comes first in the net wins, so the tree is deterministic.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "app/model/Board.h"
+
+namespace lq {
+
+struct Airwire {
+    std::size_t net = 0;  // index into board.nets
+    Point from;
+    Point to;
+    std::uint64_t length = 0;  // nm, rounded down
+};
+
+// The airwires of every net, net by net in board order. Nets with fewer than two pins have none.
+// The board must be sound (CheckBoard), so that every net pin leads to a pin.
+std::vector<Airwire> ComputeAirwires(const Board& board);
+
+// The spanning tree of one set of points as pairs of indices into it.
+std::vector<std::pair<std::size_t, std::size_t>> MinimumSpanningTree(const std::vector<Point>& points);
+
+// Integer square root of a 128-bit value: the largest r with r*r <= v.
+std::uint64_t IntegerSqrt(unsigned __int128 v);
+
+struct AirwireFigures {
+    std::size_t airwires = 0;
+    std::uint64_t length = 0;     // nm
+    std::uint64_t crossings = 0;  // pairs of airwires of different nets that cross
+    friend bool operator==(const AirwireFigures&, const AirwireFigures&) = default;
+};
+
+AirwireFigures MeasureAirwires(const Board& board);
+
+}  // namespace lq

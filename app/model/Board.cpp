@@ -1,0 +1,82 @@
+#include "app/model/Board.h"
+
+#include "host/AttributeNames.h"
+
+namespace lq {
+
+namespace {
+std::int32_t Narrow(std::int64_t v) { return static_cast<std::int32_t>(v); }
+}  // namespace
+
+std::optional<std::string> FindAttribute(const Attributes& attributes, const std::string& name)
+{
+    for (const Attribute& a : attributes)
+        if (a.name == name)
+            return a.value;
+    return std::nullopt;
+}
+
+std::string PinName(const Pin& pin) { return FindAttribute(pin.attributes, LQ_PIN).value_or(""); }
+
+Point AbsolutePin(const Part& part, const Pin& pin)
+{
+    return Point{Narrow(std::int64_t{part.at.x} + pin.at.x), Narrow(std::int64_t{part.at.y} + pin.at.y)};
+}
+
+Rect AbsolutePad(const Part& part, const Pin& pin)
+{
+    const Point p = AbsolutePin(part, pin);
+    return Rect{Narrow(std::int64_t{p.x} + pin.pad.x1), Narrow(std::int64_t{p.y} + pin.pad.y1),
+                Narrow(std::int64_t{p.x} + pin.pad.x2), Narrow(std::int64_t{p.y} + pin.pad.y2)};
+}
+
+Rect AbsoluteOutline(const Part& part)
+{
+    return Rect{Narrow(std::int64_t{part.at.x} + part.outline.x1), Narrow(std::int64_t{part.at.y} + part.outline.y1),
+                Narrow(std::int64_t{part.at.x} + part.outline.x2), Narrow(std::int64_t{part.at.y} + part.outline.y2)};
+}
+
+BoardIndex::BoardIndex(const Board& board)
+{
+    for (std::size_t i = 0; i < board.parts.size(); ++i) {
+        const Part& part = board.parts[i];
+        m_parts.emplace(part.ref, i);
+        for (std::size_t j = 0; j < part.pins.size(); ++j)
+            m_pins.emplace(std::make_pair(i, PinName(part.pins[j])), j);
+    }
+    for (std::size_t n = 0; n < board.nets.size(); ++n) {
+        m_nets.emplace(board.nets[n].name, n);
+        for (const PinRef& ref : board.nets[n].pins)
+            if (const auto pin = FindPin(ref))
+                m_netOfPin.emplace(*pin, n);
+    }
+}
+
+std::optional<std::size_t> BoardIndex::FindPart(const std::string& ref) const
+{
+    const auto it = m_parts.find(ref);
+    return it == m_parts.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+}
+
+std::optional<PinIndex> BoardIndex::FindPin(const PinRef& ref) const
+{
+    const auto part = FindPart(ref.part);
+    if (!part)
+        return std::nullopt;
+    const auto it = m_pins.find(std::make_pair(*part, ref.pin));
+    return it == m_pins.end() ? std::nullopt : std::optional<PinIndex>(PinIndex{*part, it->second});
+}
+
+std::optional<std::size_t> BoardIndex::FindNet(const std::string& name) const
+{
+    const auto it = m_nets.find(name);
+    return it == m_nets.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+}
+
+std::optional<std::size_t> BoardIndex::NetOfPin(const PinIndex& pin) const
+{
+    const auto it = m_netOfPin.find(pin);
+    return it == m_netOfPin.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+}
+
+}  // namespace lq

@@ -1,0 +1,35 @@
+// Pictures of a board as SVG: part outlines, pads, copper, airwires, the plug-in's own gate
+// markers, and the pins whose net changed picked out in red.
+#pragma once
+#include <set>
+#include <string>
+
+#include "app/model/Board.h"
+
+namespace lq {
+
+class HostSheet;
+class PlugInSession;
+
+// The UI ID under which the host fetches the plug-in's swap gate tool.
+constexpr unsigned kSwapGateToolUIID = 0x703E9;
+
+struct BoardPicture {
+    std::string title;               // a line of text over the board
+    std::set<PinIndex> highlighted;  // pins drawn as changed
+    std::string markers;             // SVG elements drawn over the board (PaintGateMarkers)
+};
+
+// The whole SVG document. The canvas spans everything on the board with a margin; its size in
+// pixels follows the board's zoom (nm per pixel), within 200 to 8000 pixels across.
+std::string RenderBoardSvg(const Board& board, const BoardPicture& picture);
+
+// The gate markers the plug-in paints for the sheet: fetches the swap gate tool through the
+// draw-objects interface, makes it the current tool with an SVG draw context at the sheet's
+// zoom, lets it paint its overlay, and ends it again (which forgets any pick of the tool and
+// clears the sheet's selection, as ending a tool does in the host). The sheet becomes the
+// current sheet; the previous tool and draw context are restored. Empty when the plug-in hands
+// out no such tool.
+std::string PaintGateMarkers(const PlugInSession& session, HostSheet& sheet);
+
+}  // namespace lq

@@ -1,0 +1,57 @@
+// The report as JSON (--report).
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "app/report/RunReport.h"
+
+namespace lq {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json Percent(std::uint64_t before, std::uint64_t after)
+{
+    const auto p = PercentChange(before, after);
+    return p ? Json(std::round(*p * 100.0) / 100.0) : Json(nullptr);
+}
+
+Json Figures(const AirwireFigures& f)
+{
+    return Json{{"airwires", f.airwires}, {"length", f.length}, {"crossings", f.crossings}};
+}
+
+Json BoardJson(const BoardRun& run)
+{
+    Json changes = Json::array();
+    for (const PinChange& c : run.changes)
+        changes.push_back(Json{{"part", c.part}, {"pin", c.pin}, {"oldNet", c.oldNet}, {"newNet", c.newNet}});
+    Json records = Json::array();
+    for (const BackAnnotationEntry& r : run.records)
+        records.push_back(Json{{"kind", r.kind}, {"undoId", r.undoId}, {"texts", r.texts}});
+    return Json{
+        {"board", run.board},
+        {"output", run.output.empty() ? Json(nullptr) : Json(run.output)},
+        {"before", Figures(run.before)},
+        {"after", Figures(run.after)},
+        {"lengthChangePercent", Percent(run.before.length, run.after.length)},
+        {"crossingsChangePercent", Percent(run.before.crossings, run.after.crossings)},
+        {"pinsMoved", run.changes.size()},
+        {"changes", changes},
+        {"backAnnotation", records},
+        {"seconds", std::round(run.seconds * 1e6) / 1e6},
+    };
+}
+
+}  // namespace
+
+std::string FormatReportJson(const RunReport& report)
+{
+    Json boards = Json::array();
+    for (const BoardRun& run : report.boards)
+        boards.push_back(BoardJson(run));
+    const Json root{{"format", "quillon-report"}, {"version", 1}, {"boards", boards}};
+    return root.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace lq

@@ -1,0 +1,81 @@
+#include "app/session/AutoSwapRun.h"
+
+#include <fmt/core.h>
+
+#include "app/cli/ElapsedTicker.h"
+#include "app/core/Errors.h"
+#include "app/model/BoardCheck.h"
+#include "app/render/BoardSvg.h"
+#include "app/session/HostSheet.h"
+#include "app/session/PlugInSession.h"
+#include "host/Events.h"
+#include "host/HostApp.h"
+#include "host/Window.h"
+
+namespace lq {
+
+namespace {
+
+std::string FiguresLine(const std::string& when, const AirwireFigures& f)
+{
+    return fmt::format("{}: airwires {}, length {}, crossings {}", when, f.airwires, Millimetres(f.length), f.crossings);
+}
+
+}  // namespace
+
+AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, const std::string& name,
+                            const AutoSwapOptions& options)
+{
+    const auto command = session.FindCommand(kAutoSwapCommand);
+    if (!command)
+        throw JobError(fmt::format("the plug-in has no command \"{}\"", kAutoSwapCommand));
+
+    AutoSwapOutcome outcome;
+    outcome.before = board;
+    outcome.run.board = name;
+    outcome.run.before = MeasureAirwires(board);
+
+    HostSheet sheet(board, name);
+    sheet.MakeCurrent();
+    CCmdUI ui(command->fullId);
+    session.PlugIn()->UpdateCommandUI(command->commandId, &ui);
+    AfxPumpEvents();
+    if (ui.m_nEnabled != 1)
+        throw JobError(fmt::format("{}: the command {} is disabled on this sheet (document type \"{}\"; it needs \"{}\")",
+                                   name, command->name, board.sheet.documentType, LQ_DOCTYPE_LAYOUT));
+    if (options.pictures)
+        outcome.svgBefore = RenderBoardSvg(board, BoardPicture{FiguresLine(name + " before", outcome.run.before),
+                                                               {}, PaintGateMarkers(session, sheet)});
+    if (CBackAnnotationManager* manager = sheet.Sheet()->GetBackAnnotationManager())
+        manager->ClearRecords();
+
+    UINT result = 0;
+    {
+        ElapsedTicker ticker(name);
+        result = session.PlugIn()->ExecuteCommand(command->commandId);
+        AfxPumpEvents();
+        outcome.run.seconds = ticker.Seconds();
+    }
+    if (result == 0)
+        throw JobError(fmt::format("{}: the plug-in refused the command {}", name, command->name));
+
+    outcome.after = sheet.ReadBack();
+    if (const auto problem = CheckBoard(outcome.after))
+        throw JobError(fmt::format("{}: the plug-in left a board that breaks the board rules at {}: {}", name,
+                                   problem->place, problem->message));
+    outcome.run.after = MeasureAirwires(outcome.after);
+    outcome.run.changes = NetChanges(outcome.before, outcome.after);
+    outcome.run.records = BackAnnotationEntries(sheet.Sheet()->GetBackAnnotationManager());
+
+    if (options.pictures) {
+        BoardPicture picture{FiguresLine(name + " after", outcome.run.after), {},
+                             PaintGateMarkers(session, sheet)};
+        for (const PinChange& c : outcome.run.changes)
+            picture.highlighted.insert(c.index);
+        outcome.svgAfter = RenderBoardSvg(outcome.after, picture);
+    }
+    LQSetDrwSubSheet(nullptr);
+    return outcome;
+}
+
+}  // namespace lq

@@ -1,0 +1,90 @@
+// Outputs are written whole or not at all.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/core/Errors.h"
+#include "app/io/AtomicFile.h"
+#include "tests/app/AppTestSupport.h"
+
+using namespace lq;
+using namespace lqapptest;
+
+namespace {
+unsigned ModeOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+}  // namespace
+
+TEST(AtomicWrite, NewFileGetsTheContentAndNoTemporaryStays)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "a.txt", "hello\n");
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "hello\n");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.txt"}));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(ModeOf(dir / "a.txt"), 0666u & ~mask);
+}
+
+TEST(AtomicWrite, ReplacingKeepsTheFilesPermissions)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "a.txt", "old");
+    ::chmod((dir / "a.txt").c_str(), 0640);
+    WriteFileAtomically(dir / "a.txt", "new content");
+    EXPECT_EQ(ReadFile(dir / "a.txt"), "new content");
+    EXPECT_EQ(ModeOf(dir / "a.txt"), 0640u);
+}
+
+TEST(AtomicWrite, MissingFoldersAreMade)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "x/y/z.txt", "deep");
+    EXPECT_EQ(ReadFile(dir / "x/y/z.txt"), "deep");
+}
+
+TEST(AtomicBatch, OneOutputThatCannotBeWrittenLeavesEveryTargetAlone)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "keep.txt", "before");
+    WriteFileAtomically(dir / "plain", "a file, not a folder");
+    OutputBatch batch;
+    batch.Add(dir / "keep.txt", "after");
+    batch.Add(dir / "new/made.txt", "new");
+    batch.Add(dir / "plain/inside.txt", "cannot be");
+    try {
+        batch.Commit();
+        FAIL() << "no error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind(dir / "plain/inside.txt: cannot write", 0), 0u) << e.what();
+    }
+    EXPECT_EQ(ReadFile(dir / "keep.txt"), "before");
+    // No temporary file and no folder made on the way stays behind.
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"keep.txt", "plain"}));
+}
+
+TEST(AtomicBatch, AFolderIsNotOverwritten)
+{
+    ScratchDir dir;
+    ::mkdir((dir / "sub").c_str(), 0777);
+    EXPECT_THROW(WriteFileAtomically(dir / "sub", "x"), IoError);
+    EXPECT_EQ(dir.List("sub"), std::vector<std::string>{});
+}
+
+TEST(SameFileTest, SeesThroughSpellingsAndLinks)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "a", "x");
+    ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+    ASSERT_EQ(::symlink("a", (dir / "c").c_str()), 0);
+    WriteFileAtomically(dir / "d", "x");
+    EXPECT_TRUE(SameFile(dir / "a", dir / "./a"));
+    EXPECT_TRUE(SameFile(dir / "a", dir / "b"));
+    EXPECT_TRUE(SameFile(dir / "c", dir / "a"));
+    EXPECT_FALSE(SameFile(dir / "a", dir / "d"));
+    EXPECT_FALSE(SameFile(dir / "a", dir / "missing"));
+}

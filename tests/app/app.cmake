@@ -1,0 +1,20 @@
+# The application's pieces, linked from lqhost_app alone (the plug-in is reached only through
+# libquillon.so, loaded at run time like lqhost does).
+add_executable(app_tests
+  app/AirwiresTest.cpp
+  app/AtomicFileTest.cpp
+  app/AutoSwapRunTest.cpp
+  app/BoardJsonTest.cpp
+  app/BoardJsonErrorsTest.cpp
+  app/ElapsedTickerTest.cpp
+  app/HostSheetTest.cpp
+  app/ReportTest.cpp
+  app/SvgTest.cpp
+  app/AppTestSupport.cpp app/AppTestSupport.h
+)
+target_include_directories(app_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(app_tests PRIVATE lqhost_app GTest::gtest GTest::gtest_main)
+target_compile_definitions(app_tests PRIVATE QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples"
+                                             QUILLON_DOCS_DIR="${PROJECT_SOURCE_DIR}/docs")
+add_dependencies(app_tests quillon)
+gtest_discover_tests(app_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)

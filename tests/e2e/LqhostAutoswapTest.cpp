@@ -1,0 +1,140 @@
+// lqhost's main job end to end: the automatic swap on the example boards and what it writes.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/LqhostProcess.h"
+
+using namespace lqe2e;
+
+namespace {
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(LqhostDefault, NoArgumentsRunsTheSampleAndPrintsTheReport)
+{
+    const Result r = RunLqhost({});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("sample.qbrd.json (built in)"), std::string::npos) << r.out;
+    const std::size_t line = r.out.find("airwire length");
+    ASSERT_NE(line, std::string::npos) << r.out;
+    const std::string lengthLine = r.out.substr(line, r.out.find('\n', line) - line);
+    EXPECT_NE(lengthLine.find(" -"), std::string::npos) << lengthLine;  // a decrease, in percent
+    EXPECT_NE(r.out.find("pins moved: "), std::string::npos);
+}
+
+TEST(LqhostAutoswap, SampleGetsShorterAndEveryOutputIsWritten)
+{
+    TempDir dir;
+    const std::string input = Example("sample.qbrd.json");
+    const Result r = RunLqhost({"autoswap", input, "-o", dir / "out.qbrd.json", "--report", dir / "report.json", "--eco",
+                                dir / "eco.csv", "--svg", dir / "pictures"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("written to " + (dir / "out.qbrd.json")), std::string::npos) << r.out;
+
+    const Json report = Json::parse(ReadFile(dir / "report.json"));
+    const Json& run = report["boards"][0];
+    EXPECT_EQ(run["board"], input);
+    EXPECT_LT(run["after"]["length"].get<long long>(), run["before"]["length"].get<long long>());
+    EXPECT_LE(run["after"]["crossings"].get<long long>(), run["before"]["crossings"].get<long long>());
+    EXPECT_LT(run["lengthChangePercent"].get<double>(), 0.0);
+    EXPECT_GT(run["pinsMoved"].get<int>(), 0);
+
+    const Json before = Json::parse(ReadFile(input));
+    const Json after = Json::parse(ReadFile(dir / "out.qbrd.json"));
+    EXPECT_EQ(IllegalMoves(before, after), "");
+    EXPECT_EQ(NetOfPin(after).at("U1.1"), NetOfPin(before).at("U1.1"));  // the routed pin stays
+    // Only the nets change; parts, copper and sheet are written back as they were read.
+    for (const char* section : {"sheet", "parts", "copper"})
+        EXPECT_EQ(after[section], before[section]) << section;
+
+    const std::string eco = ReadFile(dir / "eco.csv");
+    EXPECT_EQ(Count(eco, "\r\n"), 1u + run["pinsMoved"].get<std::size_t>());
+    for (const Json& c : run["changes"])
+        EXPECT_NE(eco.find(",net," + c["part"].get<std::string>() + "," + c["pin"].get<std::string>() + ","), std::string::npos);
+
+    const std::string svgBefore = ReadFile(dir / "pictures/sample.before.svg");
+    const std::string svgAfter = ReadFile(dir / "pictures/sample.after.svg");
+    EXPECT_NE(svgBefore.find("<g id=\"gates\">\n<line"), std::string::npos);  // painted by the plug-in
+    EXPECT_EQ(Count(svgAfter, "fill=\"#e63946\""), run["pinsMoved"].get<std::size_t>());
+    EXPECT_EQ(Count(svgBefore, "fill=\"#e63946\""), 0u);
+}
+
+TEST(LqhostAutoswap, MediumBoardStaysLegalAndGetsShorter)
+{
+    TempDir dir;
+    const Result r = RunLqhost({"autoswap", Example("medium.qbrd.json"), "-o", dir / "m.qbrd.json", "--report", dir / "r.json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Json run = Json::parse(ReadFile(dir / "r.json"))["boards"][0];
+    EXPECT_LT(run["after"]["length"].get<long long>(), run["before"]["length"].get<long long>());
+    const Json before = Json::parse(ReadFile(Example("medium.qbrd.json")));
+    const Json after = Json::parse(ReadFile(dir / "m.qbrd.json"));
+    EXPECT_EQ(IllegalMoves(before, after), "");
+    EXPECT_FALSE(RoutedPins(before).empty());
+}
+
+TEST(LqhostAutoswap, WrittenBoardsReadAndWriteToTheSameBytes)
+{
+    TempDir dir;
+    // The sample without pin groups: nothing may move, and the input is not in canonical layout.
+    Json board = Json::parse(ReadFile(Example("sample.qbrd.json")));
+    for (Json& part : board["parts"])
+        for (Json& pin : part["pins"]) {
+            Json kept = Json::array();
+            for (const Json& a : pin["attributes"])
+                if (a[0] != "LQ_PINGROUP")
+                    kept.push_back(a);
+            pin["attributes"] = kept;
+        }
+    WriteFile(dir / "in.json", board.dump());
+    ASSERT_EQ(RunLqhost({"autoswap", dir / "in.json", "-o", dir / "once.qbrd.json"}).exitCode, 0);
+    ASSERT_EQ(RunLqhost({"autoswap", dir / "once.qbrd.json", "-o", dir / "twice.qbrd.json"}).exitCode, 0);
+    const std::string once = ReadFile(dir / "once.qbrd.json");
+    EXPECT_EQ(Json::parse(once), board);
+    EXPECT_EQ(ReadFile(dir / "twice.qbrd.json"), once);
+}
+
+TEST(LqhostAutoswap, DashOMayNameTheInputOnPurpose)
+{
+    TempDir dir;
+    WriteFile(dir / "b.qbrd.json", ReadFile(Example("sample.qbrd.json")));
+    const Result r = RunLqhost({"autoswap", dir / "b.qbrd.json", "-o", dir / "b.qbrd.json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(IllegalMoves(Json::parse(ReadFile(Example("sample.qbrd.json"))), Json::parse(ReadFile(dir / "b.qbrd.json"))), "");
+    EXPECT_NE(ReadFile(dir / "b.qbrd.json"), ReadFile(Example("sample.qbrd.json")));
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"b.qbrd.json"});
+}
+
+TEST(LqhostAutoswap, SeveralBoardsGetAProgressLineEach)
+{
+    TempDir dir;
+    WriteFile(dir / "one.qbrd.json", ReadFile(Example("sample.qbrd.json")));
+    WriteFile(dir / "two.qbrd.json", ReadFile(Example("sample.qbrd.json")));
+    const Result r = RunLqhost({"autoswap", dir / "one.qbrd.json", dir / "two.qbrd.json", "--out-dir", dir / "out", "--eco",
+                                dir / "eco.csv"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.rfind("[1/2] " + (dir / "one.qbrd.json") + ": ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("\n[2/2] " + (dir / "two.qbrd.json") + ": "), std::string::npos) << r.err;
+    EXPECT_EQ(Count(r.err, "\n"), 2u);
+    EXPECT_EQ(ReadFile(dir / "out/one.qbrd.json"), ReadFile(dir / "out/two.qbrd.json"));
+    const std::string eco = ReadFile(dir / "eco.csv");
+    EXPECT_EQ(Count(eco, (dir / "one.qbrd.json") + ",net,"), Count(eco, (dir / "two.qbrd.json") + ",net,"));
+    EXPECT_GT(Count(eco, (dir / "two.qbrd.json") + ",net,"), 0u);
+}
+
+TEST(LqhostHelp, EverySubcommandHasHelpAndAnExample)
+{
+    for (const char* command : {"autoswap", "commands"}) {
+        const Result r = RunLqhost({command, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << command;
+        EXPECT_NE(r.out.find("Example:"), std::string::npos) << command;
+    }
+}

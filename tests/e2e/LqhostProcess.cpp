@@ -1,0 +1,181 @@
+#include "tests/e2e/LqhostProcess.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace lqe2e {
+
+Result RunLqhost(const std::vector<std::string>& args)
+{
+    TempDir io;
+    const std::string outPath = io / "stdout", errPath = io / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> all{LQHOST_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, LQHOST_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " LQHOST_PATH);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    Result r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadFile(outPath);
+    r.err = ReadFile(errPath);
+    return r;
+}
+
+std::string Example(const std::string& name) { return std::string(QUILLON_EXAMPLES_DIR) + "/" + name; }
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+TempDir::TempDir()
+{
+    char templ[] = "/tmp/lqe2e.XXXXXX";
+    m_path = ::mkdtemp(templ);
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::string> TempDir::List() const
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(m_path))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+std::string Attr(const Json& attributes, const std::string& name)
+{
+    for (const Json& a : attributes)
+        if (a[0] == name)
+            return a[1];
+    return "";
+}
+
+std::string Upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Which pins may end up with which nets: parts that swap gates across packages pool their pins
+// by their attributes, other parts keep them to themselves.
+std::string ClassOf(const Json& part, const Json& pin)
+{
+    std::string owner = "part " + part["ref"].get<std::string>();
+    if (Attr(part["attributes"], "LQ_GATESWAP") == "2")
+        owner = "attributes " + part["attributes"].dump();
+    return owner + " | " + Attr(pin["attributes"], "LQ_GATEGROUP") + " | " + Attr(pin["attributes"], "LQ_PINGROUP");
+}
+
+}  // namespace
+
+std::map<std::string, std::string> NetOfPin(const Json& board)
+{
+    std::map<std::string, std::string> nets;
+    for (const Json& net : board["nets"])
+        for (const Json& ref : net["pins"])
+            nets[ref[0].get<std::string>() + "." + ref[1].get<std::string>()] = net["name"];
+    return nets;
+}
+
+std::map<std::string, std::size_t> PinCounts(const Json& board)
+{
+    std::map<std::string, std::size_t> counts;
+    for (const Json& net : board["nets"])
+        counts[net["name"]] = net["pins"].size();
+    return counts;
+}
+
+std::vector<std::string> RoutedPins(const Json& board)
+{
+    std::vector<std::string> routed;
+    for (const Json& part : board["parts"])
+        for (const Json& pin : part["pins"]) {
+            const long long x = part["at"][0].get<long long>() + pin["at"][0].get<long long>();
+            const long long y = part["at"][1].get<long long>() + pin["at"][1].get<long long>();
+            const long long x1 = pin["pad"][0], y1 = pin["pad"][1], x2 = pin["pad"][2], y2 = pin["pad"][3];
+            auto inside = [&](const Json& p) {
+                const long long px = p[0], py = p[1];
+                return px >= x + std::min(x1, x2) && px <= x + std::max(x1, x2) && py >= y + std::min(y1, y2) &&
+                       py <= y + std::max(y1, y2);
+            };
+            for (const Json& t : board["copper"]["tracks"])
+                if (inside(t["from"]) || inside(t["to"])) {
+                    routed.push_back(part["ref"].get<std::string>() + "." + Attr(pin["attributes"], "LQ_PIN"));
+                    break;
+                }
+        }
+    return routed;
+}
+
+std::string IllegalMoves(const Json& before, const Json& after)
+{
+    if (PinCounts(before) != PinCounts(after))
+        return "the pin counts of the nets differ";
+    const auto was = NetOfPin(before), now = NetOfPin(after);
+    const auto routed = RoutedPins(before);
+    std::map<std::string, std::multiset<std::string>> classBefore, classAfter;
+    for (const Json& part : before["parts"])
+        for (const Json& pin : part["pins"]) {
+            const std::string name = part["ref"].get<std::string>() + "." + Attr(pin["attributes"], "LQ_PIN");
+            const std::string oldNet = was.count(name) ? was.at(name) : "", newNet = now.count(name) ? now.at(name) : "";
+            classBefore[ClassOf(part, pin)].insert(oldNet);
+            classAfter[ClassOf(part, pin)].insert(newNet);
+            if (oldNet == newNet)
+                continue;
+            if (Attr(pin["attributes"], "LQ_PINGROUP").empty())
+                return name + " moved without a pin group";
+            if (Upper(Attr(pin["attributes"], "LQ_PINTYPE")) == "PWR")
+                return name + " is a power pin and moved";
+            if (std::find(routed.begin(), routed.end(), name) != routed.end())
+                return name + " is routed and moved";
+        }
+    for (const auto& [key, nets] : classBefore)
+        if (classAfter[key] != nets)
+            return "the nets of the pins of " + key + " are not a permutation of the nets before";
+    return "";
+}
+
+}  // namespace lqe2e
