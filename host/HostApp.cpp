@@ -1,6 +1,8 @@
 #include "host/HostApp.h"
 
 #include "host/Events.h"
+#include "host/LayoutComponent.h"
+#include "host/LayoutPin.h"
 
 IMPLEMENT_DYNAMIC(CViewContext, CObject)
 
@@ -49,8 +51,11 @@ void LQMoveSelection(int dx, int dy)
     EventMove.Raise(0, 0);
     const CZNDynArray<CDrawObject*> moved = pSheet->GetDrawingStore()->GetSelectedObjects();
     for (CDrawObject* p : moved) {
-        if (p != nullptr)
-            p->Offset(dx, dy);
+        // A selected pin of a selected package moves with its package, once.
+        const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, p);
+        if (p == nullptr || (pPin != nullptr && pPin->GetOwnerComponent() != nullptr && pPin->GetOwnerComponent()->IsSelected()))
+            continue;
+        p->Offset(dx, dy);
     }
     EventMove.Raise(1, 0);
     AfxPostEvent(&EventDatabaseChanged, 0, reinterpret_cast<LONG_PTR>(pSheet));

@@ -38,13 +38,18 @@ void CSwapGateTool::DropStalePick()
             if (pStore->GetSerial() == m_nPickStore)
                 bAlive = pStore->GetKey() == GetDrwSubSheet() && LQCurrentLayoutSheet() != nullptr;
     }
-    // The pick belongs to a store (and maybe a sheet) that is gone: forget it without touching
-    // the current sheet, whose selection the pick never made.
-    if (!bAlive) {
-        m_candidates.clear();
-        m_pFirstGate = nullptr;
-        m_nPickStore = 0;
+    if (bAlive)
+        return;
+    // A pick made on this sheet is undone here as usual; one made on another sheet is only
+    // forgotten, since this sheet's selection is not the pick's.
+    if (m_pPickSheet == GetDrwSubSheet()) {
+        ResetPick();
+        return;
     }
+    m_candidates.clear();
+    m_pFirstGate = nullptr;
+    m_nPickStore = 0;
+    m_pPickSheet = nullptr;
 }
 
 bool CSwapGateTool::LButtonDown(UINT nFlags, const CLQPoint& point)
@@ -62,6 +67,7 @@ bool CSwapGateTool::LButtonDown(UINT nFlags, const CLQPoint& point)
     if (m_pFirstGate == nullptr) {
         m_pFirstGate = pGate;
         m_nPickStore = pStore->GetSerial();
+        m_pPickSheet = GetDrwSubSheet();
         m_candidates = FindSwapCandidates(pGate);
         for (CLayoutPin* pPin : pGate->GetPins())
             pPin->SetSelected(true, true);
@@ -180,6 +186,7 @@ void CSwapGateTool::ResetPick()
     m_candidates.clear();
     m_pFirstGate = nullptr;
     m_nPickStore = 0;
+    m_pPickSheet = nullptr;
     if (!LQModuleActive())
         return;
     if (CDrwSubSheet* pSheet = GetDrwSubSheet()) {

@@ -6,6 +6,7 @@
 
 #include "host/DrawTool.h"
 
+class CDrwSubSheet;
 class CGate;
 class CGateStore;
 
@@ -43,6 +44,8 @@ private:
     CGate* m_pFirstGate = nullptr;
     std::vector<CGate*> m_candidates;
     std::uint64_t m_nPickStore = 0;
+    // Compared, never followed: the sheet may be gone.
+    const CDrwSubSheet* m_pPickSheet = nullptr;
 };
 
 // The module's one swap gate tool.

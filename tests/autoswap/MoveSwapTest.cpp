@@ -191,6 +191,8 @@ TEST_F(MoveSwap, TheHostsMoveCarriesTheSelectionAndOnlyTheMovedPackagesTakePart)
 {
     SetMode(3, true, 1);
     Select({parts.parts[0], parts.parts[1]});
+    // Regression: a selected pin of a moved package used to move twice.
+    parts.pins[0]->SetSelected(true, true);
     LQMoveSelection(0, 200);
     EXPECT_EQ(parts.pins[0]->GetLocation(), CLQPoint(0, 200));
     EXPECT_EQ(parts.pins[6]->GetLocation(), CLQPoint(20000, 0));

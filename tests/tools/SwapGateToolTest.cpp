@@ -303,6 +303,9 @@ TEST_F(SwapGateTool, APickWhoseStoreWasDroppedIsForgottenSilently)
         EXPECT_FALSE(Contains(dc.GetCalls(), "SetColor(32)"));
         // A click in the idle state is a first pick again, in the fresh store.
         EXPECT_EQ(FirstGate(), next == kClick ? "B" : "-");
+        // Regression: the forgotten pick's pins stayed selected and the pick display stayed on.
+        EXPECT_EQ(sheet()->GetDrawingStore()->GetSelectedObjects().GetCount(), next == kClick ? 3 : 0);
+        EXPECT_EQ(sheet()->GetPickMode(), next == kClick);
         g_swapGateTool.EndTool();
     }
 }
