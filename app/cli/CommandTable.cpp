@@ -7,6 +7,9 @@ const std::vector<CommandSpec>& CommandTable()
     static const std::vector<CommandSpec> table = {
         MakeAutoswapCommand(),
         MakeCommandsCommand(),
+        MakeInfoCommand(),
+        MakePlayCommand(),
+        MakeRenderCommand(),
     };
     return table;
 }

@@ -28,6 +28,9 @@ const std::vector<CommandSpec>& CommandTable();
 
 CommandSpec MakeCommandsCommand();
 CommandSpec MakeAutoswapCommand();
+CommandSpec MakeInfoCommand();
+CommandSpec MakePlayCommand();
+CommandSpec MakeRenderCommand();
 
 // lqhost without a subcommand: the automatic swap on the built-in sample board, with its report.
 int RunDefaultJob(const GlobalOptions& global);

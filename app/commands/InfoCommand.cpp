@@ -1,0 +1,54 @@
+// lqhost info: a board's gates, gate groups, pin groups and swap candidates as the plug-in sees
+// them, learnt through its tools.
+#include <CLI/CLI.hpp>
+#include <fmt/core.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/cli/CommandTable.h"
+#include "app/play/BoardSource.h"
+#include "app/probe/BoardProbe.h"
+#include "app/probe/InfoFormat.h"
+#include "app/session/HostSheet.h"
+#include "app/session/PlugInSession.h"
+
+namespace lq {
+
+namespace {
+
+struct Options {
+    std::string board;
+    bool json = false;
+};
+
+int Run(const Options& o, const GlobalOptions& global)
+{
+    const Board board = OpenBoardFile(o.board);
+    PlugInSession session(global.modulePath);
+    std::string text;
+    {
+        HostSheet sheet(board, o.board);
+        const BoardProbe probe = ProbeBoard(session, sheet);
+        text = o.json ? FormatInfoJson(board, o.board, probe) : FormatInfoText(board, o.board, probe);
+    }
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+CommandSpec MakeInfoCommand()
+{
+    return CommandSpec{
+        "info", "Show a board's gates, gate groups, pin groups and swap candidates as the plug-in sees them",
+        "lqhost info examples/sample.qbrd.json --json",
+        [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
+            auto o = std::make_shared<Options>();
+            sub.add_option("BOARD", o->board, "The board file (.qbrd.json)")->required();
+            sub.add_flag("--json", o->json, "Write JSON for machines instead of text");
+            return [o, &global] { return Run(*o, global); };
+        }};
+}
+
+}  // namespace lq

@@ -1,0 +1,71 @@
+// lqhost render: a picture of a board with the plug-in's own gate markers.
+#include <CLI/CLI.hpp>
+#include <fmt/core.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/cli/CommandTable.h"
+#include "app/core/Errors.h"
+#include "app/io/AtomicFile.h"
+#include "app/metrics/Airwires.h"
+#include "app/play/BoardSource.h"
+#include "app/render/BoardSvg.h"
+#include "app/report/RunReport.h"
+#include "app/session/HostSheet.h"
+#include "app/session/PlugInSession.h"
+
+namespace lq {
+
+namespace {
+
+struct Options {
+    std::string board;
+    std::string output;
+};
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    std::error_code ea, eb;
+    const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a), ea);
+    const auto pb = std::filesystem::weakly_canonical(std::filesystem::absolute(b), eb);
+    return (!ea && !eb && pa == pb) || SameFile(a, b);
+}
+
+int Run(const Options& o, const GlobalOptions& global)
+{
+    if (SamePath(o.output, o.board))
+        throw UsageError(fmt::format("-o {}: would overwrite the input board", o.output));
+    const Board board = OpenBoardFile(o.board);
+    PlugInSession session(global.modulePath);
+    std::string svg;
+    {
+        HostSheet sheet(board, o.board);
+        const AirwireFigures figures = MeasureAirwires(board);
+        BoardPicture picture;
+        picture.title = fmt::format("{}: {} parts, {} airwires, length {}, {} crossings", o.board, board.parts.size(),
+                                    figures.airwires, Millimetres(figures.length), figures.crossings);
+        picture.markers = PaintGateMarkers(session, sheet);
+        svg = RenderBoardSvg(board, picture);
+    }
+    WriteFileAtomically(o.output, std::move(svg));
+    fmt::print("wrote {}\n", o.output);
+    return 0;
+}
+
+}  // namespace
+
+CommandSpec MakeRenderCommand()
+{
+    return CommandSpec{
+        "render", "Draw a board as SVG: parts, pads, copper, airwires and the plug-in's own gate markers",
+        "lqhost render examples/sample.qbrd.json -o sample.svg",
+        [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
+            auto o = std::make_shared<Options>();
+            sub.add_option("BOARD", o->board, "The board file (.qbrd.json)")->required();
+            sub.add_option("-o,--output", o->output, "The SVG file to write")->required();
+            return [o, &global] { return Run(*o, global); };
+        }};
+}
+
+}  // namespace lq

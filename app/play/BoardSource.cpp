@@ -1,0 +1,25 @@
+#include "app/play/BoardSource.h"
+
+#include "app/formats/BoardJson.h"
+
+namespace lq {
+
+namespace {
+bool EndsWith(const std::string& s, const std::string& suffix)
+{
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+}  // namespace
+
+Board OpenBoardFile(const std::string& path) { return ReadBoardFile(path); }
+
+std::optional<std::string> BoardOutputProblem(const std::string& path)
+{
+    if (!EndsWith(path, ".json"))
+        return "boards are saved as Quillon board JSON; give a name ending in .qbrd.json";
+    return std::nullopt;
+}
+
+std::string BoardFileText(const Board& board, const std::string&) { return WriteBoardJson(board); }
+
+}  // namespace lq

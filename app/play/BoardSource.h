@@ -1,0 +1,20 @@
+// The one place where play, render and info read and write board files, so that another board
+// format slots in here by the file's name.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "app/model/Board.h"
+
+namespace lq {
+
+// Reads a board file (IoError when it cannot be read, ParseError when it is not a sound board).
+Board OpenBoardFile(const std::string& path);
+
+// Why a board cannot be saved under this name, or nothing when it can.
+std::optional<std::string> BoardOutputProblem(const std::string& path);
+
+// The file contents of the board saved under this name.
+std::string BoardFileText(const Board& board, const std::string& path);
+
+}  // namespace lq

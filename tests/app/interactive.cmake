@@ -1,0 +1,14 @@
+# Play scripts, the info probe and the command table, from lqhost_app alone (the plug-in is
+# loaded at run time, as lqhost loads it).
+add_executable(app_interactive_tests
+  app/CommandTableTest.cpp
+  app/PlayParserTest.cpp
+  app/PlayResolveTest.cpp
+  app/ProbeTest.cpp
+  app/AppTestSupport.cpp app/AppTestSupport.h
+)
+target_include_directories(app_interactive_tests PRIVATE ${PROJECT_SOURCE_DIR})
+target_link_libraries(app_interactive_tests PRIVATE lqhost_app GTest::gtest GTest::gtest_main)
+target_compile_definitions(app_interactive_tests PRIVATE QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
+add_dependencies(app_interactive_tests quillon)
+gtest_discover_tests(app_interactive_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
