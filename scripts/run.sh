@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default
+cmake --build --preset default --target lqhost quillon
 exec build/default/bin/lqhost "$@"
