@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for the given number of seconds (default 60) from its seeds: the example
+# files, the shared real boards where they apply, and the inputs of fixed faults in regressions/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+bin=build/fuzz/bin
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+seed() {  # seed <target> <files...>
+  mkdir -p "$work/$1"
+  for f in "${@:2}"; do [ -f "$f" ] && cp "$f" "$work/$1/"; done
+  return 0
+}
+seed fuzz_board_json examples/*.qbrd.json
+seed fuzz_play_script examples/*.play
+if [ -x "$bin/fuzz_eagle" ]; then
+  seed fuzz_eagle tests/app/eagle/*.brd tests/app/eagle/*.sch fuzz/seeds/eagle/*
+fi
+
+status=0
+for target in "$bin"/fuzz_*; do
+  name=$(basename "$target")
+  mkdir -p "$work/$name"
+  echo "--- $name for ${seconds}s"
+  # libFuzzer exits non-zero on a crash, leak, timeout or sanitizer report, and keeps the input.
+  if "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+       -artifact_prefix="$work/" "$work/$name" "fuzz/regressions/$name" >"$work/$name.log" 2>&1; then
+    grep -E "^Done" "$work/$name.log" || true
+  else
+    tail -n 40 "$work/$name.log"
+    for a in "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*; do
+      [ -f "$a" ] && echo "input: $(base64 -w0 < "$a")"
+    done
+    status=1
+  fi
+done
+exit $status
