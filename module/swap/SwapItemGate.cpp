@@ -1,6 +1,5 @@
 #include "module/swap/SwapItemGate.h"
 
-#include <set>
 #include <unordered_map>
 
 #include "host/AttributeNames.h"
@@ -38,8 +37,9 @@ std::int64_t CSwapItemGate::GetDistance(CSwapItem* other, CObject**& data, std::
     auto* pOther = DYNAMIC_DOWNCAST(CSwapItemGate, other);
     if (pOther == nullptr)
         return -1;
-    const std::list<std::vector<CSwapItem*>> mine = m_pGate->GetSwapPinItemGroups();
-    const std::list<std::vector<CSwapItem*>> theirs = pOther->m_pGate->GetSwapPinItemGroups();
+    // Read in place: nothing below changes either gate's groups.
+    const std::list<std::vector<CSwapItem*>>& mine = m_pGate->GetSwapPinItemGroups();
+    const std::list<std::vector<CSwapItem*>>& theirs = pOther->m_pGate->GetSwapPinItemGroups();
     if (mine.size() != theirs.size())
         return fallback;
 
@@ -62,21 +62,23 @@ std::int64_t CSwapItemGate::GetDistance(CSwapItem* other, CObject**& data, std::
         return pa != nullptr && pb != nullptr && identity[pa->GetPin()] == identity[pb->GetPin()];
     };
 
-    std::set<const std::vector<CSwapItem*>*> used;
+    std::vector<char> used(mine.size(), 0);
     std::vector<CObject*> pairings;
     std::int64_t total = 0;
     for (const auto& b : theirs) {
         const std::vector<CSwapItem*>* pMatch = nullptr;
+        std::size_t index = 0;
         for (const auto& a : mine) {
-            if (used.count(&a) == 0 && a.front()->CanSwap(b.front(), SWAP_GATE, true, false, bReal) &&
+            if (!used[index] && a.front()->CanSwap(b.front(), SWAP_GATE, true, false, bReal) &&
                 sameIdentity(a.front(), b.front())) {
                 pMatch = &a;
+                used[index] = 1;
                 break;
             }
+            ++index;
         }
         if (pMatch == nullptr)
             continue;
-        used.insert(pMatch);
         CAutoSwap* pPairing = m_bOptimize ? static_cast<CAutoSwap*>(new CAutoSwapD(*pMatch, b))
                                           : static_cast<CAutoSwap*>(new CAutoSwapNoOpt(*pMatch, b));
         total = LQAddDistances(total, pPairing->Run());

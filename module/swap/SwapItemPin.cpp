@@ -67,10 +67,9 @@ CString CSwapItemPin::GetSearchID(CLayoutPin* pin, const std::map<CString, CStri
 
 CString CSwapItemPin::GetSearchID(CLayoutPin* pin, SWAPACTION action)
 {
-    std::map<CString, CString> names{{LQ_PINGROUP, LQ_PINGROUP}};
-    if (action == SWAP_PIN)
-        names.emplace(LQ_GATE, LQ_GATE);
-    return GetSearchID(pin, names);
+    static const std::map<CString, CString> kGroup{{LQ_PINGROUP, LQ_PINGROUP}};
+    static const std::map<CString, CString> kGroupAndGate{{LQ_PINGROUP, LQ_PINGROUP}, {LQ_GATE, LQ_GATE}};
+    return GetSearchID(pin, action == SWAP_PIN ? kGroupAndGate : kGroup);
 }
 
 bool CSwapItemPin::CanSwap(CLayoutPin* pin1, CLayoutPin* pin2, SWAPACTION action, bool bAcrossComponents,
@@ -93,16 +92,15 @@ bool CSwapItemPin::CanSwap(CLayoutPin* pin1, CLayoutPin* pin2, SWAPACTION action
         return _mbscmp(GetSearchID(pin1, SWAP_PIN), GetSearchID(pin2, SWAP_PIN)) == 0;
     }
 
-    std::map<CString, CString> names;
-    if (bUsePinGroups) {
-        names.emplace(LQ_PINGROUP, LQ_PINGROUP);
-        if (IsPowerPin(pin1)) {
-            names.emplace(LQ_PIN, LQ_PIN);
-            names.emplace(LQ_LABEL, LQ_LABEL);
-            if (!bAcrossComponents)
-                names.emplace(LQ_GATE, LQ_GATE);
-        }
-    }
+    // The four attribute-name sets the flags can ask for, built once.
+    static const std::map<CString, CString> kNone;
+    static const std::map<CString, CString> kGroup{{LQ_PINGROUP, LQ_PINGROUP}};
+    static const std::map<CString, CString> kPowerAcross{
+        {LQ_PINGROUP, LQ_PINGROUP}, {LQ_PIN, LQ_PIN}, {LQ_LABEL, LQ_LABEL}};
+    static const std::map<CString, CString> kPowerWithin{
+        {LQ_PINGROUP, LQ_PINGROUP}, {LQ_PIN, LQ_PIN}, {LQ_LABEL, LQ_LABEL}, {LQ_GATE, LQ_GATE}};
+    const std::map<CString, CString>& names =
+        !bUsePinGroups ? kNone : !IsPowerPin(pin1) ? kGroup : bAcrossComponents ? kPowerAcross : kPowerWithin;
     if (bCheckCopper && (IsConnectedToCopper(pin1) || IsConnectedToCopper(pin2)))
         return false;
     if (bAcrossComponents)
