@@ -10,6 +10,7 @@
 
 #include "app/cli/CommandTable.h"
 #include "app/core/Errors.h"
+#include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
 #include "app/report/RunReport.h"
@@ -30,7 +31,11 @@ struct Options {
     std::string report;
     std::string eco;
     std::string svgDir;
+    std::string schematic;
+    bool unrouted = false;
 };
+
+BoardReadOptions ReadOptions(const Options& o) { return BoardReadOptions{o.schematic, o.unrouted}; }
 
 struct Plan {
     std::vector<std::string> boardOutputs;  // per board; empty: not written
@@ -57,9 +62,14 @@ std::string Normal(const std::string& path)
 void CheckOutputs(const Options& o, const Plan& plan)
 {
     std::vector<std::pair<std::string, std::string>> outputs;  // path, option
-    for (const std::string& p : plan.boardOutputs)
-        if (!p.empty())
-            outputs.emplace_back(p, o.output.empty() ? "--out-dir" : "-o");
+    std::vector<std::string> inputs;
+    for (std::size_t i = 0; i < o.boards.size(); ++i) {
+        for (const std::string& input : BoardInputs(o.boards[i], ReadOptions(o)))
+            inputs.push_back(input);
+        if (!plan.boardOutputs[i].empty())
+            for (const std::string& p : BoardOutputs(o.boards[i], ReadOptions(o), plan.boardOutputs[i]))
+                outputs.emplace_back(p, o.output.empty() ? "--out-dir" : "-o");
+    }
     for (const auto& [before, after] : plan.svgOutputs)
         outputs.emplace_back(before, "--svg"), outputs.emplace_back(after, "--svg");
     if (!o.report.empty())
@@ -68,7 +78,7 @@ void CheckOutputs(const Options& o, const Plan& plan)
         outputs.emplace_back(o.eco, "--eco");
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const auto& [path, option] = outputs[i];
-        for (const std::string& input : o.boards) {
+        for (const std::string& input : inputs) {
             const bool same = Normal(path) == Normal(input) || SameFile(path, input);
             if (same && option != std::string("-o"))
                 throw UsageError(fmt::format("{} {}: would overwrite the input board {}{}", option, path, input,
@@ -84,6 +94,8 @@ Plan MakePlan(const Options& o)
 {
     if (!o.output.empty() && o.boards.size() > 1)
         throw UsageError(fmt::format("-o names one output board, but {} boards were given; use --out-dir DIR", o.boards.size()));
+    if (!o.schematic.empty() && o.boards.size() > 1)
+        throw UsageError(fmt::format("--schematic names the schematic of one board, but {} boards were given", o.boards.size()));
     Plan plan;
     for (const std::string& board : o.boards) {
         if (!o.output.empty())
@@ -112,9 +124,13 @@ std::string ProgressLine(std::size_t i, std::size_t n, const BoardRun& run)
 int Run(const Options& o, const GlobalOptions& global)
 {
     const Plan plan = MakePlan(o);
-    std::vector<Board> boards;
-    for (const std::string& path : o.boards)
-        boards.push_back(ReadBoardFile(path));
+    std::vector<LoadedBoard> boards;
+    for (const std::string& path : o.boards) {
+        boards.push_back(LoadBoard(path, ReadOptions(o)));
+        for (const std::string& note : boards.back().notes)
+            std::fprintf(stderr, "%s\n", note.c_str());
+    }
+    std::vector<std::string> notes;
 
     PlugInSession session(global.modulePath);
     RunReport report;
@@ -122,10 +138,13 @@ int Run(const Options& o, const GlobalOptions& global)
     AutoSwapOptions options;
     options.pictures = !o.svgDir.empty();
     for (std::size_t i = 0; i < boards.size(); ++i) {
-        AutoSwapOutcome outcome = RunAutoSwap(session, boards[i], o.boards[i], options);
+        AutoSwapOutcome outcome = RunAutoSwap(session, boards[i].board, o.boards[i], options);
         if (!plan.boardOutputs[i].empty()) {
             outcome.run.output = plan.boardOutputs[i];
-            outputs.Add(plan.boardOutputs[i], WriteBoardJson(outcome.after));
+            SavedBoard saved = SaveBoard(boards[i], outcome.after, plan.boardOutputs[i]);
+            for (auto& [path, content] : saved.files)
+                outputs.Add(path, std::move(content));
+            notes.insert(notes.end(), saved.notes.begin(), saved.notes.end());
         }
         if (options.pictures) {
             outputs.Add(plan.svgOutputs[i].first, std::move(outcome.svgBefore));
@@ -141,6 +160,8 @@ int Run(const Options& o, const GlobalOptions& global)
         outputs.Add(o.eco, FormatEcoCsv(report));
     outputs.Commit();
     std::fputs(FormatReportTable(report).c_str(), stdout);
+    for (const std::string& note : notes)
+        std::printf("%s\n", note.c_str());
     return 0;
 }
 
@@ -167,7 +188,7 @@ CommandSpec MakeAutoswapCommand()
         "lqhost autoswap examples/sample.qbrd.json -o sample.out.qbrd.json --report report.json --eco eco.csv --svg pictures",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json)")->required();
+            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json, or Eagle .brd with the .sch beside it)")->required();
             auto* out = sub.add_option("-o,--output", o->output,
                                        "Write the optimised board here (one board only; may name the input). Without "
                                        "-o or --out-dir no board is written, only the report shown")
@@ -178,6 +199,11 @@ CommandSpec MakeAutoswapCommand()
             sub.add_option("--report", o->report, "Write the report as JSON to this file")->option_text("FILE");
             sub.add_option("--eco", o->eco, "Write the changes and back-annotation records as CSV to this file")->option_text("FILE");
             sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")->option_text("DIR");
+            sub.add_option("--schematic", o->schematic, "Eagle: the board's schematic, when it is not the .sch beside it")
+                ->option_text("FILE");
+            sub.add_flag("--unrouted", o->unrouted,
+                         "Eagle: ignore existing copper, as if the board were placed but not routed; signals whose pads "
+                         "change lose their wires and vias");
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -1,0 +1,101 @@
+#include "app/formats/BoardFiles.h"
+
+#include <fmt/core.h>
+
+#include <filesystem>
+
+#include "app/core/Errors.h"
+#include "app/formats/BoardJson.h"
+#include "app/formats/eagle/EagleImport.h"
+#include "app/formats/eagle/EagleWriter.h"
+
+namespace lq {
+
+namespace {
+
+bool EndsWith(const std::string& s, std::string_view suffix)
+{
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Whether reading an Eagle board will read a schematic too.
+bool HasSchematic(const std::string& path, const BoardReadOptions& options)
+{
+    std::error_code ec;
+    return !options.schematic.empty() || std::filesystem::exists(eagle::SchematicBeside(path), ec);
+}
+
+}  // namespace
+
+BoardFormat BoardFormatOf(const std::string& path)
+{
+    std::string lower = path;
+    for (char& c : lower)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return EndsWith(lower, ".brd") ? BoardFormat::Eagle : BoardFormat::QuillonJson;
+}
+
+LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
+{
+    LoadedBoard loaded;
+    loaded.path = path;
+    loaded.format = BoardFormatOf(path);
+    if (loaded.format == BoardFormat::QuillonJson) {
+        if (!options.schematic.empty() || options.unrouted)
+            throw UsageError(fmt::format("{}: --schematic and --unrouted apply to Eagle boards (.brd) only", path));
+        loaded.board = ReadBoardFile(path);
+        return loaded;
+    }
+    eagle::EagleImport imported = eagle::ReadEagleBoard(path, eagle::EagleReadOptions{options.schematic, options.unrouted});
+    loaded.board = std::move(imported.board);
+    loaded.notes = std::move(imported.notes);
+    loaded.eagle = std::move(imported.design);
+    return loaded;
+}
+
+std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOptions& options)
+{
+    std::vector<std::string> inputs{path};
+    if (BoardFormatOf(path) == BoardFormat::Eagle && HasSchematic(path, options))
+        inputs.push_back(options.schematic.empty() ? eagle::SchematicBeside(path) : options.schematic);
+    return inputs;
+}
+
+std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOptions& options, const std::string& output)
+{
+    const BoardFormat in = BoardFormatOf(path), out = BoardFormatOf(output);
+    if (out == BoardFormat::Eagle && in != BoardFormat::Eagle)
+        throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board; give a .qbrd.json name",
+                                     output));
+    std::vector<std::string> outputs{output};
+    if (out == BoardFormat::Eagle && HasSchematic(path, options))
+        outputs.push_back(eagle::SchematicBeside(output));
+    return outputs;
+}
+
+SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string& output)
+{
+    SavedBoard saved;
+    if (BoardFormatOf(output) == BoardFormat::QuillonJson) {
+        saved.files.emplace_back(output, WriteBoardJson(after));
+        return saved;
+    }
+    if (loaded.format != BoardFormat::Eagle || !loaded.eagle)
+        throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board", output));
+    eagle::EagleOutput written = eagle::WriteEagle(*loaded.eagle, loaded.board, after);
+    saved.files.emplace_back(output, std::move(written.board));
+    std::string where = output;
+    if (loaded.eagle->schematic) {
+        where += " and " + eagle::SchematicBeside(output);
+        saved.files.emplace_back(eagle::SchematicBeside(output), std::move(written.schematic));
+    }
+    std::string note = fmt::format("{}: {} gate exchanges and {} pin exchanges, {} signals changed", where,
+                                   written.exchanges.gates.size(), written.exchanges.pins.size(), written.changedSignals);
+    if (loaded.eagle->unrouted)
+        note += fmt::format("; --unrouted: those {} signals lost their wires and vias and are to be routed again",
+                            written.reroutedSignals);
+    saved.notes.push_back(note);
+    return saved;
+}
+
+}  // namespace lq

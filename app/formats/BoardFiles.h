@@ -1,0 +1,57 @@
+// Board files by their names: Autodesk Eagle boards (.brd, with the schematic beside them) and
+// Quillon board JSON (.qbrd.json, and any other name). Reading keeps what writing back needs.
+#pragma once
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/model/Board.h"
+
+namespace lq {
+
+namespace eagle {
+struct EagleDesign;
+}
+
+enum class BoardFormat { QuillonJson, Eagle };
+
+// The format a file name stands for: .brd (any case) is Eagle, everything else board JSON.
+BoardFormat BoardFormatOf(const std::string& path);
+
+struct BoardReadOptions {
+    std::string schematic;  // Eagle: the schematic, when it is not the .sch beside the board
+    bool unrouted = false;  // Eagle: ignore existing copper, so that every pin may move
+};
+
+struct LoadedBoard {
+    std::string path;
+    BoardFormat format = BoardFormat::QuillonJson;
+    Board board;
+    std::vector<std::string> notes;  // one line each, for the user
+    std::shared_ptr<eagle::EagleDesign> eagle;
+};
+
+// Reads a board. Throws UsageError for options its format does not take, IoError when a file
+// cannot be read, ParseError naming the file and place of anything wrong in it.
+LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options);
+
+// Every file reading the board reads: the board and, for Eagle, the schematic it would use.
+std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOptions& options);
+
+// Every file saving a result of this board under output writes: the board and, for an Eagle
+// board read with a schematic, the schematic beside it. UsageError when the output's format
+// cannot be written from the input's (an Eagle board from a board JSON).
+std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOptions& options, const std::string& output);
+
+struct SavedBoard {
+    std::vector<std::pair<std::string, std::string>> files;  // path, contents, for an OutputBatch
+    std::vector<std::string> notes;                          // one line each, for the report
+};
+
+// The files that hold after, the result of a run on loaded.board, saved under output. An Eagle
+// board is written back into its own documents, so a loaded Eagle board is saved once. Throws
+// JobError when the result cannot be written in the output's format.
+SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string& output);
+
+}  // namespace lq

@@ -1,0 +1,239 @@
+#include "app/formats/eagle/EagleCopper.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <unordered_map>
+
+#include "app/formats/eagle/EagleValues.h"
+
+namespace lq::eagle {
+
+namespace {
+
+struct CopperPoint {
+    Point at;
+    std::uint32_t layers = 0;
+};
+
+struct SignalCopper {
+    std::vector<CopperPoint> points;  // wire ends and vias, by x
+    std::vector<std::pair<std::uint32_t, std::vector<Point>>> polygons;
+};
+
+bool Inside(const Rect& r, const Point& p)
+{
+    return p.x >= std::min(r.x1, r.x2) && p.x <= std::max(r.x1, r.x2) && p.y >= std::min(r.y1, r.y2) &&
+           p.y <= std::max(r.y1, r.y2);
+}
+
+std::uint32_t CopperBit(int layer) { return layer >= 1 && layer <= 16 ? 1u << (layer - 1) : 0u; }
+
+Point ReadPoint(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
+{
+    return Point{Round(file, node, Nanometres(file, node, x), "the point"), Round(file, node, Nanometres(file, node, y), "the point")};
+}
+
+// "1-16": the layers a via goes through.
+std::uint32_t ViaLayers(const XmlFile& file, const pugi::xml_node& node)
+{
+    const std::string extent = Text(file, node, "extent");
+    int from = 0, to = 0;
+    const char* end = extent.data() + extent.size();
+    const auto a = std::from_chars(extent.data(), end, from);
+    const bool ok = a.ec == std::errc() && a.ptr != end && *a.ptr == '-' &&
+                    std::from_chars(a.ptr + 1, end, to).ptr == end && from >= 1 && from <= 16 && to >= 1 && to <= 16;
+    if (!ok)
+        file.Fail(node, fmt::format("extent=\"{}\" is not a layer range such as 1-16", extent));
+    std::uint32_t bits = 0;
+    for (int l = std::min(from, to); l <= std::max(from, to); ++l)
+        bits |= CopperBit(l);
+    return bits;
+}
+
+SignalCopper ReadSignalCopper(const XmlFile& file, const pugi::xml_node& signal, std::size_t& total)
+{
+    SignalCopper copper;
+    auto count = [&](const pugi::xml_node& node, std::size_t n) {
+        total += n;
+        if (total > EagleLimits::kCopper)
+            file.Fail(node, fmt::format("more than {} wires, vias and polygon vertices in signals", EagleLimits::kCopper));
+    };
+    for (const pugi::xml_node node : signal.children()) {
+        const char* tag = node.name();
+        if (std::strcmp(tag, "wire") == 0) {
+            count(node, 1);
+            const std::uint32_t bit = CopperBit(Layer(file, node));
+            const Point a = ReadPoint(file, node, "x1", "y1"), b = ReadPoint(file, node, "x2", "y2");
+            if (bit != 0)
+                copper.points.push_back({a, bit}), copper.points.push_back({b, bit});
+        } else if (std::strcmp(tag, "via") == 0) {
+            count(node, 1);
+            copper.points.push_back({ReadPoint(file, node, "x", "y"), ViaLayers(file, node)});
+        } else if (std::strcmp(tag, "polygon") == 0) {
+            const std::uint32_t bit = CopperBit(Layer(file, node));
+            std::vector<Point> points;
+            for (const pugi::xml_node v : Children(node, "vertex")) {
+                count(v, 1);
+                if (points.size() >= EagleLimits::kVertices)
+                    file.Fail(node, fmt::format("more than {} vertices", EagleLimits::kVertices));
+                points.push_back(ReadPoint(file, v, "x", "y"));
+            }
+            if (bit != 0 && points.size() >= 3)
+                copper.polygons.emplace_back(bit, std::move(points));
+        }
+    }
+    std::sort(copper.points.begin(), copper.points.end(), [](const CopperPoint& a, const CopperPoint& b) { return a.at.x < b.at.x; });
+    return copper;
+}
+
+// Even-odd rule with edges counted as inside, as the host decides it; exact in 128 bits.
+bool Covers(const std::vector<Point>& polygon, const Point& p)
+{
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const Point& a = polygon[i];
+        const Point& b = polygon[j];
+        const __int128 cross = static_cast<__int128>(std::int64_t{b.x} - a.x) * (std::int64_t{p.y} - a.y) -
+                               static_cast<__int128>(std::int64_t{b.y} - a.y) * (std::int64_t{p.x} - a.x);
+        if (cross == 0 && p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) && p.y >= std::min(a.y, b.y) &&
+            p.y <= std::max(a.y, b.y))
+            return true;
+        if ((a.y > p.y) != (b.y > p.y)) {
+            // p is left of the edge's crossing with its horizontal when the signed area says so.
+            const bool up = b.y > a.y;
+            if ((cross > 0) == up)
+                inside = !inside;
+        }
+    }
+    return inside;
+}
+
+// A file may pile copper and pads on one spot; past this many steps the test is refused rather
+// than left to run for hours.
+constexpr std::size_t kCopperSteps = 500'000'000;
+
+bool Reaches(const SignalCopper& copper, const Rect& pad, const Point& centre, std::uint32_t layers, std::size_t& steps)
+{
+    const std::int32_t lo = std::min(pad.x1, pad.x2), hi = std::max(pad.x1, pad.x2);
+    auto it = std::lower_bound(copper.points.begin(), copper.points.end(), lo,
+                               [](const CopperPoint& c, std::int32_t x) { return c.at.x < x; });
+    for (; it != copper.points.end() && it->at.x <= hi; ++it, ++steps)
+        if ((it->layers & layers) != 0 && Inside(pad, it->at))
+            return true;
+    for (const auto& [bit, points] : copper.polygons) {
+        steps += points.size();
+        if ((bit & layers) != 0 && Covers(points, centre))
+            return true;
+    }
+    return false;
+}
+
+// Pads of pins that are not routed, found by 1 mm cells; outsized pads are always checked.
+class PadGrid {
+public:
+    PadGrid(const Board& board, const std::set<PinIndex>& routed)
+    {
+        for (std::size_t i = 0; i < board.parts.size(); ++i)
+            for (std::size_t j = 0; j < board.parts[i].pins.size(); ++j) {
+                const PinIndex pin{i, j};
+                if (routed.count(pin) != 0)
+                    continue;
+                const Rect r = AbsolutePad(board.parts[i], board.parts[i].pins[j]);
+                const std::uint32_t layers = board.parts[i].pins[j].layers;
+                const std::int64_t x0 = Cell(std::min(r.x1, r.x2)), x1 = Cell(std::max(r.x1, r.x2));
+                const std::int64_t y0 = Cell(std::min(r.y1, r.y2)), y1 = Cell(std::max(r.y1, r.y2));
+                m_pads.push_back({r, layers});
+                if ((x1 - x0 + 1) * (y1 - y0 + 1) > 64) {
+                    m_large.push_back(m_pads.size() - 1);
+                    continue;
+                }
+                for (std::int64_t x = x0; x <= x1; ++x)
+                    for (std::int64_t y = y0; y <= y1; ++y)
+                        m_cells[Key(x, y)].push_back(m_pads.size() - 1);
+            }
+    }
+
+    bool Hits(const Point& p, std::uint32_t layer) const
+    {
+        auto hit = [&](std::size_t k) { return (m_pads[k].second & layer) != 0 && Inside(m_pads[k].first, p); };
+        const auto it = m_cells.find(Key(Cell(p.x), Cell(p.y)));
+        if (it != m_cells.end() && std::any_of(it->second.begin(), it->second.end(), hit))
+            return true;
+        return std::any_of(m_large.begin(), m_large.end(), hit);
+    }
+
+private:
+    static std::int64_t Cell(std::int32_t v) { return std::int64_t{v} >> 20; }
+    static std::uint64_t Key(std::int64_t x, std::int64_t y)
+    {
+        return (static_cast<std::uint64_t>(x) << 32) ^ (static_cast<std::uint64_t>(y) & 0xFFFFFFFFu);
+    }
+
+    std::vector<std::pair<Rect, std::uint32_t>> m_pads;
+    std::vector<std::size_t> m_large;
+    std::unordered_map<std::uint64_t, std::vector<std::size_t>> m_cells;
+};
+
+}  // namespace
+
+std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board)
+{
+    const BoardIndex index(board);
+    std::set<PinIndex> routed;
+    std::size_t total = 0, steps = 0;
+    for (std::size_t n = 0; n < board.nets.size(); ++n) {
+        const SignalCopper copper = ReadSignalCopper(*design.board, design.signals[n], total);
+        if (copper.points.empty() && copper.polygons.empty())
+            continue;
+        for (const PinRef& ref : board.nets[n].pins) {
+            const PinIndex pin = *index.FindPin(ref);
+            const Part& part = board.parts[pin.part];
+            const Pin& p = part.pins[pin.pin];
+            if (Reaches(copper, AbsolutePad(part, p), AbsolutePin(part, p), p.layers, steps))
+                routed.insert(pin);
+            if (steps > kCopperSteps)
+                design.board->Fail(design.signals[n], fmt::format("telling which pads the copper of the signals reaches "
+                                                                  "takes more than {} steps", kCopperSteps));
+        }
+    }
+    return routed;
+}
+
+std::vector<Track> CopperMarkers(const Board& board, const std::set<PinIndex>& routed)
+{
+    const PadGrid others(board, routed);
+    const BoardIndex index(board);
+    std::vector<Track> markers;
+    for (const PinIndex& pin : routed) {
+        const Part& part = board.parts[pin.part];
+        const Pin& p = part.pins[pin.pin];
+        const Point c = AbsolutePin(part, p);
+        const Rect r = AbsolutePad(part, p);
+        const std::int32_t mx = static_cast<std::int32_t>((std::int64_t{r.x1} + r.x2) / 2);
+        const std::int32_t my = static_cast<std::int32_t>((std::int64_t{r.y1} + r.y2) / 2);
+        const Point candidates[] = {c, {r.x1, r.y1}, {r.x2, r.y2}, {r.x1, r.y2}, {r.x2, r.y1},
+                                    {mx, r.y1}, {mx, r.y2}, {r.x1, my}, {r.x2, my}};
+        int lowest = 1;
+        while (lowest < 16 && (p.layers & CopperBit(lowest)) == 0)
+            ++lowest;
+        Track marker{"", lowest, 0, c, c};
+        bool clear = false;
+        for (const Point& at : candidates) {
+            for (int layer = lowest; layer <= 16 && !clear; ++layer)
+                if ((p.layers & CopperBit(layer)) != 0 && !others.Hits(at, CopperBit(layer))) {
+                    marker = Track{"", layer, 0, at, at};
+                    clear = true;
+                }
+            if (clear)
+                break;
+        }
+        marker.net = board.nets[*index.NetOfPin(pin)].name;
+        markers.push_back(marker);
+    }
+    return markers;
+}
+
+}  // namespace lq::eagle

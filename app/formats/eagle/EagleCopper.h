@@ -1,0 +1,25 @@
+// Which pads the copper of a board already connects, and how the host is made to see exactly
+// those pins as routed.
+#pragma once
+#include <set>
+#include <vector>
+
+#include "app/formats/eagle/EagleDesign.h"
+#include "app/model/Board.h"
+
+namespace lq::eagle {
+
+// The pins that copper of their own signal reaches: a wire of the signal on a copper layer the
+// pad has ends inside the pad's rectangle, a via of the signal (through a layer of the pad) sits
+// inside it, or a polygon of the signal on such a layer covers the pad's centre. Airwires
+// (layer 19) and other non-copper layers do not count. Reads and checks every wire, via and
+// polygon of every signal; throws ParseError for bad values.
+std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board);
+
+// One zero-length track per routed pin, at a point of its pad and on one of its layers chosen so
+// that, where the geometry allows, the host's test (a track end inside a pad on a shared layer)
+// finds it on no pin that is not routed. The host's own view of Eagle copper would differ: it
+// does not look at signals, so a ground pour drawn over the whole board would mark every pad.
+std::vector<Track> CopperMarkers(const Board& board, const std::set<PinIndex>& routed);
+
+}  // namespace lq::eagle

@@ -1,0 +1,243 @@
+#include "app/formats/eagle/EagleExchanges.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+
+#include "app/core/Errors.h"
+
+namespace lq::eagle {
+
+namespace {
+
+using Key = std::vector<std::string>;  // a gate pin's nets, pad by pad ("" for none)
+
+std::map<PinIndex, std::string> NetOfEveryPin(const Board& board)
+{
+    const BoardIndex index(board);
+    std::map<PinIndex, std::string> nets;
+    for (const Net& net : board.nets)
+        for (const PinRef& ref : net.pins)
+            if (const auto pin = index.FindPin(ref))
+                nets[*pin] = net.name;
+    return nets;
+}
+
+// Pins that may take each other's places inside a gate: one swap level, one pad each. Every
+// other pin keeps its name.
+std::string PinClass(const GatePin& pin)
+{
+    return pin.swaplevel > 0 && pin.pins.size() == 1 ? fmt::format("#{}", pin.swaplevel) : "=" + pin.name;
+}
+
+class Inference {
+public:
+    Inference(const EagleDesign& design, const Board& before, const Board& after)
+        : m_design(design), m_before(before), m_old(Keys(before)), m_new(Keys(after))
+    {
+    }
+
+    Exchanges Run()
+    {
+        std::vector<std::size_t> changed;
+        for (std::size_t g = 0; g < m_design.gates.size(); ++g)
+            if (m_old[g] != m_new[g])
+                changed.push_back(g);
+        const std::vector<std::size_t> match = Match(changed);
+        Exchanges out;
+        for (std::size_t i = 0; i < changed.size(); ++i) {
+            const std::size_t g = changed[i], h = changed[match[i]];
+            if (g != h)
+                out.gates.push_back(GateExchange{h, g});
+            const std::vector<std::size_t> tau = *PinMap(g, h);
+            const GateLink& G = m_design.gates[g];
+            const GateLink& H = m_design.gates[h];
+            for (std::size_t k = 0; k < tau.size(); ++k)
+                if (G.pins[tau[k]].name != H.pins[k].name)
+                    out.pins.push_back(PinExchange{g, H.pins[k].name, G.pins[tau[k]].name});
+        }
+        return out;
+    }
+
+    // A pin that moved but belongs to no gate cannot be told to the schematic.
+    void CheckOwners(const Board& after) const
+    {
+        const auto was = NetOfEveryPin(m_before), now = NetOfEveryPin(after);
+        for (std::size_t i = 0; i < after.parts.size(); ++i)
+            for (std::size_t j = 0; j < after.parts[i].pins.size(); ++j) {
+                const PinIndex pin{i, j};
+                const auto a = was.find(pin), b = now.find(pin);
+                const std::string from = a == was.end() ? "" : a->second, to = b == now.end() ? "" : b->second;
+                if (from != to && m_design.owners.count(pin) == 0)
+                    throw JobError(fmt::format("{}: pad {}.{} moved from signal \"{}\" to \"{}\", but no gate pin of the "
+                                               "schematic stands for it; nothing was written",
+                                               m_design.board->Name(), after.parts[i].ref, PinName(after.parts[i].pins[j]),
+                                               from, to));
+            }
+    }
+
+private:
+    std::vector<std::vector<Key>> Keys(const Board& board) const
+    {
+        const auto nets = NetOfEveryPin(board);
+        std::vector<std::vector<Key>> keys;
+        for (const GateLink& gate : m_design.gates) {
+            std::vector<Key>& k = keys.emplace_back();
+            for (const GatePin& pin : gate.pins) {
+                Key& key = k.emplace_back();
+                for (const std::size_t j : pin.pins) {
+                    const auto it = nets.find(PinIndex{gate.part, j});
+                    key.push_back(it == nets.end() ? "" : it->second);
+                }
+            }
+        }
+        return keys;
+    }
+
+    bool SameAttributes(std::size_t a, std::size_t b) const
+    {
+        Attributes x = m_before.parts[a].attributes, y = m_before.parts[b].attributes;
+        auto order = [](const Attribute& l, const Attribute& r) { return std::tie(l.name, l.value) < std::tie(r.name, r.value); };
+        std::sort(x.begin(), x.end(), order), std::sort(y.begin(), y.end(), order);
+        return x == y;
+    }
+
+    bool Exchangeable(std::size_t g, std::size_t h) const
+    {
+        const GateLink& G = m_design.gates[g];
+        const GateLink& H = m_design.gates[h];
+        return g == h || (G.exchangeable && H.exchangeable && G.group == H.group &&
+                          (G.part == H.part || SameAttributes(G.part, H.part)));
+    }
+
+    // For gate g carrying what gate h carried: for each pin k of h, the pin of g that now holds
+    // h's old nets of pin k; nothing when no such assignment keeps pins in their classes.
+    std::optional<std::vector<std::size_t>> PinMap(std::size_t g, std::size_t h) const
+    {
+        const GateLink& G = m_design.gates[g];
+        const GateLink& H = m_design.gates[h];
+        if (G.pins.size() != H.pins.size())
+            return std::nullopt;
+        constexpr std::size_t kNone = ~std::size_t{0};
+        std::vector<std::size_t> tau(H.pins.size(), kNone);
+        std::vector<bool> used(G.pins.size(), false);
+        for (std::size_t k = 0; k < H.pins.size(); ++k) {
+            const auto same = std::find_if(G.pins.begin(), G.pins.end(), [&](const GatePin& p) { return p.name == H.pins[k].name; });
+            if (same == G.pins.end() || PinClass(*same) != PinClass(H.pins[k]))
+                return std::nullopt;
+            const auto p = static_cast<std::size_t>(same - G.pins.begin());
+            if (m_new[g][p] == m_old[h][k])
+                tau[k] = p, used[p] = true;
+        }
+        // Within a class pins with equal nets are interchangeable, so first fit is enough.
+        for (std::size_t k = 0; k < H.pins.size(); ++k) {
+            for (std::size_t p = 0; p < G.pins.size() && tau[k] == kNone; ++p)
+                if (!used[p] && PinClass(G.pins[p]) == PinClass(H.pins[k]) && m_new[g][p] == m_old[h][k])
+                    tau[k] = p, used[p] = true;
+            if (tau[k] == kNone)
+                return std::nullopt;
+        }
+        return tau;
+    }
+
+    // Each changed gate g takes the old nets of exactly one changed gate h: a perfect matching,
+    // preferring h = g (pins permuted in place), then gates whose pins line up by name.
+    std::vector<std::size_t> Match(const std::vector<std::size_t>& changed) const
+    {
+        const std::size_t n = changed.size();
+        std::map<std::pair<std::string, std::vector<Key>>, std::vector<std::size_t>> byOldNets;
+        for (std::size_t j = 0; j < n; ++j) {
+            std::vector<Key> keys = m_old[changed[j]];
+            std::sort(keys.begin(), keys.end());
+            byOldNets[{m_design.gates[changed[j]].group, keys}].push_back(j);
+        }
+        std::vector<std::vector<std::size_t>> candidates(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            std::vector<Key> keys = m_new[changed[i]];
+            std::sort(keys.begin(), keys.end());
+            const auto it = byOldNets.find({m_design.gates[changed[i]].group, keys});
+            if (it == byOldNets.end())
+                continue;
+            std::vector<std::pair<int, std::size_t>> ranked;
+            for (const std::size_t j : it->second) {
+                const std::size_t g = changed[i], h = changed[j];
+                if (!Exchangeable(g, h))
+                    continue;
+                const auto tau = PinMap(g, h);
+                if (!tau)
+                    continue;
+                bool inPlace = true;
+                for (std::size_t k = 0; k < tau->size(); ++k)
+                    inPlace = inPlace && (*tau)[k] == k;
+                ranked.emplace_back(g == h ? 0 : inPlace ? 1 : 2, j);
+            }
+            std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            for (const auto& r : ranked)
+                candidates[i].push_back(r.second);
+        }
+
+        constexpr std::size_t kFree = ~std::size_t{0};
+        std::vector<std::size_t> left(n, kFree), right(n, kFree);
+        for (std::size_t i = 0; i < n; ++i)
+            for (const std::size_t j : candidates[i])
+                if (right[j] == kFree) {
+                    left[i] = j, right[j] = i;
+                    break;
+                }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (left[i] != kFree)
+                continue;
+            // Breadth-first search for an augmenting path from i.
+            std::vector<std::size_t> via(n, kFree);
+            std::deque<std::size_t> queue{i};
+            std::size_t end = kFree;
+            while (!queue.empty() && end == kFree) {
+                const std::size_t u = queue.front();
+                queue.pop_front();
+                for (const std::size_t j : candidates[u]) {
+                    if (via[j] != kFree)
+                        continue;
+                    via[j] = u;
+                    if (right[j] == kFree) {
+                        end = j;
+                        break;
+                    }
+                    queue.push_back(right[j]);
+                }
+            }
+            if (end == kFree) {
+                const GateLink& gate = m_design.gates[changed[i]];
+                throw JobError(fmt::format("{}: the nets of gate {}.{} changed in a way no Eagle gate or pin exchange "
+                                           "gives; nothing was written",
+                                           m_design.board->Name(), m_before.parts[gate.part].ref, gate.name));
+            }
+            for (std::size_t j = end;;) {
+                const std::size_t u = via[j];
+                const std::size_t next = left[u];
+                left[u] = j, right[j] = u;
+                if (u == i)
+                    break;
+                j = next;
+            }
+        }
+        return left;
+    }
+
+    const EagleDesign& m_design;
+    const Board& m_before;
+    std::vector<std::vector<Key>> m_old;
+    std::vector<std::vector<Key>> m_new;
+};
+
+}  // namespace
+
+Exchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after)
+{
+    Inference inference(design, before, after);
+    inference.CheckOwners(after);
+    return inference.Run();
+}
+
+}  // namespace lq::eagle

@@ -1,0 +1,67 @@
+#include "app/formats/eagle/EagleImport.h"
+
+#include <fmt/core.h>
+
+#include <filesystem>
+
+#include "app/core/Errors.h"
+#include "app/formats/eagle/EagleBoardReader.h"
+#include "app/formats/eagle/EagleCopper.h"
+#include "app/formats/eagle/EagleSchematicReader.h"
+#include "app/model/BoardCheck.h"
+
+namespace lq::eagle {
+
+std::string SchematicBeside(const std::string& boardPath)
+{
+    return std::filesystem::path(boardPath).replace_extension(".sch").string();
+}
+
+EagleImport ImportEagle(std::unique_ptr<XmlFile> boardFile, std::unique_ptr<XmlFile> schematicFile, bool unrouted)
+{
+    EagleImport out;
+    out.design = std::make_unique<EagleDesign>();
+    EagleDesign& design = *out.design;
+    design.board = std::move(boardFile);
+    design.schematic = std::move(schematicFile);
+    design.unrouted = unrouted;
+    Board& board = out.board;
+    ReadBoardSide(design, board);
+    ReadSchematicSide(design, board);
+
+    // Copper is read and checked either way; --unrouted only keeps it from the host.
+    const std::set<PinIndex> routed = PinsOnCopper(design, board);
+    if (!unrouted) {
+        board.tracks = CopperMarkers(board, routed);
+        design.routedPins = routed.size();
+    }
+    if (const auto problem = CheckBoard(board))
+        throw ParseError(design.board->Name(), "", fmt::format("the imported board breaks a board rule at {}: {}",
+                                                               problem->place, problem->message));
+    return out;
+}
+
+EagleImport ReadEagleBoard(const std::string& boardPath, const EagleReadOptions& options)
+{
+    std::unique_ptr<XmlFile> board = LoadXmlFile(boardPath);
+    std::unique_ptr<XmlFile> schematic;
+    std::string note;
+    if (!options.schematic.empty()) {
+        schematic = LoadXmlFile(options.schematic);
+    } else {
+        const std::string beside = SchematicBeside(boardPath);
+        std::error_code ec;
+        if (std::filesystem::exists(beside, ec))
+            schematic = LoadXmlFile(beside);
+        else
+            note = fmt::format("{}: read without a schematic ({} not found): no gate or pin swap information, nothing "
+                               "will be exchanged",
+                               boardPath, beside);
+    }
+    EagleImport out = ImportEagle(std::move(board), std::move(schematic), options.unrouted);
+    if (!note.empty())
+        out.notes.push_back(note);
+    return out;
+}
+
+}  // namespace lq::eagle

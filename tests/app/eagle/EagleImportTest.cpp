@@ -1,0 +1,158 @@
+// The mapping from an Eagle board and schematic to parts, pins, nets and routed pins.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/formats/eagle/EagleImport.h"
+#include "app/session/HostSheet.h"
+#include "host/AttributeNames.h"
+#include "host/SubSheet.h"
+#include "tests/app/eagle/EagleFixture.h"
+
+using namespace lq;
+using namespace lqeagle;
+
+namespace {
+
+const Pin& PinOf(const Board& board, const std::string& ref, const std::string& pad)
+{
+    const BoardIndex index(board);
+    const PinIndex at = index.FindPin(PinRef{ref, pad}).value();
+    return board.parts[at.part].pins[at.pin];
+}
+
+const Part& PartOf(const Board& board, const std::string& ref)
+{
+    return board.parts[BoardIndex(board).FindPart(ref).value()];
+}
+
+// Which pins the host itself finds copper on, as the plug-in asks it.
+std::set<std::string> PinsTheHostSeesRouted(const Board& board)
+{
+    HostSheet sheet(board, "board.brd");
+    std::set<std::string> out;
+    for (std::size_t i = 0; i < board.parts.size(); ++i)
+        for (std::size_t j = 0; j < board.parts[i].pins.size(); ++j) {
+            CZNDynArray<CDrawObject*> copper, others;
+            sheet.PinObject(PinIndex{i, j})->GetNetConnection()->GetConnectedObjects(sheet.Sheet()->GetDrawingStore(), copper, others);
+            if (copper.GetSize() > 0)
+                out.insert(board.parts[i].ref + "." + PinName(board.parts[i].pins[j]));
+        }
+    return out;
+}
+
+}  // namespace
+
+TEST(EagleImport, PartsCarryTheirDeviceAndAreGateSwappableWhenTheirGatesAre)
+{
+    const Board board = Import(MakeDesign(TypicalSignals())).board;
+    ASSERT_EQ(board.parts.size(), 3u);
+    EXPECT_EQ(PartOf(board, "IC1").attributes,
+              (Attributes{{LQ_GATESWAP, "2"}, {"value", "7400N"}, {"library", "demo"}, {"package", "DIL14"},
+                          {"deviceset", "7400"}, {"device", "N"}, {"technology", ""}}));
+    EXPECT_EQ(FindAttribute(PartOf(board, "R1").attributes, LQ_GATESWAP), "1");
+    EXPECT_TRUE(PartOf(board, "R1").pinSwap);
+    EXPECT_EQ(PartOf(board, "IC1").pins.size(), 14u);
+}
+
+TEST(EagleImport, PadsTakeGatePinDirectionAndSwapLevelsFromTheConnectTable)
+{
+    const Board board = Import(MakeDesign(TypicalSignals())).board;
+    EXPECT_EQ(PinOf(board, "IC1", "2").attributes,
+              (Attributes{{LQ_PIN, "2"}, {LQ_GATE, "A"}, {LQ_GATEGROUP, "demo/NAND/1"}, {LQ_LABEL, "B"},
+                          {LQ_PINTYPE, "in"}, {LQ_PINGROUP, "1"}}));
+    // An output of level 0 in an exchangeable gate: a group of its own name, so gates match pin by pin.
+    EXPECT_EQ(FindAttribute(PinOf(board, "IC2", "8").attributes, LQ_PINGROUP), "=Y");
+    EXPECT_EQ(FindAttribute(PinOf(board, "IC2", "8").attributes, LQ_GATE), "C");
+    // The power gate is never placed, yet its pads import through the connect table.
+    const Pin& vcc = PinOf(board, "IC1", "14");
+    EXPECT_EQ(FindAttribute(vcc.attributes, LQ_PINTYPE), "PWR");
+    EXPECT_EQ(FindAttribute(vcc.attributes, LQ_GATEGROUP), "demo/PWRN/0/IC1.P");
+    EXPECT_FALSE(FindAttribute(vcc.attributes, LQ_PINGROUP));
+    // A level-0 gate gets a group of its own; its level-1 pins may still swap.
+    EXPECT_EQ(FindAttribute(PinOf(board, "R1", "1").attributes, LQ_GATEGROUP), "demo/R/0/R1.G$1");
+    EXPECT_EQ(FindAttribute(PinOf(board, "R1", "1").attributes, LQ_PINGROUP), "1");
+}
+
+TEST(EagleImport, APinOnSeveralPadsGivesEachTheSameAttributesAndUnconnectedPadsOnlyTheirName)
+{
+    SmallDesign d = MakeDesign({{"N1", {{"R1", "1"}, {"R1", "2"}}, ""}});
+    d.schematic = Replace(d.schematic, "<connect gate=\"G$1\" pin=\"1\" pad=\"1\"/>\n<connect gate=\"G$1\" pin=\"2\" pad=\"2\"/>",
+                          "<connect gate=\"G$1\" pin=\"1\" pad=\"1 2\"/>");
+    d.schematic = Replace(d.schematic, "<pinref part=\"R1\" gate=\"G$1\" pin=\"2\"/>", "<pinref part=\"R1\" gate=\"G$1\" pin=\"1\"/>");
+    Attributes one = PinOf(Import(d).board, "R1", "1").attributes;
+    Attributes two = PinOf(Import(d).board, "R1", "2").attributes;
+    EXPECT_EQ(FindAttribute(two, LQ_LABEL), "1");
+    one.erase(one.begin()), two.erase(two.begin());
+    EXPECT_EQ(one, two);
+    // Level 1 on two pads: the pads stay together, so no pin group.
+    EXPECT_FALSE(FindAttribute(one, LQ_PINGROUP));
+
+    SmallDesign e = MakeDesign({{"N1", {{"R1", "1"}}, ""}});
+    e.schematic = Replace(e.schematic, "<connect gate=\"G$1\" pin=\"2\" pad=\"2\"/>\n", "");
+    EXPECT_EQ(PinOf(Import(e).board, "R1", "2").attributes, (Attributes{{LQ_PIN, "2"}}));
+}
+
+TEST(EagleImport, BoardOnlyElementsAndBoardsWithoutSchematicCarryNoSwapInformation)
+{
+    SmallDesign d = MakeDesign(TypicalSignals());
+    d.board = Replace(d.board, "</elements>",
+                      "<element name=\"LOGO\" library=\"demo\" package=\"R0805\" value=\"\" x=\"0\" y=\"0\">\n"
+                      "<attribute name=\"NAME\" x=\"1\" y=\"1\" size=\"1\" layer=\"25\"/>\n</element>\n</elements>");
+    const Board board = Import(d).board;
+    EXPECT_EQ(PartOf(board, "LOGO").attributes, (Attributes{{LQ_GATESWAP, "0"}, {"value", ""}, {"library", "demo"},
+                                                            {"package", "R0805"}, {"NAME", ""}}));
+    EXPECT_EQ(PinOf(board, "LOGO", "1").attributes, (Attributes{{LQ_PIN, "1"}}));
+
+    const Board alone = ImportBoardOnly(MakeDesign(TypicalSignals()).board).board;
+    for (const Part& part : alone.parts) {
+        EXPECT_EQ(FindAttribute(part.attributes, LQ_GATESWAP), "0");
+        for (const Pin& pin : part.pins)
+            EXPECT_EQ(pin.attributes.size(), 1u);
+    }
+}
+
+TEST(EagleImport, SignalsBecomeNetsInContactOrder)
+{
+    const Board board = Import(MakeDesign(TypicalSignals())).board;
+    ASSERT_EQ(board.nets.size(), 4u);
+    EXPECT_EQ(board.nets[2].name, "OUT");
+    EXPECT_EQ(board.nets[2].pins, (std::vector<PinRef>{{"IC1", "3"}, {"IC2", "4"}}));
+    EXPECT_EQ(board.nets[3].pins, (std::vector<PinRef>{{"IC1", "14"}, {"IC2", "14"}}));
+}
+
+TEST(EagleImport, OnlyCopperOfAPinsOwnSignalOnALayerOfItsPadRoutesIt)
+{
+    // Pad centres: IC1.1 (2.38, 6.19), IC1.2 (4.92, 6.19), IC1.3 (7.46, 6.19), IC2.4 (40, 6.19) through
+    // hole; R1.1 (24, 30) smd on top.
+    std::vector<SignalSpec> s = TypicalSignals();
+    s[0].copper = "<wire x1=\"2.5\" y1=\"6.2\" x2=\"20\" y2=\"20\" width=\"0.2\" layer=\"16\"/>\n"    // ends on IC1.1
+                  "<wire x1=\"24\" y1=\"30\" x2=\"20\" y2=\"20\" width=\"0.2\" layer=\"16\"/>\n";  // R1.1 is on top
+    s[1].copper = "<wire x1=\"24.1\" y1=\"30\" x2=\"4.92\" y2=\"6.19\" width=\"0\" layer=\"19\"/>\n"  // airwire
+                  "<polygon width=\"0.2\" layer=\"1\">\n<vertex x=\"39\" y=\"5\"/>\n<vertex x=\"41\" y=\"5\"/>\n"
+                  "<vertex x=\"41\" y=\"7\"/>\n<vertex x=\"39\" y=\"7\"/>\n</polygon>\n";  // over IC2.4 of OUT
+    s[2].copper = "<via x=\"7.5\" y=\"6.3\" extent=\"1-16\" drill=\"0.3\"/>\n";                      // on IC1.3
+    s[3].copper = "<polygon width=\"0.2\" layer=\"1\">\n<vertex x=\"0\" y=\"0\"/>\n<vertex x=\"60\" y=\"0\"/>\n"
+                  "<vertex x=\"60\" y=\"40\"/>\n<vertex x=\"0\" y=\"40\"/>\n</polygon>\n";  // covers both VCC pins
+    const EagleImport imported = Import(MakeDesign(s));
+    const std::set<std::string> expected{"IC1.1", "IC1.3", "IC1.14", "IC2.14"};
+    EXPECT_EQ(PinsTheHostSeesRouted(imported.board), expected);
+    EXPECT_EQ(imported.design->routedPins, 4u);
+    EXPECT_TRUE(PinsTheHostSeesRouted(Import(MakeDesign(s), true).board).empty());
+}
+
+TEST(EagleImport, ABoardReadWithoutItsSchematicSaysSoInOneLine)
+{
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lqeagle-import-note";
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "alone.brd") << MakeDesign(TypicalSignals()).board;
+    const EagleImport imported = eagle::ReadEagleBoard((dir / "alone.brd").string(), {});
+    ASSERT_EQ(imported.notes.size(), 1u);
+    EXPECT_NE(imported.notes[0].find("alone.brd: read without a schematic"), std::string::npos);
+    EXPECT_EQ(imported.notes[0].find('\n'), std::string::npos);
+
+    std::ofstream(dir / "alone.sch") << MakeDesign(TypicalSignals()).schematic;
+    EXPECT_TRUE(eagle::ReadEagleBoard((dir / "alone.brd").string(), {}).notes.empty());
+    std::filesystem::remove_all(dir);
+}
