@@ -16,7 +16,7 @@ seed() {  # seed <target> <files...>
 seed fuzz_board_json examples/*.qbrd.json
 seed fuzz_play_script examples/*.play
 if [ -x "$bin/fuzz_eagle" ]; then
-  seed fuzz_eagle tests/app/eagle/*.brd tests/app/eagle/*.sch fuzz/seeds/eagle/*
+  seed fuzz_eagle fuzz/seeds/eagle/*
 fi
 
 status=0

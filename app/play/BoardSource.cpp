@@ -1,5 +1,6 @@
 #include "app/play/BoardSource.h"
 
+#include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
 
 namespace lq {
@@ -11,7 +12,8 @@ bool EndsWith(const std::string& s, const std::string& suffix)
 }
 }  // namespace
 
-Board OpenBoardFile(const std::string& path) { return ReadBoardFile(path); }
+// Eagle boards open with the schematic beside them; saving stays board JSON.
+Board OpenBoardFile(const std::string& path) { return LoadBoard(path, BoardReadOptions{}).board; }
 
 std::optional<std::string> BoardOutputProblem(const std::string& path)
 {
