@@ -13,7 +13,7 @@ seed() {  # seed <target> <files...>
   for f in "${@:2}"; do [ -f "$f" ] && cp "$f" "$work/$1/"; done
   return 0
 }
-seed fuzz_board_json examples/*.qbrd.json
+seed fuzz_board_json examples/sample.qbrd.json  # small seeds keep each run fast
 seed fuzz_play_script examples/*.play
 if [ -x "$bin/fuzz_eagle" ]; then
   seed fuzz_eagle fuzz/seeds/eagle/*
