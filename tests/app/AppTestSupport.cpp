@@ -1,13 +1,5 @@
 #include "tests/app/AppTestSupport.h"
 
-#include <dirent.h>
-#include <stdlib.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace lqapptest {
 
 using namespace lq;
@@ -29,8 +21,6 @@ Part MakePart(const std::string& ref, Point at, const std::vector<Point>& pins, 
     }
     return part;
 }
-
-Net MakeNet(const std::string& name, const std::vector<PinRef>& pins) { return Net{name, pins}; }
 
 Board SmallBoard()
 {
@@ -67,47 +57,15 @@ Board SmallBoard()
     board.parts.push_back(j2);
 
     // U1's gate A serves the right-hand connector and U2's the left-hand one.
-    board.nets = {MakeNet("A1", {{"J2", "1"}, {"U1", "1"}}), MakeNet("A2", {{"J2", "2"}, {"U1", "2"}}),
-                  MakeNet("AY", {{"J2", "3"}, {"U1", "3"}}), MakeNet("B1", {{"J1", "1"}, {"U2", "1"}}),
-                  MakeNet("B2", {{"J1", "2"}, {"U2", "2"}}), MakeNet("BY", {{"J1", "3"}, {"U2", "3"}}),
-                  MakeNet("RL", {{"R1", "2"}, {"J1", "4"}}), MakeNet("RR", {{"R1", "1"}, {"J2", "4"}}),
-                  MakeNet("GND", {{"U1", "7"}, {"U2", "7"}})};
+    board.nets = {Net{"A1", {{"J2", "1"}, {"U1", "1"}}}, Net{"A2", {{"J2", "2"}, {"U1", "2"}}},
+                  Net{"AY", {{"J2", "3"}, {"U1", "3"}}}, Net{"B1", {{"J1", "1"}, {"U2", "1"}}},
+                  Net{"B2", {{"J1", "2"}, {"U2", "2"}}}, Net{"BY", {{"J1", "3"}, {"U2", "3"}}},
+                  Net{"RL", {{"R1", "2"}, {"J1", "4"}}}, Net{"RR", {{"R1", "1"}, {"J2", "4"}}},
+                  Net{"GND", {{"U1", "7"}, {"U2", "7"}}}};
     board.tracks = {Track{"GND", 1, 200000, Point{3 * kMm, -2 * kMm}, Point{3 * kMm, -6 * kMm}}};
     board.vias = {Via{"GND", Point{3 * kMm, -6 * kMm}, 600000}};
     board.polygons = {Polygon{"", 2, {{0, -40 * kMm}, {10 * kMm, -40 * kMm}, {10 * kMm, -30 * kMm}}}};
     return board;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string ExampleFile(const std::string& name) { return std::string(QUILLON_EXAMPLES_DIR) + "/" + name; }
-
-ScratchDir::ScratchDir()
-{
-    char templ[] = "/tmp/lqapp.XXXXXX";
-    m_path = ::mkdtemp(templ);
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-}
-
-std::vector<std::string> ScratchDir::List(const std::string& sub) const
-{
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(sub.empty() ? m_path : m_path + "/" + sub, ec))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 }  // namespace lqapptest

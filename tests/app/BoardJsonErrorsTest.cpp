@@ -1,11 +1,11 @@
 // Every way a board file can be wrong gives one line naming the file and the JSON path.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "app/core/Errors.h"
 #include "app/formats/BoardJson.h"
+#include "tests/e2e/LqhostProcess.h"
 
 using namespace lq;
 using Json = nlohmann::json;
@@ -24,80 +24,60 @@ Json ValidBoard()
       "copper": {"tracks": [{"net": "N1", "layer": 1, "width": 10, "from": [0, 0], "to": [5, 5]}]}})");
 }
 
-std::string ErrorOf(const std::string& text)
-{
-    try {
-        ParseBoardJson(text, "b.qbrd.json");
-    } catch (const ParseError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+std::string ErrorOf(const std::string& text) { return lqe2e::ErrorText<ParseError>([&] { ParseBoardJson(text, "b.qbrd.json"); }); }
 
 struct Case {
     const char* name;
-    std::function<void(Json&)> change;
-    const char* message;  // after "b.qbrd.json:"
+    std::vector<std::pair<const char*, Json>> changes;  // JSON pointer and new value; null removes the field
+    const char* message;                                // after "b.qbrd.json:"
 };
 
-void Set(Json& doc, const char* pointer, Json value) { doc[Pointer(pointer)] = std::move(value); }
-
 const Case kCases[] = {
-    {"PointShape", [](Json& d) { Set(d, "/parts/0/pins/1/at", {1}); }, "/parts/0/pins/1/at: expected [x, y] in nm"},
-    {"CoordinateRange", [](Json& d) { Set(d, "/parts/0/at/0", 3000000000u); },
-     "/parts/0/at/0: 3000000000 nm is outside the 32-bit coordinate range"},
-    {"NegativeCoordinateRange", [](Json& d) { Set(d, "/parts/0/at/1", -2147483649LL); },
+    {"PointShape", {{"/parts/0/pins/1/at", {1}}}, "/parts/0/pins/1/at: expected [x, y] in nm"},
+    {"CoordinateRange", {{"/parts/0/at/0", 3000000000u}}, "/parts/0/at/0: 3000000000 nm is outside the 32-bit coordinate range"},
+    {"NegativeCoordinateRange", {{"/parts/0/at/1", -2147483649LL}},
      "/parts/0/at/1: -2147483649 nm is outside the 32-bit coordinate range"},
-    {"CoordinateFraction", [](Json& d) { Set(d, "/parts/0/at/1", 1.5); },
-     "/parts/0/at/1: expected a coordinate in nm as a whole number"},
-    {"RectShape", [](Json& d) { Set(d, "/parts/0/outline", {1, 2, 3}); }, "/parts/0/outline: expected [x1, y1, x2, y2] in nm"},
-    {"MissingRequired", [](Json& d) { d["parts"][0].erase("at"); }, "/parts/0/at: required field is missing"},
-    {"UnknownField", [](Json& d) { Set(d, "/parts/0/pins/0/colour", "red"); }, "/parts/0/pins/0/colour: unknown field \"colour\""},
-    {"FormatName", [](Json& d) { d["format"] = "kicad"; }, "/format: not a Quillon board file (expected \"quillon-board\")"},
-    {"Version", [](Json& d) { d["version"] = 2; }, "/version: version 2 is not supported; this lqhost reads version 1"},
-    {"AttributePair", [](Json& d) { Set(d, "/parts/0/pins/0/attributes/0", {"LQ_PIN"}); },
+    {"CoordinateFraction", {{"/parts/0/at/1", 1.5}}, "/parts/0/at/1: expected a coordinate in nm as a whole number"},
+    {"RectShape", {{"/parts/0/outline", {1, 2, 3}}}, "/parts/0/outline: expected [x1, y1, x2, y2] in nm"},
+    {"MissingRequired", {{"/parts/0/at", nullptr}}, "/parts/0/at: required field is missing"},
+    {"UnknownField", {{"/parts/0/pins/0/colour", "red"}}, "/parts/0/pins/0/colour: unknown field \"colour\""},
+    {"FormatName", {{"/format", "kicad"}}, "/format: not a Quillon board file (expected \"quillon-board\")"},
+    {"Version", {{"/version", 2}}, "/version: version 2 is not supported; this lqhost reads version 1"},
+    {"AttributePair", {{"/parts/0/pins/0/attributes/0", {"LQ_PIN"}}},
      "/parts/0/pins/0/attributes/0: expected [name, value], two texts"},
-    {"TextType", [](Json& d) { Set(d, "/nets/0/name", 5); }, "/nets/0/name: expected a text \"...\""},
-    {"NulInText", [](Json& d) { d["parts"][0]["ref"] = std::string("U\0" "1", 3); }, "/parts/0/ref: text contains a NUL character"},
-    {"LongText", [](Json& d) { d["parts"][0]["ref"] = std::string(1025, 'x'); },
-     "/parts/0/ref: text of 1025 bytes is longer than the 1024 allowed"},
-    {"TooManyAttributes", [](Json& d) { d["parts"][0]["attributes"] = Json(std::vector<Json>(257, {"A", "1"})); },
+    {"TextType", {{"/nets/0/name", 5}}, "/nets/0/name: expected a text \"...\""},
+    {"NulInText", {{"/parts/0/ref", std::string("U\0" "1", 3)}}, "/parts/0/ref: text contains a NUL character"},
+    {"LongText", {{"/parts/0/ref", std::string(1025, 'x')}}, "/parts/0/ref: text of 1025 bytes is longer than the 1024 allowed"},
+    {"TooManyAttributes", {{"/parts/0/attributes", Json(std::vector<Json>(257, {"A", "1"}))}},
      "/parts/0/attributes: 257 attributes is more than the 256 allowed"},
-    {"LayerRange", [](Json& d) { Set(d, "/parts/0/pins/0/layers", {17}); }, "/parts/0/pins/0/layers/0: 17 is out of range (1 to 16)"},
-    {"LayerTwice", [](Json& d) { Set(d, "/parts/0/pins/0/layers", {1, 1}); }, "/parts/0/pins/0/layers/1: layer 1 is listed twice"},
-    {"NoLayers", [](Json& d) { Set(d, "/parts/0/pins/0/layers", Json::array()); },
-     "/parts/0/pins/0/layers: a pin is on at least one copper layer"},
-    {"MoveSwapMode", [](Json& d) { Set(d, "/sheet/moveSwap/mode", 4); }, "/sheet/moveSwap/mode: 4 is out of range (0 to 3)"},
-    {"Zoom", [](Json& d) { Set(d, "/sheet/zoom", 0); }, "/sheet/zoom: 0 is out of range (1 to 1000000000)"},
-    {"BoolType", [](Json& d) { Set(d, "/parts/0/pinSwap", 1); }, "/parts/0/pinSwap: expected true or false"},
-    {"TrackWidth", [](Json& d) { Set(d, "/copper/tracks/0/width", -1); },
-     "/copper/tracks/0/width: -1 is out of range (0 to 2147483647)"},
-    {"DuplicateRef", [](Json& d) { Set(d, "/parts/1/ref", "U1"); },
-     "/parts/1/ref: duplicate reference designator \"U1\" (first at /parts/0)"},
-    {"DuplicatePin", [](Json& d) { Set(d, "/parts/0/pins/1/attributes/0/1", "1"); },
+    {"LayerRange", {{"/parts/0/pins/0/layers", {17}}}, "/parts/0/pins/0/layers/0: 17 is out of range (1 to 16)"},
+    {"LayerTwice", {{"/parts/0/pins/0/layers", {1, 1}}}, "/parts/0/pins/0/layers/1: layer 1 is listed twice"},
+    {"NoLayers", {{"/parts/0/pins/0/layers", Json::array()}}, "/parts/0/pins/0/layers: a pin is on at least one copper layer"},
+    {"BoolType", {{"/parts/0/pinSwap", 1}}, "/parts/0/pinSwap: expected true or false"},
+    {"TrackWidth", {{"/copper/tracks/0/width", -1}}, "/copper/tracks/0/width: -1 is out of range (0 to 2147483647)"},
+    {"DuplicateRef", {{"/parts/1/ref", "U1"}}, "/parts/1/ref: duplicate reference designator \"U1\" (first at /parts/0)"},
+    {"DuplicatePin", {{"/parts/0/pins/1/attributes/0/1", "1"}},
      "/parts/0/pins/1: duplicate pin \"1\" in part U1 (first at /parts/0/pins/0)"},
-    {"NoPinName", [](Json& d) { Set(d, "/parts/0/pins/0/attributes", Json::array()); },
+    {"NoPinName", {{"/parts/0/pins/0/attributes", Json::array()}},
      "/parts/0/pins/0/attributes: the pin has no LQ_PIN attribute, which names it in nets"},
-    {"SecondPinName", [](Json& d) { d["parts"][0]["pins"][0]["attributes"].push_back({"LQ_PIN", "9"}); },
+    {"SecondPinName", {{"/parts/0/pins/0/attributes/1", {"LQ_PIN", "9"}}},
      "/parts/0/pins/0/attributes/1: a pin carries one LQ_PIN attribute; this is a second one"},
-    {"EmptyPinName", [](Json& d) { Set(d, "/parts/0/pins/0/attributes/0/1", ""); },
-     "/parts/0/pins/0/attributes/0/1: the pin name (LQ_PIN) is empty"},
-    {"RefdesAttribute", [](Json& d) { Set(d, "/parts/0/attributes", Json::array({Json::array({"LQ_REFDES", "X"})})); },
+    {"EmptyPinName", {{"/parts/0/pins/0/attributes/0/1", ""}}, "/parts/0/pins/0/attributes/0/1: the pin name (LQ_PIN) is empty"},
+    {"RefdesAttribute", {{"/parts/0/attributes", Json::array({Json::array({"LQ_REFDES", "X"})})}},
      "/parts/0/attributes/0: the reference designator is the part's \"ref\", not an attribute"},
-    {"GateSwapValue", [](Json& d) { Set(d, "/parts/0/attributes", Json::array({Json::array({"LQ_GATESWAP", "two"})})); },
+    {"GateSwapValue", {{"/parts/0/attributes", Json::array({Json::array({"LQ_GATESWAP", "two"})})}},
      "/parts/0/attributes/0/1: LQ_GATESWAP is a whole number from 0 to 1000, not \"two\""},
-    {"EmptyRef", [](Json& d) { Set(d, "/parts/0/ref", ""); }, "/parts/0/ref: the reference designator is empty"},
-    {"UnknownPartInNet", [](Json& d) { Set(d, "/nets/0/pins/1", {"U9", "1"}); }, "/nets/0/pins/1: unknown part \"U9\""},
-    {"UnknownPinInNet", [](Json& d) { Set(d, "/nets/0/pins/1", {"U2", "7"}); }, "/nets/0/pins/1: part U2 has no pin \"7\""},
-    {"PinOnTwoNets", [](Json& d) { Set(d, "/nets/1/pins/0", {"U1", "1"}); },
-     "/nets/1/pins/0: pin U1.1 is already on net \"N1\""},
-    {"DuplicateNet", [](Json& d) { Set(d, "/nets/1/name", "N1"); }, "/nets/1/name: duplicate net name \"N1\" (first at /nets/0)"},
-    {"UnknownCopperNet", [](Json& d) { Set(d, "/copper/tracks/0/net", "X"); }, "/copper/tracks/0/net: unknown net \"X\""},
-    {"PolygonPoints", [](Json& d) { Set(d, "/copper/polygons", {{{"layer", 1}, {"points", {{0, 0}, {1, 1}}}}}); },
+    {"EmptyRef", {{"/parts/0/ref", ""}}, "/parts/0/ref: the reference designator is empty"},
+    {"UnknownPartInNet", {{"/nets/0/pins/1", {"U9", "1"}}}, "/nets/0/pins/1: unknown part \"U9\""},
+    {"UnknownPinInNet", {{"/nets/0/pins/1", {"U2", "7"}}}, "/nets/0/pins/1: part U2 has no pin \"7\""},
+    {"PinOnTwoNets", {{"/nets/1/pins/0", {"U1", "1"}}}, "/nets/1/pins/0: pin U1.1 is already on net \"N1\""},
+    {"DuplicateNet", {{"/nets/1/name", "N1"}}, "/nets/1/name: duplicate net name \"N1\" (first at /nets/0)"},
+    {"UnknownCopperNet", {{"/copper/tracks/0/net", "X"}}, "/copper/tracks/0/net: unknown net \"X\""},
+    {"PolygonPoints", {{"/copper/polygons", {{{"layer", 1}, {"points", {{0, 0}, {1, 1}}}}}}},
      "/copper/polygons/0/points: a polygon has at least 3 points"},
-    {"PlacedPinOverflow", [](Json& d) { Set(d, "/parts/1/at", {2147483647, 0}), Set(d, "/parts/1/pins/0/at", {1, 0}); },
+    {"PlacedPinOverflow", {{"/parts/1/at", {2147483647, 0}}, {"/parts/1/pins/0/at", {1, 0}}},
      "/parts/1/pins/0/at: the pin lies outside the 32-bit coordinate range once placed"},
-    {"PlacedPadOverflow", [](Json& d) { Set(d, "/parts/1/at", {2147483547, 0}), Set(d, "/parts/1/pins/0/pad", {0, 0, 101, 0}); },
+    {"PlacedPadOverflow", {{"/parts/1/at", {2147483447, 0}}, {"/parts/1/pins/0/at", {100, 0}}, {"/parts/1/pins/0/pad", {0, 0, 101, 0}}},
      "/parts/1/pins/0/pad: the pad reaches outside the 32-bit coordinate range once placed"},
 };
 
@@ -110,7 +90,11 @@ TEST(BoardJsonErrors, TheBaseBoardIsSound) { EXPECT_EQ(ErrorOf(ValidBoard().dump
 TEST_P(BoardJsonError, NamesFileAndPath)
 {
     Json doc = ValidBoard();
-    GetParam().change(doc);
+    for (const auto& [pointer, value] : GetParam().changes)
+        if (value.is_null())
+            doc[Pointer(pointer).parent_pointer()].erase(Pointer(pointer).back());
+        else
+            doc[Pointer(pointer)] = value;
     EXPECT_EQ(ErrorOf(doc.dump()), std::string("b.qbrd.json:") + GetParam().message);
 }
 
@@ -126,22 +110,16 @@ TEST(BoardJsonSyntax, MalformedTextIsPlacedByLineAndColumn)
     EXPECT_NE(ErrorOf("{\"format\": \"\xff\"}").find("malformed JSON"), std::string::npos);
 }
 
-TEST(BoardJsonSyntax, DuplicateKeysAreRefusedWithTheirObject)
-{
-    EXPECT_EQ(ErrorOf(R"({"format": "quillon-board", "format": "x"})"), "b.qbrd.json:/: the key \"format\" appears twice");
-    EXPECT_EQ(ErrorOf(R"({"parts": [{"ref": "a"}, {"ref": "a", "at": [0, 0], "ref": "b"}]})"),
-              "b.qbrd.json:/parts/1: the key \"ref\" appears twice");
-}
-
-TEST(BoardJsonSyntax, DeepNestingIsRefusedBeforeItIsBuilt)
+TEST(BoardJsonSyntax, DuplicateKeysDeepNestingAndWrongShapesAreRefusedWithTheirPlace)
 {
     const std::string deep = "{\"parts\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
-    EXPECT_EQ(ErrorOf(deep), "b.qbrd.json:/parts/0/0/0/0/0/0/0/0/0/0/0/0/0/0: nested deeper than 16 levels of arrays and objects");
-}
-
-TEST(BoardJsonSyntax, TheDocumentMustBeAnObject)
-{
-    EXPECT_EQ(ErrorOf("[]"), "b.qbrd.json:/: expected an object {...}");
-    EXPECT_EQ(ErrorOf("{\"format\": \"quillon-board\", \"version\": 1, \"parts\": {}, \"nets\": []}"),
-              "b.qbrd.json:/parts: expected an array [...]");
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"format": "quillon-board", "format": "x"})", "/: the key \"format\" appears twice"},
+        {R"({"parts": [{"ref": "a"}, {"ref": "a", "at": [0, 0], "ref": "b"}]})", "/parts/1: the key \"ref\" appears twice"},
+        {deep, "/parts/0/0/0/0/0/0/0/0/0/0/0/0/0/0: nested deeper than 16 levels of arrays and objects"},
+        {"[]", "/: expected an object {...}"},
+        {R"({"format": "quillon-board", "version": 1, "parts": {}, "nets": []})", "/parts: expected an array [...]"},
+    };
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(ErrorOf(text), "b.qbrd.json:" + message);
 }

@@ -32,7 +32,7 @@ void TickWithStderrOn(int fd)
 
 }  // namespace
 
-TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLine)
+TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLineButIsSilentWhenStderrIsAFile)
 {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_GE(master, 0);
@@ -50,10 +50,7 @@ TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLine)
     ::close(master);
     EXPECT_EQ(shown.rfind("\rboard.qbrd.json: running, 1.", 0), 0u) << shown;
     EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
-}
 
-TEST(ElapsedTickerTest, SilentWhenStderrIsAFile)
-{
     ScratchDir dir;
     const int file = ::open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(file, 0);

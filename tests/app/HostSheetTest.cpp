@@ -38,11 +38,23 @@ std::vector<std::string> NetPinTexts(const CNet* net)
 
 }  // namespace
 
-TEST(HostSheetBuild, PartsBecomeComponentsWithTheDesignatorFirst)
+TEST(HostSheetBuild, SheetSettingsPartsAndPinsReachTheHostWithTheDesignatorFirst)
 {
     Board board = SmallBoard();
     board.parts[0].pins[0].layers = 0x2;
+    board.sheet = SheetSettings{"SCHEMATICDESIGN", false, false, MoveSwap{2, true, 5}, 777};
     HostSheet sheet(board, "small");
+    CLayoutSubSheet* s = sheet.Sheet();
+    EXPECT_EQ(s->GetDocType().str(), "SCHEMATICDESIGN");
+    EXPECT_TRUE(s->SuppressesBackAnnotation());
+    EXPECT_EQ(s->GetBackAnnotationManager(), nullptr);
+    const CMoveSwapState& m = s->GetMoveSwapState();
+    EXPECT_EQ(std::tie(m.m_nMode, m.m_bPinSwap, m.m_nGateSwap), std::make_tuple(2, true, 5));
+    EXPECT_EQ(sheet.View()->GetZoom(), 777);
+    sheet.MakeCurrent();
+    EXPECT_EQ(GetDrwSubSheet(), s);
+    EXPECT_EQ(GetDrawContext(), sheet.View());
+
     const CLayoutComponent* u1 = sheet.Component(0);
     EXPECT_EQ(AttributeTexts(u1), (std::vector<std::string>{"LQ_REFDES=U1", "LQ_GATESWAP=2", "VALUE=7400"}));
     EXPECT_EQ(u1->GetGateSwapAttr(true), 2);
@@ -62,38 +74,17 @@ TEST(HostSheetBuild, PartsBecomeComponentsWithTheDesignatorFirst)
     EXPECT_FALSE(sheet.FindPin(sheet.Component(2)).has_value());
 }
 
-TEST(HostSheetBuild, SheetSettingsReachTheHostSheet)
-{
-    Board board = SmallBoard();
-    board.sheet = SheetSettings{"SCHEMATICDESIGN", false, false, MoveSwap{2, true, 5}, 777};
-    HostSheet sheet(board, "small");
-    CLayoutSubSheet* s = sheet.Sheet();
-    EXPECT_EQ(s->GetDocType().str(), "SCHEMATICDESIGN");
-    EXPECT_TRUE(s->SuppressesBackAnnotation());
-    EXPECT_EQ(s->GetBackAnnotationManager(), nullptr);
-    EXPECT_EQ(s->GetMoveSwapState().m_nMode, 2);
-    EXPECT_TRUE(s->GetMoveSwapState().m_bPinSwap);
-    EXPECT_EQ(s->GetMoveSwapState().m_nGateSwap, 5);
-    EXPECT_EQ(sheet.View()->GetZoom(), 777);
-    sheet.MakeCurrent();
-    EXPECT_EQ(GetDrwSubSheet(), s);
-    EXPECT_EQ(GetDrawContext(), sheet.View());
-}
-
-TEST(HostSheetBuild, NetsHoldNetPinsInOrderAsTheHostMakesThem)
+TEST(HostSheetBuild, NetsHoldNetPinsInOrderAndCopperConnectsThePadsItTouches)
 {
     HostSheet sheet(SmallBoard(), "small");
     const CLayoutNet* net = sheet.NetObject(6);
     EXPECT_EQ(net->GetName().str(), "RL");
     EXPECT_EQ(NetPinTexts(net), (std::vector<std::string>{"R1.2", "J1.4"}));
-    EXPECT_EQ(sheet.PinObject(PinIndex{2, 1})->GetNetConnection()->GetNet(), net);
-    EXPECT_EQ(sheet.PinObject(PinIndex{2, 1})->GetNetConnection()->GetNetPin()->GetDrawObject(), sheet.PinObject(PinIndex{2, 1}));
+    const CLayoutPin* r2 = sheet.PinObject(PinIndex{2, 1});
+    EXPECT_EQ(r2->GetNetConnection()->GetNet(), net);
+    EXPECT_EQ(r2->GetNetConnection()->GetNetPin()->GetDrawObject(), r2);
     EXPECT_EQ(sheet.Sheet()->GetNetlist()->GetEdits().size(), 0u);  // loading is not an edit
-}
-
-TEST(HostSheetBuild, CopperTouchingAPadConnectsIt)
-{
-    HostSheet sheet(SmallBoard(), "small");
+    // Copper touching a pad connects it.
     CZNDynArray<CDrawObject*> copper, others;
     sheet.PinObject(PinIndex{0, 6})->GetNetConnection()->GetConnectedObjects(nullptr, copper, others);
     EXPECT_EQ(copper.GetCount(), 1);
@@ -106,24 +97,14 @@ TEST(HostSheetBuild, UnsoundBoardsAreRefusedWithThePlace)
 {
     Board board = SmallBoard();
     board.nets[1].pins[0].part = "U9";
-    try {
-        HostSheet sheet(board, "boards/x.brd");
-        FAIL() << "no error";
-    } catch (const ParseError& e) {
-        EXPECT_EQ(std::string(e.what()), "boards/x.brd:/nets/1/pins/0: unknown part \"U9\"");
-    }
+    EXPECT_EQ(lqe2e::ErrorText<ParseError>([&] { HostSheet sheet(board, "boards/x.brd"); }),
+              "boards/x.brd:/nets/1/pins/0: unknown part \"U9\"");
 }
 
-TEST(HostSheetReadBack, AnUntouchedSheetGivesTheBoardBack)
-{
-    const Board board = SmallBoard();
-    HostSheet sheet(board, "small");
-    EXPECT_EQ(sheet.ReadBack(), board);
-}
-
-TEST(HostSheetReadBack, NetEditsOfTheHostShowInTheNetsAndTheirOrder)
+TEST(HostSheetReadBack, NetEditsAndMovesOfTheHostShowUntilTheCoordinateLimit)
 {
     HostSheet sheet(SmallBoard(), "small");
+    EXPECT_EQ(sheet.ReadBack(), SmallBoard());
     // Exchange R1's pins as a plug-in would: off both nets, then each onto the other's net.
     CLayoutPin* r1 = sheet.PinObject(PinIndex{2, 0});
     CLayoutPin* r2 = sheet.PinObject(PinIndex{2, 1});
@@ -133,24 +114,14 @@ TEST(HostSheetReadBack, NetEditsOfTheHostShowInTheNetsAndTheirOrder)
     delete r2->GetNetConnection()->GetNetPin();
     AttachPin(r1, rl);
     AttachPin(r2, rr);
-    const Board after = sheet.ReadBack();
+    sheet.Component(2)->Offset(1000, -2000);
+    Board after = sheet.ReadBack();
     EXPECT_EQ(after.nets[6], (Net{"RL", {{"J1", "4"}, {"R1", "1"}}}));
     EXPECT_EQ(after.nets[7], (Net{"RR", {{"J2", "4"}, {"R1", "2"}}}));
-    EXPECT_EQ(after.parts, SmallBoard().parts);
-}
-
-TEST(HostSheetReadBack, MovedPartsKeepTheirPinsRelative)
-{
-    HostSheet sheet(SmallBoard(), "small");
-    sheet.Component(2)->Offset(1000, -2000);
-    const Board after = sheet.ReadBack();
     EXPECT_EQ(after.parts[2].at, (Point{50001000, -20002000}));
     EXPECT_EQ(after.parts[2].pins, SmallBoard().parts[2].pins);
-}
-
-TEST(HostSheetReadBack, APartPushedAgainstTheCoordinateLimitIsAnError)
-{
-    HostSheet sheet(SmallBoard(), "small");
+    after.parts[2].at = SmallBoard().parts[2].at;
+    EXPECT_EQ(after.parts, SmallBoard().parts);
     sheet.Component(2)->Offset(2147483647, 0);  // the host saturates; the pins lose their places
     EXPECT_THROW(sheet.ReadBack(), JobError);
 }

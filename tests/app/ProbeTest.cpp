@@ -36,37 +36,11 @@ void Marker(CDrawContext& dc, CLQPoint centre, const std::vector<CLQPoint>& pins
     dc.SetDrawFlag(was);
 }
 
-Part Package(const std::string& ref, Point at)
-{
-    const auto gate = [](const char* g, const char* group) {
-        return Attributes{{"LQ_GATE", g}, {"LQ_GATEGROUP", "G"}, {"LQ_PINGROUP", group}};
-    };
-    Part p = lqapptest::MakePart(ref, at, {{-3 * kMm, -2 * kMm}, {-2 * kMm, -2 * kMm}, {-1 * kMm, -2 * kMm},
-                                           {1 * kMm, -2 * kMm}, {2 * kMm, -2 * kMm}, {3 * kMm, -2 * kMm}, {0, 2 * kMm}});
-    const Attributes attrs[] = {gate("A", "IN"), gate("A", "IN"), gate("A", "OUT"),
-                                gate("B", "IN"), gate("B", "IN"), gate("B", "OUT"), {{"LQ_PINTYPE", "PWR"}}};
-    for (std::size_t i = 0; i < 7; ++i)
-        for (const Attribute& a : attrs[i])
-            p.pins[i].attributes.push_back(a);
-    p.attributes = {{"LQ_GATESWAP", "2"}};
-    return p;
-}
-
-// Two packages whose gates may move between them, P2's gate B routed; a resistor whose gates stay
-// inside it; a connector without pin groups.
+// The small board with U2's gate B routed: its output pin U2.6 has a track on it.
 Board ProbeBoardFixture()
 {
-    Board b;
-    b.parts = {Package("P1", {0, 0}), Package("P2", {20 * kMm, 0})};
-    Part r = lqapptest::MakePart("R1", {10 * kMm, 10 * kMm}, {{-kMm, 0}, {kMm, 0}},
-                                 {{"LQ_GATE", "R"}, {"LQ_GATEGROUP", "RES"}, {"LQ_PINGROUP", "1"}});
-    r.attributes = {{"LQ_GATESWAP", "1"}};
-    Part j = lqapptest::MakePart("J1", {-20 * kMm, 0}, {{0, 0}, {0, kMm}});
-    j.attributes = {{"LQ_GATESWAP", "0"}};
-    b.parts.push_back(r);
-    b.parts.push_back(j);
-    b.nets = {lqapptest::MakeNet("N1", {{"J1", "1"}, {"P1", "1"}}), lqapptest::MakeNet("N2", {{"J1", "2"}, {"P2", "1"}})};
-    b.tracks = {Track{"", 1, 100000, Point{23 * kMm, -2 * kMm}, Point{23 * kMm, -10 * kMm}}};
+    Board b = lqapptest::SmallBoard();
+    b.tracks.push_back(Track{"BY", 1, 100000, Point{101 * kMm, 2 * kMm}, Point{101 * kMm, 10 * kMm}});
     return b;
 }
 
@@ -80,7 +54,7 @@ const ProbedGate* FindGate(const Board& board, const BoardProbe& probe, const st
 
 }  // namespace
 
-TEST(OverlayReading, MarkersAndEmphasisedObjects)
+TEST(OverlayReading, MarkersEmphasisedObjectsAndGroupsOfCandidates)
 {
     RecordingDrawContext dc;
     CDrawObject pad;
@@ -94,26 +68,17 @@ TEST(OverlayReading, MarkersAndEmphasisedObjects)
     ASSERT_EQ(p.markers.size(), 3u);
     EXPECT_EQ(p.markers[0].name, "A");
     EXPECT_EQ(p.markers[0].pinEnds, (std::vector<CLQPoint>{CLQPoint(0, -5), CLQPoint(20, -5)}));
-    EXPECT_TRUE(p.markers[0].background);
-    EXPECT_FALSE(p.markers[0].selected);
-    EXPECT_TRUE(p.markers[1].pinEnds.empty());
-    EXPECT_FALSE(p.markers[1].background);
+    EXPECT_TRUE(p.markers[0].background && !p.markers[0].selected);
+    EXPECT_TRUE(p.markers[1].pinEnds.empty() && !p.markers[1].background);
     EXPECT_TRUE(p.markers[2].selected);
     EXPECT_TRUE(SameMarker(p.markers[0], p.markers[2]));
     EXPECT_FALSE(SameMarker(p.markers[0], p.markers[1]));
-    dc.Clear();
-    EXPECT_TRUE(dc.Events().empty());
-    EXPECT_TRUE(dc.GetCalls().empty());
+    // Grouping follows the candidates, first fit: 0 and 2 are each other's, 1 may not be swapped, 3 only names 0.
+    EXPECT_EQ(GroupByCandidates({true, false, true, true, true}, {{2}, {}, {0}, {0}, {}}),
+              (std::vector<std::vector<std::size_t>>{{0, 2, 3}, {4}}));
 }
 
-TEST(OverlayReading, GroupsFollowCandidatesFirstFit)
-{
-    // 0 and 2 are each other's candidates, 1 may not be swapped, 3 only names 0.
-    const auto groups = GroupByCandidates({true, false, true, true, true}, {{2}, {}, {0}, {0}, {}});
-    EXPECT_EQ(groups, (std::vector<std::vector<std::size_t>>{{0, 2, 3}, {4}}));
-}
-
-TEST(BoardProbing, GatesGroupsAndPinsAsThePlugInSeesThem)
+TEST(BoardProbing, GatesGroupsAndPinsAsThePlugInSeesThemAndWhatTheTextSays)
 {
     const Board board = ProbeBoardFixture();
     PlugInSession session(DefaultModulePath());
@@ -123,21 +88,16 @@ TEST(BoardProbing, GatesGroupsAndPinsAsThePlugInSeesThem)
     std::vector<std::string> labels;
     for (const ProbedGate& g : probe.gates)
         labels.push_back(GateLabel(board, g));
-    EXPECT_EQ(labels, (std::vector<std::string>{"P1 (pseudo-gate)", "P1 A", "P1 B", "P2 (pseudo-gate)", "P2 A", "P2 B",
-                                                "R1 R"}));
-    const ProbedGate* p1a = FindGate(board, probe, "P1 A");
-    ASSERT_NE(p1a, nullptr);
-    EXPECT_EQ(p1a->centre, CLQPoint(-2 * kMm, -kMm));
-    EXPECT_EQ(p1a->pins, (std::vector<PinIndex>{{0, 0}, {0, 1}, {0, 2}}));
-    EXPECT_TRUE(p1a->swappable);
-    EXPECT_FALSE(FindGate(board, probe, "P2 B")->swappable);
-    EXPECT_TRUE(FindGate(board, probe, "P1 (pseudo-gate)")->pseudo);
-    EXPECT_EQ(FindGate(board, probe, "P1 (pseudo-gate)")->pins.size(), 7u);
+    EXPECT_EQ(labels, (std::vector<std::string>{"R1 R", "U1 (pseudo-gate)", "U1 A", "U1 B", "U2 (pseudo-gate)", "U2 A", "U2 B"}));
+    const ProbedGate* u1a = FindGate(board, probe, "U1 A");
+    ASSERT_NE(u1a, nullptr);
+    EXPECT_EQ(u1a->centre, CLQPoint(-kMm, -kMm));
+    EXPECT_EQ(u1a->pins, (std::vector<PinIndex>{{0, 0}, {0, 1}, {0, 2}}));
+    EXPECT_FALSE(FindGate(board, probe, "U2 B")->swappable);
+    EXPECT_TRUE(FindGate(board, probe, "U1 (pseudo-gate)")->pseudo);
+    EXPECT_EQ(FindGate(board, probe, "U1 (pseudo-gate)")->pins.size(), 7u);
     ASSERT_EQ(probe.gateGroups.size(), 1u);
-    std::vector<std::string> group;
-    for (std::size_t g : probe.gateGroups[0])
-        group.push_back(GateLabel(board, probe.gates[g]));
-    EXPECT_EQ(group, (std::vector<std::string>{"P1 A", "P1 B", "P2 A"}));
+    EXPECT_EQ(probe.gateGroups[0], (std::vector<std::size_t>{2, 3, 5}));  // U1 A, U1 B, U2 A
     EXPECT_FALSE(FindGate(board, probe, "R1 R")->group);
 
     const auto pin = [&](std::size_t part, std::size_t index) {
@@ -155,18 +115,12 @@ TEST(BoardProbing, GatesGroupsAndPinsAsThePlugInSeesThem)
     EXPECT_EQ(GetDrawTool(), nullptr);
     EXPECT_EQ(sheet.ReadBack().nets, board.nets);
     EXPECT_EQ(sheet.Sheet()->GetDrawingStore()->GetSelectedObjects().GetCount(), 0);
-}
 
-TEST(BoardProbing, TextSaysWhatCannotBeSeen)
-{
-    const Board board = ProbeBoardFixture();
-    PlugInSession session(DefaultModulePath());
-    HostSheet sheet(board, "probe.qbrd.json");
-    const std::string text = FormatInfoText(board, "probe.qbrd.json", ProbeBoard(session, sheet));
-    EXPECT_NE(text.find("  P1 A             real    at -2mm, -1mm; pins 1 2 3; group 1, swaps with P1 B, P2 A\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find("  P2.6       has a pin group but may not be swapped\n"), std::string::npos);
-    EXPECT_NE(text.find("  1: P1.1, P1.2\n"), std::string::npos);
+    // The text says what cannot be seen.
+    const std::string text = FormatInfoText(board, "probe.qbrd.json", probe);
+    EXPECT_NE(text.find("  U1 A             real    at -1mm, -1mm; pins 1 2 3; group 1, swaps with U1 B, U2 A\n"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("  U2.6       has a pin group but may not be swapped\n"), std::string::npos);
+    EXPECT_NE(text.find("  1: U1.1, U1.2\n"), std::string::npos);
     EXPECT_NE(text.find("Gate group names are not drawn"), std::string::npos);
 }

@@ -10,7 +10,7 @@
 using namespace lq;
 using namespace lqapptest;
 
-TEST(SvgUnits, NanometresBecomeMicrometresWithYUp)
+TEST(SvgUnits, NanometresBecomeMicrometresWithYUpAndColoursAreDistinct)
 {
     EXPECT_EQ(SvgLength(0), "0");
     EXPECT_EQ(SvgLength(1500), "1.5");
@@ -19,10 +19,7 @@ TEST(SvgUnits, NanometresBecomeMicrometresWithYUp)
     EXPECT_EQ(SvgY(1000), "-1");
     EXPECT_EQ(SvgX(1000), "1");
     EXPECT_EQ(XmlEscape("<a & \"b\">'"), "&lt;a &amp; &quot;b&quot;&gt;&apos;");
-}
-
-TEST(SvgDrawContextTest, GateMarkerColoursAreDistinct)
-{
+    // The gate markers' colours are distinct; unknown colours fall back to one.
     EXPECT_NE(SvgColour(8), SvgColour(32));
     EXPECT_NE(SvgColour(8), SvgColour(38));
     EXPECT_NE(SvgColour(32), SvgColour(38));
@@ -87,16 +84,10 @@ TEST(BoardSvgTest, PictureHoldsEveryLayerAndTheHighlights)
         const std::size_t from = svg.find("<g id=\"" + id + "\"");
         return svg.substr(from, svg.find("</g>", from) - from);
     };
-    auto count = [](const std::string& text, const std::string& what) {
-        std::size_t n = 0;
-        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-            ++n;
-        return n;
-    };
-    EXPECT_EQ(count(group("airwires"), "<line"), 9u);  // nine nets of two pins
-    EXPECT_EQ(count(group("changed"), "<circle"), 1u);
-    EXPECT_EQ(count(group("pads"), "<rect"), 24u);
-    EXPECT_EQ(count(group("pads"), "fill=\"#e63946\""), 1u);
-    EXPECT_EQ(count(group("copper"), "<polygon"), 1u);
+    EXPECT_EQ(Count(group("airwires"), "<line"), 9u);  // nine nets of two pins
+    EXPECT_EQ(Count(group("changed"), "<circle"), 1u);
+    EXPECT_EQ(Count(group("pads"), "<rect"), 24u);
+    EXPECT_EQ(Count(group("pads"), "fill=\"#e63946\""), 1u);
+    EXPECT_EQ(Count(group("copper"), "<polygon"), 1u);
     EXPECT_EQ(svg.substr(svg.size() - 7), "</svg>\n");
 }

@@ -11,10 +11,12 @@ add_executable(app_tests
   app/ReportTest.cpp
   app/SvgTest.cpp
   app/AppTestSupport.cpp app/AppTestSupport.h
+  e2e/LqhostProcess.cpp e2e/LqhostProcess.h
 )
 target_include_directories(app_tests PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(app_tests PRIVATE lqhost_app GTest::gtest GTest::gtest_main)
-target_compile_definitions(app_tests PRIVATE QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples"
+target_compile_definitions(app_tests PRIVATE LQHOST_PATH="$<TARGET_FILE:lqhost>"
+                                             QUILLON_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples"
                                              QUILLON_DOCS_DIR="${PROJECT_SOURCE_DIR}/docs")
-add_dependencies(app_tests quillon)
+add_dependencies(app_tests lqhost quillon)
 gtest_discover_tests(app_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)

@@ -5,18 +5,6 @@
 
 using namespace lqe2e;
 
-namespace {
-
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-}  // namespace
-
 TEST(LqhostDefault, NoArgumentsRunsTheSampleAndPrintsTheReport)
 {
     const Result r = RunLqhost({});
@@ -25,8 +13,7 @@ TEST(LqhostDefault, NoArgumentsRunsTheSampleAndPrintsTheReport)
     EXPECT_NE(r.out.find("sample.qbrd.json (built in)"), std::string::npos) << r.out;
     const std::size_t line = r.out.find("airwire length");
     ASSERT_NE(line, std::string::npos) << r.out;
-    const std::string lengthLine = r.out.substr(line, r.out.find('\n', line) - line);
-    EXPECT_NE(lengthLine.find(" -"), std::string::npos) << lengthLine;  // a decrease, in percent
+    EXPECT_NE(r.out.substr(line, r.out.find('\n', line) - line).find(" -"), std::string::npos);  // a decrease, in percent
     EXPECT_NE(r.out.find("pins moved: "), std::string::npos);
 }
 
@@ -40,16 +27,14 @@ TEST(LqhostAutoswap, SampleGetsShorterAndEveryOutputIsWritten)
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("written to " + (dir / "out.qbrd.json")), std::string::npos) << r.out;
 
-    const Json report = Json::parse(ReadFile(dir / "report.json"));
-    const Json& run = report["boards"][0];
+    const Json run = Json::parse(ReadFile(dir / "report.json"))["boards"][0];
     EXPECT_EQ(run["board"], input);
     EXPECT_LT(run["after"]["length"].get<long long>(), run["before"]["length"].get<long long>());
     EXPECT_LE(run["after"]["crossings"].get<long long>(), run["before"]["crossings"].get<long long>());
     EXPECT_LT(run["lengthChangePercent"].get<double>(), 0.0);
     EXPECT_GT(run["pinsMoved"].get<int>(), 0);
 
-    const Json before = Json::parse(ReadFile(input));
-    const Json after = Json::parse(ReadFile(dir / "out.qbrd.json"));
+    const Json before = Json::parse(ReadFile(input)), after = Json::parse(ReadFile(dir / "out.qbrd.json"));
     EXPECT_EQ(IllegalMoves(before, after), "");
     EXPECT_EQ(NetOfPin(after).at("U1.1"), NetOfPin(before).at("U1.1"));  // the routed pin stays
     // Only the nets change; parts, copper and sheet are written back as they were read.
@@ -62,9 +47,8 @@ TEST(LqhostAutoswap, SampleGetsShorterAndEveryOutputIsWritten)
         EXPECT_NE(eco.find(",net," + c["part"].get<std::string>() + "," + c["pin"].get<std::string>() + ","), std::string::npos);
 
     const std::string svgBefore = ReadFile(dir / "pictures/sample.before.svg");
-    const std::string svgAfter = ReadFile(dir / "pictures/sample.after.svg");
     EXPECT_NE(svgBefore.find("<g id=\"gates\">\n<line"), std::string::npos);  // painted by the plug-in
-    EXPECT_EQ(Count(svgAfter, "fill=\"#e63946\""), run["pinsMoved"].get<std::size_t>());
+    EXPECT_EQ(Count(ReadFile(dir / "pictures/sample.after.svg"), "fill=\"#e63946\""), run["pinsMoved"].get<std::size_t>());
     EXPECT_EQ(Count(svgBefore, "fill=\"#e63946\""), 0u);
 }
 
@@ -76,9 +60,8 @@ TEST(LqhostAutoswap, MediumBoardStaysLegalAndGetsShorter)
     const Json run = Json::parse(ReadFile(dir / "r.json"))["boards"][0];
     EXPECT_LT(run["after"]["length"].get<long long>(), run["before"]["length"].get<long long>());
     const Json before = Json::parse(ReadFile(Example("medium.qbrd.json")));
-    const Json after = Json::parse(ReadFile(dir / "m.qbrd.json"));
-    EXPECT_EQ(IllegalMoves(before, after), "");
     EXPECT_FALSE(RoutedPins(before).empty());
+    EXPECT_EQ(IllegalMoves(before, Json::parse(ReadFile(dir / "m.qbrd.json"))), "");
 }
 
 TEST(LqhostAutoswap, WrittenBoardsReadAndWriteToTheSameBytes)
@@ -102,24 +85,14 @@ TEST(LqhostAutoswap, WrittenBoardsReadAndWriteToTheSameBytes)
     EXPECT_EQ(ReadFile(dir / "twice.qbrd.json"), once);
 }
 
-TEST(LqhostAutoswap, DashOMayNameTheInputOnPurpose)
+TEST(LqhostAutoswap, SeveralBoardsGetAProgressLineEachAndInputsAreReplacedOnlyByDashO)
 {
     TempDir dir;
-    WriteFile(dir / "b.qbrd.json", ReadFile(Example("sample.qbrd.json")));
-    const Result r = RunLqhost({"autoswap", dir / "b.qbrd.json", "-o", dir / "b.qbrd.json"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(IllegalMoves(Json::parse(ReadFile(Example("sample.qbrd.json"))), Json::parse(ReadFile(dir / "b.qbrd.json"))), "");
-    EXPECT_NE(ReadFile(dir / "b.qbrd.json"), ReadFile(Example("sample.qbrd.json")));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"b.qbrd.json"});
-}
-
-TEST(LqhostAutoswap, SeveralBoardsGetAProgressLineEach)
-{
-    TempDir dir;
-    WriteFile(dir / "one.qbrd.json", ReadFile(Example("sample.qbrd.json")));
-    WriteFile(dir / "two.qbrd.json", ReadFile(Example("sample.qbrd.json")));
-    const Result r = RunLqhost({"autoswap", dir / "one.qbrd.json", dir / "two.qbrd.json", "--out-dir", dir / "out", "--eco",
-                                dir / "eco.csv"});
+    const std::string sample = ReadFile(Example("sample.qbrd.json"));
+    WriteFile(dir / "one.qbrd.json", sample);
+    WriteFile(dir / "two.qbrd.json", sample);
+    Result r = RunLqhost({"autoswap", dir / "one.qbrd.json", dir / "two.qbrd.json", "--out-dir", dir / "out", "--eco",
+                          dir / "eco.csv", "--svg", dir.Path()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.rfind("[1/2] " + (dir / "one.qbrd.json") + ": ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find("\n[2/2] " + (dir / "two.qbrd.json") + ": "), std::string::npos) << r.err;
@@ -128,13 +101,21 @@ TEST(LqhostAutoswap, SeveralBoardsGetAProgressLineEach)
     const std::string eco = ReadFile(dir / "eco.csv");
     EXPECT_EQ(Count(eco, (dir / "one.qbrd.json") + ",net,"), Count(eco, (dir / "two.qbrd.json") + ",net,"));
     EXPECT_GT(Count(eco, (dir / "two.qbrd.json") + ",net,"), 0u);
+    EXPECT_EQ(ReadFile(dir / "one.qbrd.json"), sample);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"eco.csv", "one.after.svg", "one.before.svg", "one.qbrd.json", "out",
+                                                    "two.after.svg", "two.before.svg", "two.qbrd.json"}));
+
+    r = RunLqhost({"autoswap", dir / "one.qbrd.json", "-o", dir / "one.qbrd.json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir / "one.qbrd.json"), ReadFile(dir / "out/one.qbrd.json"));
+    EXPECT_EQ(dir.List().size(), 8u);  // no temporary file stays
 }
 
 TEST(LqhostHelp, EverySubcommandHasHelpAndAnExample)
 {
-    for (const char* command : {"autoswap", "commands"}) {
+    for (const char* command : {"autoswap", "commands", "play", "render", "info"}) {
         const Result r = RunLqhost({command, "--help"});
         EXPECT_EQ(r.exitCode, 0) << command;
-        EXPECT_NE(r.out.find("Example:"), std::string::npos) << command;
+        EXPECT_NE(r.out.find(std::string("Example:\n  lqhost ") + command + " "), std::string::npos) << r.out;
     }
 }

@@ -16,7 +16,7 @@ extern char** environ;
 
 namespace lqe2e {
 
-Result RunLqhost(const std::vector<std::string>& args)
+Result RunProcess(const std::vector<std::string>& argv)
 {
     TempDir io;
     const std::string outPath = io / "stdout", errPath = io / "stderr";
@@ -25,24 +25,25 @@ Result RunLqhost(const std::vector<std::string>& args)
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> all{LQHOST_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char*> raw;
+    for (const std::string& a : argv)
+        raw.push_back(const_cast<char*>(a.c_str()));
+    raw.push_back(nullptr);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, LQHOST_PATH, &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, raw.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
-        throw std::runtime_error("cannot start " LQHOST_PATH);
+        throw std::runtime_error("cannot start " + argv[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    Result r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadFile(outPath);
-    r.err = ReadFile(errPath);
-    return r;
+    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(outPath), ReadFile(errPath)};
+}
+
+Result RunLqhost(const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv{LQHOST_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProcess(argv);
 }
 
 std::string Example(const std::string& name) { return std::string(QUILLON_EXAMPLES_DIR) + "/" + name; }
@@ -55,16 +56,22 @@ std::string ReadFile(const std::string& path)
     return s.str();
 }
 
-void WriteFile(const std::string& path, const std::string& text)
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::size_t Count(const std::string& text, const std::string& what)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
 }
 
 TempDir::TempDir()
 {
-    char templ[] = "/tmp/lqe2e.XXXXXX";
-    m_path = ::mkdtemp(templ);
+    char templ[] = "/tmp/lqtest.XXXXXX";
+    if (::mkdtemp(templ) == nullptr)
+        throw std::runtime_error("cannot make a scratch folder");
+    m_path = templ;
 }
 
 TempDir::~TempDir()
@@ -73,10 +80,10 @@ TempDir::~TempDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::vector<std::string> TempDir::List() const
+std::vector<std::string> TempDir::List(const std::string& sub) const
 {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(m_path))
+    for (const auto& e : std::filesystem::directory_iterator(sub.empty() ? m_path : m_path + "/" + sub))
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -92,20 +99,16 @@ std::string Attr(const Json& attributes, const std::string& name)
     return "";
 }
 
-std::string Upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Which pins may end up with which nets: parts that swap gates across packages pool their pins
-// by their attributes, other parts keep them to themselves.
+// by their attributes (in any order), other parts keep them to themselves.
 std::string ClassOf(const Json& part, const Json& pin)
 {
     std::string owner = "part " + part["ref"].get<std::string>();
-    if (Attr(part["attributes"], "LQ_GATESWAP") == "2")
-        owner = "attributes " + part["attributes"].dump();
+    if (Attr(part["attributes"], "LQ_GATESWAP") == "2") {
+        std::vector<Json> sorted(part["attributes"].begin(), part["attributes"].end());
+        std::sort(sorted.begin(), sorted.end());
+        owner = "attributes " + Json(sorted).dump();
+    }
     return owner + " | " + Attr(pin["attributes"], "LQ_GATEGROUP") + " | " + Attr(pin["attributes"], "LQ_PINGROUP");
 }
 
@@ -118,14 +121,6 @@ std::map<std::string, std::string> NetOfPin(const Json& board)
         for (const Json& ref : net["pins"])
             nets[ref[0].get<std::string>() + "." + ref[1].get<std::string>()] = net["name"];
     return nets;
-}
-
-std::map<std::string, std::size_t> PinCounts(const Json& board)
-{
-    std::map<std::string, std::size_t> counts;
-    for (const Json& net : board["nets"])
-        counts[net["name"]] = net["pins"].size();
-    return counts;
 }
 
 std::vector<std::string> RoutedPins(const Json& board)
@@ -150,12 +145,17 @@ std::vector<std::string> RoutedPins(const Json& board)
     return routed;
 }
 
-std::string IllegalMoves(const Json& before, const Json& after)
+std::string IllegalMoves(const Json& before, const Json& after, const std::vector<std::string>& routed)
 {
-    if (PinCounts(before) != PinCounts(after))
+    auto counts = [](const Json& board) {
+        std::map<std::string, std::size_t> n;
+        for (const Json& net : board["nets"])
+            n[net["name"]] = net["pins"].size();
+        return n;
+    };
+    if (counts(before) != counts(after))
         return "the pin counts of the nets differ";
     const auto was = NetOfPin(before), now = NetOfPin(after);
-    const auto routed = RoutedPins(before);
     std::map<std::string, std::multiset<std::string>> classBefore, classAfter;
     for (const Json& part : before["parts"])
         for (const Json& pin : part["pins"]) {
@@ -165,10 +165,10 @@ std::string IllegalMoves(const Json& before, const Json& after)
             classAfter[ClassOf(part, pin)].insert(newNet);
             if (oldNet == newNet)
                 continue;
-            if (Attr(pin["attributes"], "LQ_PINGROUP").empty())
-                return name + " moved without a pin group";
-            if (Upper(Attr(pin["attributes"], "LQ_PINTYPE")) == "PWR")
-                return name + " is a power pin and moved";
+            std::string type = Attr(pin["attributes"], "LQ_PINTYPE");
+            std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::toupper(c); });
+            if (Attr(pin["attributes"], "LQ_PINGROUP").empty() || type == "PWR")
+                return name + " moved without a pin group or as a power pin";
             if (std::find(routed.begin(), routed.end(), name) != routed.end())
                 return name + " is routed and moved";
         }

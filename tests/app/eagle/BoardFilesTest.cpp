@@ -4,10 +4,11 @@
 #include "app/core/Errors.h"
 #include "app/formats/BoardFiles.h"
 #include "tests/app/eagle/EagleFixture.h"
-#include "tests/app/eagle/SharedBoards.h"
+#include "tests/e2e/LqhostProcess.h"
 
 using namespace lq;
 using namespace lqeagle;
+using namespace lqe2e;
 
 TEST(BoardFiles, TheNameDecidesTheFormat)
 {
@@ -20,12 +21,12 @@ TEST(BoardFiles, TheNameDecidesTheFormat)
 
 TEST(BoardFiles, AnEagleBoardWithItsSchematicIsReadAndWrittenAsAPair)
 {
-    ScratchFolder dir;
+    TempDir dir;
     const SmallDesign d = MakeDesign(TypicalSignals());
-    WriteText(dir / "a.brd", d.board);
+    WriteFile(dir / "a.brd", d.board);
     EXPECT_EQ(BoardInputs(dir / "a.brd", {}), (std::vector<std::string>{dir / "a.brd"}));
     EXPECT_EQ(BoardOutputs(dir / "a.brd", {}, dir / "out.brd"), (std::vector<std::string>{dir / "out.brd"}));
-    WriteText(dir / "a.sch", d.schematic);
+    WriteFile(dir / "a.sch", d.schematic);
     EXPECT_EQ(BoardInputs(dir / "a.brd", {}), (std::vector<std::string>{dir / "a.brd", dir / "a.sch"}));
     EXPECT_EQ(BoardOutputs(dir / "a.brd", {}, dir / "out.brd"), (std::vector<std::string>{dir / "out.brd", dir / "out.sch"}));
     EXPECT_EQ(BoardOutputs(dir / "a.brd", {}, dir / "out.qbrd.json"), (std::vector<std::string>{dir / "out.qbrd.json"}));

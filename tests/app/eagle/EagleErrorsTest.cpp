@@ -6,6 +6,7 @@
 
 #include "app/core/Errors.h"
 #include "tests/app/eagle/EagleFixture.h"
+#include "tests/e2e/LqhostProcess.h"
 
 using namespace lq;
 using namespace lqeagle;
@@ -14,10 +15,9 @@ namespace {
 
 struct BadCase {
     const char* name;
-    bool inSchematic;  // the change is made to the schematic (else to the board)
+    bool inSchematic;  // the change is made to and reported in the schematic (else the board)
     std::string from;
     std::string to;
-    bool reportedInSchematic;
     std::string message;  // expected after "file:line: "; {} stands for the line of `first`
     std::string at = "";  // the line reported is that of this text (default: `to`) after the change
     std::string first = "";  // for duplicates: the first of the two, before the change
@@ -29,15 +29,7 @@ int LineOf(const std::string& text, const std::string& snippet)
     return at == std::string::npos ? 0 : 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
 }
 
-std::string ErrorOf(const SmallDesign& d)
-{
-    try {
-        Import(d);
-    } catch (const ParseError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+std::string ErrorOf(const SmallDesign& d) { return lqe2e::ErrorText<ParseError>([&] { Import(d); }); }
 
 class EagleBadInput : public ::testing::TestWithParam<BadCase> {};
 
@@ -50,71 +42,63 @@ TEST_P(EagleBadInput, IsRefusedWithFileLineAndReason)
     SmallDesign d = original;
     std::string& changed = c.inSchematic ? d.schematic : d.board;
     changed = Replace(changed, c.from, c.to);
-    const std::string& reported = c.reportedInSchematic ? d.schematic : d.board;
-    const int first = LineOf(c.reportedInSchematic ? original.schematic : original.board, c.first);
-    const std::string expected = fmt::format("{}:{}: {}", c.reportedInSchematic ? "board.sch" : "board.brd",
-                                             LineOf(reported, c.at.empty() ? c.to : c.at),
+    const int first = LineOf(c.inSchematic ? original.schematic : original.board, c.first);
+    const std::string expected = fmt::format("{}:{}: {}", c.inSchematic ? "board.sch" : "board.brd",
+                                             LineOf(changed, c.at.empty() ? c.to : c.at),
                                              fmt::format(fmt::runtime(c.message), first));
     const std::string error = ErrorOf(d);
     EXPECT_EQ(error, expected);
     EXPECT_EQ(error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Board, EagleBadInput,
-    ::testing::Values(
-        BadCase{"UnknownElement", false, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC9" pad="1"/>)", false,
-                "<contactref>: signal N1 names element \"IC9\", which is not on the board"},
-        BadCase{"UnknownPad", false, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC1" pad="99"/>)", false,
-                "<contactref>: signal N1 names pad \"99\" of element IC1, whose package DIL14 has no such pad"},
-        BadCase{"PadInTwoSignals", false, R"(<contactref element="IC2" pad="4"/>)", R"(<contactref element="IC1" pad="1"/>
-<contactref element="IC2" pad="4"/>)", false, "<contactref>: pad IC1.1 is already in signal N1"},
-        BadCase{"NoPackage", false, R"(name="IC1" library="demo" package="DIL14")", R"(name="IC1" library="demo" package="DIL99")",
-                false, "<element name=\"IC1\">: package \"DIL99\" is not in library demo"},
-        BadCase{"NoLibrary", false, R"(name="IC1" library="demo")", R"(name="IC1" library="gone")", false,
-                "<element name=\"IC1\">: library \"gone\" is not in the board's libraries"},
-        BadCase{"DuplicateElement", false, R"(<element name="R1")", R"(<element name="IC1")", false,
-                "<element name=\"IC1\">: a second element named \"IC1\" (the first is on line {})",
-                R"(<element name="IC1" library="demo" package="R0805")", R"(<element name="IC1")"},
-        BadCase{"DuplicateSignal", false, R"(<signal name="N2">)", R"(<signal name="N1">)", false,
-                "<signal name=\"N1\">: a second signal named \"N1\" (the first is on line {})",
-                "<signal name=\"N1\">\n<contactref element=\"IC1\" pad=\"2\"/>", R"(<signal name="N1">)"},
-        BadCase{"DuplicatePad", false, R"(<pad name="2" x="-5.08")", R"(<pad name="1" x="-5.08")", false,
-                "<pad name=\"1\">: package DIL14 has two pads named \"1\""},
-        BadCase{"CoordinateBeyond32Bits", false, R"(value="7400N" x="10")", R"(value="7400N" x="3000")", false,
-                "<element name=\"IC1\">: x=\"3000\" is outside the 32-bit nanometre range (±2147.483647 mm)"},
-        BadCase{"PadPlacedBeyond32Bits", false, R"(value="7400N" x="10")", R"(value="7400N" x="2145")", false,
-                "<element name=\"IC1\">: a pad lies outside the 32-bit nanometre range (±2147.483647 mm)"},
-        BadCase{"NotANumber", false, R"(value="7400N" x="10")", R"(value="7400N" x="1O")", false,
-                "<element name=\"IC1\">: x=\"1O\" is not a number"},
-        BadCase{"BadRotation", false, R"(x="40" y="10" rot="R0")", R"(x="40" y="10" rot="R400")", false,
-                "<element name=\"IC2\">: rot=\"R400\" is not a rotation (such as R90, MR180 or SR45)"},
-        BadCase{"BadViaExtent", false, "</signal>\n</signals>", "<via x=\"1\" y=\"1\" extent=\"1-17\" drill=\"0.3\"/>\n</signal>\n</signals>",
-                false, "<via>: extent=\"1-17\" is not a layer range such as 1-16"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const BadCase kBoardCases[] = {
+    {"UnknownElement", false, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC9" pad="1"/>)",
+     "<contactref>: signal N1 names element \"IC9\", which is not on the board"},
+    {"UnknownPad", false, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC1" pad="99"/>)",
+     "<contactref>: signal N1 names pad \"99\" of element IC1, whose package DIL14 has no such pad"},
+    {"PadInTwoSignals", false, R"(<contactref element="IC2" pad="4"/>)",
+     "<contactref element=\"IC1\" pad=\"1\"/>\n<contactref element=\"IC2\" pad=\"4\"/>", "<contactref>: pad IC1.1 is already in signal N1"},
+    {"NoPackage", false, R"(package="DIL14" value="7400N" x="10")", R"(package="DIL99" value="7400N" x="10")",
+     "<element name=\"IC1\">: package \"DIL99\" is not in library demo"},
+    {"NoLibrary", false, R"(name="IC1" library="demo")", R"(name="IC1" library="gone")",
+     "<element name=\"IC1\">: library \"gone\" is not in the board's libraries"},
+    {"DuplicateElement", false, R"(<element name="R1")", R"(<element name="IC1")",
+     "<element name=\"IC1\">: a second element named \"IC1\" (the first is on line {})",
+     R"(<element name="IC1" library="demo" package="R0805")", R"(<element name="IC1")"},
+    {"DuplicateSignal", false, R"(<signal name="N2">)", R"(<signal name="N1">)",
+     "<signal name=\"N1\">: a second signal named \"N1\" (the first is on line {})",
+     "<signal name=\"N1\">\n<contactref element=\"IC1\" pad=\"2\"/>", R"(<signal name="N1">)"},
+    {"DuplicatePad", false, R"(<pad name="2" x="-5.08")", R"(<pad name="1" x="-5.08")", "<pad name=\"1\">: package DIL14 has two pads named \"1\""},
+    {"CoordinateBeyond32Bits", false, R"(value="7400N" x="10")", R"(value="7400N" x="3000")",
+     "<element name=\"IC1\">: x=\"3000\" is outside the 32-bit nanometre range (±2147.483647 mm)"},
+    {"PadPlacedBeyond32Bits", false, R"(value="7400N" x="10")", R"(value="7400N" x="2145")",
+     "<element name=\"IC1\">: a pad lies outside the 32-bit nanometre range (±2147.483647 mm)"},
+    {"NotANumber", false, R"(value="7400N" x="10")", R"(value="7400N" x="1O")", "<element name=\"IC1\">: x=\"1O\" is not a number"},
+    {"BadRotation", false, R"(rot="R0")", R"(rot="R400")", "<element name=\"IC2\">: rot=\"R400\" is not a rotation (such as R90, MR180 or SR45)"},
+    {"BadViaExtent", false, "</signal>\n</signals>", "<via x=\"1\" y=\"1\" extent=\"1-17\" drill=\"0.3\"/>\n</signal>\n</signals>",
+     "<via>: extent=\"1-17\" is not a layer range such as 1-16"},
+};
 
-INSTANTIATE_TEST_SUITE_P(
-    Schematic, EagleBadInput,
-    ::testing::Values(
-        BadCase{"UnknownDeviceSet", true, R"(deviceset="R" device="")", R"(deviceset="RX" device="")", true,
-                "<part name=\"R1\">: library demo has no device set \"RX\""},
-        BadCase{"UnknownDevice", true, R"(<part name="IC1" library="demo" deviceset="7400" device="N")",
-                R"(<part name="IC1" library="demo" deviceset="7400" device="Q")", true,
-                "<part name=\"IC1\">: device set 7400 has no device \"Q\""},
-        BadCase{"DuplicatePart", true, R"(<part name="IC2")", R"(<part name="IC1")", true,
-                "<part name=\"IC1\">: a second part named \"IC1\" (the first is on line {})",
-                "<part name=\"IC1\" library=\"demo\" deviceset=\"7400\" device=\"N\" value=\"7400N\"/>\n<part name=\"R1\"",
-                R"(<part name="IC1")"},
-        BadCase{"UnknownPinOfAPinReference", true, R"(<pinref part="R1" gate="G$1" pin="2"/>)",
-                R"(<pinref part="R1" gate="G$1" pin="3"/>)", true, "<pinref>: gate G$1 (symbol R) has no pin \"3\""},
-        BadCase{"ConnectToAMissingPad", true, R"(<connect gate="G$1" pin="2" pad="2"/>)", R"(<connect gate="G$1" pin="2" pad="7"/>)",
-                true, "<connect>: package R0805 has no pad \"7\""},
-        BadCase{"PartWithoutElement", true, "</parts>", "<part name=\"R9\" library=\"demo\" deviceset=\"R\" device=\"\"/>\n</parts>",
-                true, "<part name=\"R9\">: part R9 has package R0805, but the board board.brd has no element R9: the board "
-                      "and schematic do not belong together"},
-        BadCase{"Hierarchical", true, "<parts>", "<modules><module name=\"M\" dx=\"10\" dy=\"10\"/></modules>\n<parts>", true,
-                "<module name=\"M\">: hierarchical schematics (modules) are not read"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const BadCase kSchematicCases[] = {
+    {"UnknownDeviceSet", true, R"(deviceset="R" device="")", R"(deviceset="RX" device="")", "<part name=\"R1\">: library demo has no device set \"RX\""},
+    {"UnknownDevice", true, R"(<part name="IC1" library="demo" deviceset="7400" device="N")",
+     R"(<part name="IC1" library="demo" deviceset="7400" device="Q")", "<part name=\"IC1\">: device set 7400 has no device \"Q\""},
+    {"DuplicatePart", true, R"(<part name="IC2")", R"(<part name="IC1")", "<part name=\"IC1\">: a second part named \"IC1\" (the first is on line {})",
+     "<part name=\"IC1\" library=\"demo\" deviceset=\"7400\" device=\"N\" value=\"7400N\"/>\n<part name=\"R1\"", R"(<part name="IC1")"},
+    {"UnknownPinOfAPinReference", true, R"(<pinref part="R1" gate="G$1" pin="2"/>)", R"(<pinref part="R1" gate="G$1" pin="3"/>)",
+     "<pinref>: gate G$1 (symbol R) has no pin \"3\""},
+    {"ConnectToAMissingPad", true, R"(<connect gate="G$1" pin="2" pad="2"/>)", R"(<connect gate="G$1" pin="2" pad="7"/>)",
+     "<connect>: package R0805 has no pad \"7\""},
+    {"PartWithoutElement", true, "</parts>", "<part name=\"R9\" library=\"demo\" deviceset=\"R\" device=\"\"/>\n</parts>",
+     "<part name=\"R9\">: part R9 has package R0805, but the board board.brd has no element R9: the board and schematic do not "
+     "belong together"},
+    {"Hierarchical", true, "<parts>", "<modules><module name=\"M\" dx=\"10\" dy=\"10\"/></modules>\n<parts>",
+     "<module name=\"M\">: hierarchical schematics (modules) are not read"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Board, EagleBadInput, ::testing::ValuesIn(kBoardCases), [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Schematic, EagleBadInput, ::testing::ValuesIn(kSchematicCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EagleBadInput, AnElementWhosePackageDiffersFromItsPartsDeviceDoesNotBelong)
 {
@@ -127,14 +111,7 @@ TEST(EagleBadInput, AnElementWhosePackageDiffersFromItsPartsDeviceDoesNotBelong)
 
 TEST(EagleBadInput, EmptyBinaryForeignAndOversizedFilesAreRefused)
 {
-    auto refusal = [](const std::string& text) {
-        try {
-            eagle::XmlFile file(text, "x.brd");
-        } catch (const ParseError& e) {
-            return std::string(e.what());
-        }
-        return std::string("(no error)");
-    };
+    auto refusal = [](const std::string& text) { return lqe2e::ErrorText<ParseError>([&] { eagle::XmlFile file(text, "x.brd"); }); };
     EXPECT_EQ(refusal(""), "x.brd: the file is empty");
     EXPECT_EQ(refusal(" \n\t\n"), "x.brd: the file is empty");
     EXPECT_EQ(refusal(std::string("PK\x03\x04\0\0", 6)), "x.brd: binary data, not an Eagle XML file");

@@ -23,31 +23,43 @@ const char* const kHead = R"(<?xml version="1.0" encoding="utf-8"?>
 </layers>
 )";
 
-const char* const kPackages = R"(<packages>
-<package name="DIL14">
-<pad name="1" x="-7.62" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="2" x="-5.08" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="3" x="-2.54" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="4" x="0" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="5" x="2.54" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="6" x="5.08" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="7" x="7.62" y="-3.81" drill="0.8" diameter="1.6"/>
-<pad name="8" x="7.62" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="9" x="5.08" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="10" x="2.54" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="11" x="0" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="12" x="-2.54" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="13" x="-5.08" y="3.81" drill="0.8" diameter="1.6"/>
-<pad name="14" x="-7.62" y="3.81" drill="0.8" diameter="1.6"/>
-</package>
-<package name="R0805">
-<smd name="1" x="-1" y="0" dx="1" dy="1.2" layer="1"/>
-<smd name="2" x="1" y="0" dx="1" dy="1.2" layer="1"/>
-</package>
-</packages>
-)";
+// DIL14 pads 1-7 along the bottom from the left, 8-14 along the top from the right.
+std::string Packages()
+{
+    std::string out = "<packages>\n<package name=\"DIL14\">\n";
+    for (int pad = 1; pad <= 14; ++pad)
+        out += fmt::format("<pad name=\"{}\" x=\"{}\" y=\"{}\" drill=\"0.8\" diameter=\"1.6\"/>\n", pad,
+                           lq::eagle::FormatMillimetres(pad <= 7 ? -7.62 + 2.54 * (pad - 1) : 7.62 - 2.54 * (pad - 8)),
+                           pad <= 7 ? "-3.81" : "3.81");
+    return out + "</package>\n<package name=\"R0805\">\n<smd name=\"1\" x=\"-1\" y=\"0\" dx=\"1\" dy=\"1.2\" layer=\"1\"/>\n"
+                 "<smd name=\"2\" x=\"1\" y=\"0\" dx=\"1\" dy=\"1.2\" layer=\"1\"/>\n</package>\n</packages>\n";
+}
 
-const char* const kSymbolsAndDevices = R"(<symbols>
+struct GatePin {
+    std::string gate;
+    std::string pin;
+};
+
+GatePin PinOfPad(const std::string& element, const std::string& pad)
+{
+    if (element == "R1")
+        return {"G$1", pad};
+    static const GatePin kDil[] = {{"A", "A"}, {"A", "B"}, {"A", "Y"}, {"B", "A"}, {"B", "B"}, {"B", "Y"}, {"P", "GND"},
+                                   {"C", "Y"}, {"C", "A"}, {"C", "B"}, {"D", "Y"}, {"D", "A"}, {"D", "B"}, {"P", "VCC"}};
+    return kDil[std::stoi(pad) - 1];
+}
+
+std::string DilConnects()
+{
+    std::string out;
+    for (int pad = 1; pad <= 14; ++pad) {
+        const GatePin gp = PinOfPad("IC1", std::to_string(pad));
+        out += fmt::format("<connect gate=\"{}\" pin=\"{}\" pad=\"{}\"/>\n", gp.gate, gp.pin, pad);
+    }
+    return out;
+}
+
+const std::string kSymbolsAndDevices = R"(<symbols>
 <symbol name="NAND">
 <pin name="A" x="-7.62" y="2.54" direction="in" swaplevel="1"/>
 <pin name="B" x="-7.62" y="-2.54" direction="in" swaplevel="1"/>
@@ -74,21 +86,7 @@ const char* const kSymbolsAndDevices = R"(<symbols>
 <devices>
 <device name="N" package="DIL14">
 <connects>
-<connect gate="A" pin="A" pad="1"/>
-<connect gate="A" pin="B" pad="2"/>
-<connect gate="A" pin="Y" pad="3"/>
-<connect gate="B" pin="A" pad="4"/>
-<connect gate="B" pin="B" pad="5"/>
-<connect gate="B" pin="Y" pad="6"/>
-<connect gate="P" pin="GND" pad="7"/>
-<connect gate="C" pin="Y" pad="8"/>
-<connect gate="C" pin="A" pad="9"/>
-<connect gate="C" pin="B" pad="10"/>
-<connect gate="D" pin="Y" pad="11"/>
-<connect gate="D" pin="A" pad="12"/>
-<connect gate="D" pin="B" pad="13"/>
-<connect gate="P" pin="VCC" pad="14"/>
-</connects>
+)" + DilConnects() + R"(</connects>
 <technologies>
 <technology name=""/>
 </technologies>
@@ -114,23 +112,6 @@ const char* const kSymbolsAndDevices = R"(<symbols>
 </devicesets>
 )";
 
-struct GatePin {
-    std::string gate;
-    std::string pin;
-};
-
-GatePin PinOfPad(const std::string& element, const std::string& pad)
-{
-    if (element == "R1")
-        return {"G$1", pad};
-    static const std::map<std::string, GatePin> kDil{{"1", {"A", "A"}}, {"2", {"A", "B"}}, {"3", {"A", "Y"}},
-                                                     {"4", {"B", "A"}}, {"5", {"B", "B"}}, {"6", {"B", "Y"}},
-                                                     {"7", {"P", "GND"}}, {"8", {"C", "Y"}}, {"9", {"C", "A"}},
-                                                     {"10", {"C", "B"}}, {"11", {"D", "Y"}}, {"12", {"D", "A"}},
-                                                     {"13", {"D", "B"}}, {"14", {"P", "VCC"}}};
-    return kDil.at(pad);
-}
-
 // Instances at R0, so a pin lies at the instance plus the symbol's offset.
 const std::map<std::pair<std::string, std::string>, std::pair<double, double>> kInstances{
     {{"IC1", "A"}, {0, 0}}, {{"IC1", "B"}, {0, 25.4}}, {{"IC2", "A"}, {50.8, 0}}, {{"IC2", "B"}, {50.8, 25.4}},
@@ -151,7 +132,7 @@ SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string
 {
     std::string board = kHead;
     board += "<board>\n<libraries>\n<library name=\"demo\">\n";
-    board += kPackages;
+    board += Packages();
     board += "</library>\n</libraries>\n<elements>\n";
     board += "<element name=\"IC1\" library=\"demo\" package=\"DIL14\" value=\"7400N\" x=\"10\" y=\"10\"/>\n";
     board += fmt::format("<element name=\"IC2\" library=\"demo\" package=\"DIL14\" value=\"7400N\" x=\"40\" y=\"10\" rot=\"{}\"/>\n",
@@ -182,7 +163,7 @@ SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string
 
     std::string sch = kHead;
     sch += "<schematic>\n<libraries>\n<library name=\"demo\">\n";
-    sch += kPackages;
+    sch += Packages();
     sch += kSymbolsAndDevices;
     sch += "</library>\n</libraries>\n<parts>\n";
     sch += "<part name=\"IC1\" library=\"demo\" deviceset=\"7400\" device=\"N\" value=\"7400N\"/>\n";

@@ -32,11 +32,11 @@ struct SmallDesign {
 };
 SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string& ic2Rotation = "R0");
 
-// A typical wiring: N1 = IC1.1 + R1.1, N2 = IC1.2 + R1.2, OUT = IC1.3 + IC2.4, VCC = IC1.14 + IC2.14.
+// N1 = IC1.1 + R1.1, N2 = IC1.2 + R1.2, OUT = IC1.3 + IC2.4, VCC = IC1.14 + IC2.14.
 std::vector<SignalSpec> TypicalSignals();
 
-lq::eagle::EagleImport Import(const SmallDesign& design, bool unrouted = false);
-lq::eagle::EagleImport ImportBoardOnly(const std::string& board);
+EagleImport Import(const SmallDesign& design, bool unrouted = false);
+EagleImport ImportBoardOnly(const std::string& board);
 
 // text with the one occurrence of from replaced; throws when from occurs not exactly once.
 std::string Replace(const std::string& text, const std::string& from, const std::string& to);
@@ -45,8 +45,8 @@ std::string Replace(const std::string& text, const std::string& from, const std:
 // within a change removals come first.
 std::vector<std::string> LineDiff(const std::string& a, const std::string& b);
 
-// Moves the listed pins of a board to the named nets (an empty net name: off every net), the
-// way the host's netlist does: off their net, appended to the new one.
+// Moves pins to the named nets (an empty name: off every net) the way the host's netlist does:
+// off their net, appended to the new one.
 struct Move {
     std::string part;
     std::string pin;

@@ -1,9 +1,6 @@
 // The mapping from an Eagle board and schematic to parts, pins, nets and routed pins.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/formats/eagle/EagleImport.h"
 #include "app/session/HostSheet.h"
 #include "host/AttributeNames.h"
@@ -44,7 +41,7 @@ std::set<std::string> PinsTheHostSeesRouted(const Board& board)
 
 }  // namespace
 
-TEST(EagleImport, PartsCarryTheirDeviceAndAreGateSwappableWhenTheirGatesAre)
+TEST(EagleImport, PartsCarryTheirDeviceAndPadsTheirGatePinDirectionAndSwapLevels)
 {
     const Board board = Import(MakeDesign(TypicalSignals())).board;
     ASSERT_EQ(board.parts.size(), 3u);
@@ -54,11 +51,8 @@ TEST(EagleImport, PartsCarryTheirDeviceAndAreGateSwappableWhenTheirGatesAre)
     EXPECT_EQ(FindAttribute(PartOf(board, "R1").attributes, LQ_GATESWAP), "1");
     EXPECT_TRUE(PartOf(board, "R1").pinSwap);
     EXPECT_EQ(PartOf(board, "IC1").pins.size(), 14u);
-}
 
-TEST(EagleImport, PadsTakeGatePinDirectionAndSwapLevelsFromTheConnectTable)
-{
-    const Board board = Import(MakeDesign(TypicalSignals())).board;
+    // Pads take gate, pin, direction and swap levels from the connect table.
     EXPECT_EQ(PinOf(board, "IC1", "2").attributes,
               (Attributes{{LQ_PIN, "2"}, {LQ_GATE, "A"}, {LQ_GATEGROUP, "demo/NAND/1"}, {LQ_LABEL, "B"},
                           {LQ_PINTYPE, "in"}, {LQ_PINGROUP, "1"}}));
@@ -113,16 +107,7 @@ TEST(EagleImport, BoardOnlyElementsAndBoardsWithoutSchematicCarryNoSwapInformati
     }
 }
 
-TEST(EagleImport, SignalsBecomeNetsInContactOrder)
-{
-    const Board board = Import(MakeDesign(TypicalSignals())).board;
-    ASSERT_EQ(board.nets.size(), 4u);
-    EXPECT_EQ(board.nets[2].name, "OUT");
-    EXPECT_EQ(board.nets[2].pins, (std::vector<PinRef>{{"IC1", "3"}, {"IC2", "4"}}));
-    EXPECT_EQ(board.nets[3].pins, (std::vector<PinRef>{{"IC1", "14"}, {"IC2", "14"}}));
-}
-
-TEST(EagleImport, OnlyCopperOfAPinsOwnSignalOnALayerOfItsPadRoutesIt)
+TEST(EagleImport, SignalsAreNetsAndOnlyCopperOfAPinsOwnSignalOnALayerOfItsPadRoutesIt)
 {
     // Pad centres: IC1.1 (2.38, 6.19), IC1.2 (4.92, 6.19), IC1.3 (7.46, 6.19), IC2.4 (40, 6.19) through
     // hole; R1.1 (24, 30) smd on top.
@@ -136,23 +121,9 @@ TEST(EagleImport, OnlyCopperOfAPinsOwnSignalOnALayerOfItsPadRoutesIt)
     s[3].copper = "<polygon width=\"0.2\" layer=\"1\">\n<vertex x=\"0\" y=\"0\"/>\n<vertex x=\"60\" y=\"0\"/>\n"
                   "<vertex x=\"60\" y=\"40\"/>\n<vertex x=\"0\" y=\"40\"/>\n</polygon>\n";  // covers both VCC pins
     const EagleImport imported = Import(MakeDesign(s));
-    const std::set<std::string> expected{"IC1.1", "IC1.3", "IC1.14", "IC2.14"};
-    EXPECT_EQ(PinsTheHostSeesRouted(imported.board), expected);
+    EXPECT_EQ(imported.board.nets[2], (Net{"OUT", {{"IC1", "3"}, {"IC2", "4"}}}));  // signals are nets in contact order
+    EXPECT_EQ(imported.board.nets.size(), 4u);
+    EXPECT_EQ(PinsTheHostSeesRouted(imported.board), (std::set<std::string>{"IC1.1", "IC1.3", "IC1.14", "IC2.14"}));
     EXPECT_EQ(imported.design->routedPins, 4u);
     EXPECT_TRUE(PinsTheHostSeesRouted(Import(MakeDesign(s), true).board).empty());
-}
-
-TEST(EagleImport, ABoardReadWithoutItsSchematicSaysSoInOneLine)
-{
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "lqeagle-import-note";
-    std::filesystem::create_directories(dir);
-    std::ofstream(dir / "alone.brd") << MakeDesign(TypicalSignals()).board;
-    const EagleImport imported = eagle::ReadEagleBoard((dir / "alone.brd").string(), {});
-    ASSERT_EQ(imported.notes.size(), 1u);
-    EXPECT_NE(imported.notes[0].find("alone.brd: read without a schematic"), std::string::npos);
-    EXPECT_EQ(imported.notes[0].find('\n'), std::string::npos);
-
-    std::ofstream(dir / "alone.sch") << MakeDesign(TypicalSignals()).schematic;
-    EXPECT_TRUE(eagle::ReadEagleBoard((dir / "alone.brd").string(), {}).notes.empty());
-    std::filesystem::remove_all(dir);
 }

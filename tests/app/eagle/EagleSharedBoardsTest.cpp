@@ -3,116 +3,87 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <regex>
+#include <set>
 
+#include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleConsistency.h"
 #include "app/formats/eagle/EagleCopper.h"
 #include "app/formats/eagle/EagleImport.h"
 #include "app/metrics/Airwires.h"
-#include "host/AttributeNames.h"
 #include "tests/app/eagle/EagleFixture.h"
-#include "tests/app/eagle/SharedBoards.h"
+#include "tests/e2e/LqhostProcess.h"
 
 using namespace lq;
 using namespace lqeagle;
+using namespace lqe2e;
+namespace fs = std::filesystem;
 
 namespace {
 
-std::map<PinRef, std::string> NetOfPin(const Board& board)
+const fs::path kShared = fs::path(QUILLON_SHARED_DIR);
+const char* const kXmllint = "/usr/bin/xmllint";
+
+// The stems of the board/schematic pairs in ../shared/boards/eagle, sorted.
+std::vector<std::string> SharedEaglePairs()
 {
-    std::map<PinRef, std::string> out;
-    for (const Net& net : board.nets)
-        for (const PinRef& pin : net.pins)
-            out[pin] = net.name;
-    return out;
+    std::vector<std::string> stems;
+    for (const auto& entry : fs::directory_iterator(kShared / "boards" / "eagle"))
+        if (entry.path().extension() == ".brd" && fs::exists(fs::path(entry.path()).replace_extension(".sch")))
+            stems.push_back(entry.path().stem().string());
+    std::sort(stems.begin(), stems.end());
+    return stems;
 }
 
-// Pins that may take each other's nets: one gate group and pin group, on one part or on parts
-// that exchange gates across packages and agree in every attribute.
-std::string ClassOf(const Part& part, const Pin& pin)
+// The validity errors xmllint reports against the Eagle 9 DTD, without file and line.
+std::multiset<std::string> DtdErrors(const std::string& file)
 {
-    std::string key = FindAttribute(pin.attributes, LQ_GATEGROUP).value_or("") + "|" +
-                      FindAttribute(pin.attributes, LQ_PINGROUP).value_or("") + "|";
-    if (FindAttribute(part.attributes, LQ_GATESWAP) != "2")
-        return key + part.ref;
-    Attributes sorted = part.attributes;
-    std::sort(sorted.begin(), sorted.end(), [](const Attribute& a, const Attribute& b) {
-        return std::tie(a.name, a.value) < std::tie(b.name, b.value);
-    });
-    for (const Attribute& a : sorted)
-        key += a.name + "=" + a.value + ";";
-    return key;
-}
-
-// Why after is not a legal outcome of before, or "" when it is.
-std::string IllegalMoves(const Board& before, const Board& after, const std::set<PinIndex>& routed)
-{
-    std::map<std::string, std::size_t> counts;
-    for (const Net& net : before.nets)
-        counts[net.name] = net.pins.size();
-    for (const Net& net : after.nets)
-        if (counts[net.name] != net.pins.size())
-            return "net " + net.name + " changed its pin count";
-    const auto was = NetOfPin(before), is = NetOfPin(after);
-    std::map<std::string, std::multiset<std::string>> classesBefore, classesAfter;
-    for (std::size_t i = 0; i < before.parts.size(); ++i)
-        for (std::size_t j = 0; j < before.parts[i].pins.size(); ++j) {
-            const Part& part = before.parts[i];
-            const Pin& pin = part.pins[j];
-            const PinRef ref{part.ref, PinName(pin)};
-            const std::string from = was.count(ref) ? was.at(ref) : "", to = is.count(ref) ? is.at(ref) : "";
-            if (from != to) {
-                if (!FindAttribute(pin.attributes, LQ_PINGROUP) || FindAttribute(pin.attributes, LQ_PINTYPE) == "PWR")
-                    return ref.part + "." + ref.pin + " moved without a pin group or as a power pin";
-                if (routed.count(PinIndex{i, j}) != 0)
-                    return ref.part + "." + ref.pin + " moved although copper reaches it";
-            }
-            classesBefore[ClassOf(part, pin)].insert(from);
-            classesAfter[ClassOf(part, pin)].insert(to);
-        }
-    for (const auto& [key, nets] : classesBefore)
-        if (classesAfter[key] != nets)
-            return "the nets of the pin class " + key + " changed";
-    return "";
+    const Result r = RunProcess({kXmllint, "--noout", "--dtdvalid", (kShared / "reference" / "eagle-9.dtd").string(), file});
+    std::multiset<std::string> errors;
+    std::istringstream in(r.err);
+    static const std::regex kPlace(R"(^.*?:[0-9]+: )");
+    for (std::string line; std::getline(in, line);)
+        if (line.find("error") != std::string::npos && line.find("does not validate") == std::string::npos)
+            errors.insert(std::regex_replace(line, kPlace, ""));
+    return errors;
 }
 
 void RunOnSharedPair(const std::string& stem, bool unrouted)
 {
     SCOPED_TRACE(stem + (unrouted ? " --unrouted" : ""));
-    const std::string dir = SharedEagleDir();
-    const std::string input = dir + "/" + stem + ".brd";
-    ScratchFolder out;
-    std::vector<std::string> args{"autoswap", input, "-o", out / (stem + ".brd")};
+    const std::string input = (kShared / "boards" / "eagle" / stem).string();
+    TempDir out;
+    std::vector<std::string> args{"autoswap", input + ".brd", "-o", out / (stem + ".brd")};
     if (unrouted)
         args.push_back("--unrouted");
-    const ProcessResult r = RunLqhost(args);
+    const Result r = RunLqhost(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    ASSERT_TRUE(std::filesystem::exists(out / (stem + ".sch")));
-
+    ASSERT_TRUE(fs::exists(out / (stem + ".sch")));
     for (const char* ext : {".brd", ".sch"}) {
-        const std::multiset<std::string> original = DtdErrors(dir + "/" + stem + ext);
+        const std::multiset<std::string> original = DtdErrors(input + ext);
         for (const std::string& e : DtdErrors(out / (stem + ext)))
             EXPECT_GT(original.count(e), 0u) << ext << ": a validity error the original does not have: " << e;
     }
 
     eagle::EagleReadOptions options;
     options.unrouted = unrouted;
-    const EagleImport before = eagle::ReadEagleBoard(input, options);
+    const EagleImport before = eagle::ReadEagleBoard(input + ".brd", options);
     const EagleImport after = eagle::ReadEagleBoard(out / (stem + ".brd"), options);
     EXPECT_EQ(eagle::ConsistencyProblems(*after.design), eagle::ConsistencyProblems(*before.design));
-    const std::set<PinIndex> routed = unrouted ? std::set<PinIndex>{} : eagle::PinsOnCopper(*before.design, before.board);
-    EXPECT_EQ(IllegalMoves(before.board, after.board, routed), "");
+    std::vector<std::string> routed;
+    if (!unrouted)
+        for (const PinIndex& p : eagle::PinsOnCopper(*before.design, before.board))
+            routed.push_back(before.board.parts[p.part].ref + "." + PinName(before.board.parts[p.part].pins[p.pin]));
+    const Json was = Json::parse(WriteBoardJson(before.board)), is = Json::parse(WriteBoardJson(after.board));
+    EXPECT_EQ(IllegalMoves(was, is, routed), "");
     EXPECT_LE(MeasureAirwires(after.board).length, MeasureAirwires(before.board).length);
 
-    const auto was = NetOfPin(before.board), is = NetOfPin(after.board);
     std::set<std::string> changedNets;
-    for (const auto& [pin, net] : was)
-        if (!is.count(pin) || is.at(pin) != net)
-            changedNets.insert(net);
-    for (const auto& [pin, net] : is)
-        if (!was.count(pin) || was.at(pin) != net)
-            changedNets.insert(net);
+    const auto netsBefore = NetOfPin(was), netsAfter = NetOfPin(is);
+    for (const auto* nets : {&netsBefore, &netsAfter})
+        for (const auto& [pin, net] : *nets)
+            if (!netsBefore.count(pin) || !netsAfter.count(pin) || netsBefore.at(pin) != netsAfter.at(pin))
+                changedNets.insert(net);
     if (unrouted && !changedNets.empty()) {
         EXPECT_NE(r.out.find(std::to_string(changedNets.size()) + " signals"), std::string::npos) << r.out;
     }
@@ -123,9 +94,9 @@ void RunOnSharedPair(const std::string& stem, bool unrouted)
 
 TEST(SharedEagleBoards, AutoswapWritesValidConsistentPairsOfLegalMoves)
 {
-    if (SharedEagleDir().empty())
-        GTEST_SKIP() << "the shared Eagle boards (" << QUILLON_SHARED_DIR << "/boards/eagle) cannot be found";
-    if (Xmllint().empty())
+    if (!fs::is_directory(kShared / "boards" / "eagle"))
+        GTEST_SKIP() << "the shared Eagle boards (" << (kShared / "boards" / "eagle").string() << ") cannot be found";
+    if (!fs::exists(kXmllint))
         GTEST_SKIP() << "xmllint (Debian libxml2-utils) is not installed";
     const std::vector<std::string> pairs = SharedEaglePairs();
     ASSERT_FALSE(pairs.empty());
@@ -137,26 +108,28 @@ TEST(SharedEagleBoards, AutoswapWritesValidConsistentPairsOfLegalMoves)
 
 TEST(EagleCommandLine, BadInputIsOneLineWithExitCodeOneAndNothingWritten)
 {
-    ScratchFolder dir;
+    TempDir dir;
     SmallDesign d = MakeDesign(TypicalSignals());
-    WriteText(dir / "bad.brd", Replace(d.board, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC9" pad="1"/>)"));
-    WriteText(dir / "bad.sch", d.schematic);
-    ProcessResult r = RunLqhost({"autoswap", dir / "bad.brd", "-o", dir / "out.brd"});
+    WriteFile(dir / "bad.brd", Replace(d.board, R"(<contactref element="IC1" pad="1"/>)", R"(<contactref element="IC9" pad="1"/>)"));
+    WriteFile(dir / "bad.sch", d.schematic);
+    Result r = RunLqhost({"autoswap", dir / "bad.brd", "-o", dir / "out.brd"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
     EXPECT_NE(r.err.find(dir / "bad.brd" + ":"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.brd"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.sch"));
 
-    WriteText(dir / "good.brd", d.board);
+    WriteFile(dir / "good.brd", d.board);
     r = RunLqhost({"autoswap", dir / "good.brd", "--schematic", dir / "missing.sch", "-o", dir / "out.brd"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("missing.sch"), std::string::npos) << r.err;
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.brd", "bad.sch", "good.brd"}));
 
     // Without a schematic beside it the board is still read, and lqhost says so in one line.
     r = RunLqhost({"autoswap", dir / "good.brd", "-o", dir / "out.brd"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("read without a schematic"), std::string::npos) << r.err;
-    EXPECT_TRUE(std::filesystem::exists(dir / "out.brd"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "out.sch"));
+    EXPECT_NE(r.err.find(dir / "good.brd: read without a schematic"), std::string::npos) << r.err;
+    EXPECT_EQ(Count(r.err, "\n"), 1u) << r.err;
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.brd", "bad.sch", "good.brd", "out.brd"}));
+    WriteFile(dir / "good.sch", d.schematic);
+    r = RunLqhost({"autoswap", dir / "good.brd", "-o", dir / "out.brd"});
+    EXPECT_EQ(r.err, "");
 }

@@ -2,6 +2,8 @@
 // consistent, and every other byte is as it was read.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/formats/eagle/EagleConsistency.h"
 #include "app/formats/eagle/EagleWriter.h"
 #include "tests/app/eagle/EagleFixture.h"
@@ -12,6 +14,11 @@ using namespace lqeagle;
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// R1's pins exchange their nets; IC1.A (pads 1-3 on N1, N2, OUT) and IC2.B (pads 4-6: OUT, none, none) exchange theirs.
+const std::vector<Move> kPinExchange{{"R1", "1", "N2"}, {"R1", "2", "N1"}};
+const std::vector<Move> kGateExchange{{"IC1", "1", "OUT"}, {"IC1", "2", ""}, {"IC1", "3", ""},
+                                      {"IC2", "4", "N1"},  {"IC2", "5", "N2"}, {"IC2", "6", "OUT"}};
 
 struct Written {
     eagle::EagleOutput output;
@@ -25,11 +32,11 @@ Written WriteAfter(const SmallDesign& input, const std::vector<Move>& moves, boo
     return Written{eagle::WriteEagle(*imported.design, imported.board, after), input};
 }
 
-std::set<std::pair<std::string, std::set<PinRef>>> NetSets(const Board& board)
+std::map<std::string, std::set<PinRef>> NetSets(const Board& board)
 {
-    std::set<std::pair<std::string, std::set<PinRef>>> out;
+    std::map<std::string, std::set<PinRef>> out;
     for (const Net& net : board.nets)
-        out.emplace(net.name, std::set<PinRef>(net.pins.begin(), net.pins.end()));
+        out[net.name].insert(net.pins.begin(), net.pins.end());
     return out;
 }
 
@@ -45,7 +52,7 @@ void ExpectReadsBackAs(const Written& w, const std::vector<Move>& moves)
 
 TEST(EagleWriteBack, APinExchangeRewritesTwoContactsTwoPinReferencesAndTheWireEndsOnThePins)
 {
-    const std::vector<Move> moves{{"R1", "1", "N2"}, {"R1", "2", "N1"}};
+    const std::vector<Move>& moves = kPinExchange;
     const Written w = WriteAfter(MakeDesign(TypicalSignals()), moves);
     EXPECT_EQ(LineDiff(w.input.board, w.output.board),
               (Lines{"-<contactref element=\"R1\" pad=\"1\"/>", "+<contactref element=\"R1\" pad=\"2\"/>",
@@ -66,9 +73,7 @@ TEST(EagleWriteBack, APinExchangeRewritesTwoContactsTwoPinReferencesAndTheWireEn
 
 TEST(EagleWriteBack, AGateExchangeSwapsTheInstancesLabelsAndThePinReferencesFollow)
 {
-    // IC1.A (pads 1-3 on N1, N2, OUT) and IC2.B (pads 4-6: OUT, none, none) exchange nets.
-    const std::vector<Move> moves{{"IC1", "1", "OUT"}, {"IC1", "2", ""}, {"IC1", "3", ""},
-                                  {"IC2", "4", "N1"},  {"IC2", "5", "N2"}, {"IC2", "6", "OUT"}};
+    const std::vector<Move>& moves = kGateExchange;
     const Written w = WriteAfter(MakeDesign(TypicalSignals()), moves);
     EXPECT_EQ(LineDiff(w.input.board, w.output.board),
               (Lines{"-<contactref element=\"IC1\" pad=\"1\"/>", "+<contactref element=\"IC2\" pad=\"4\"/>",
@@ -94,7 +99,7 @@ TEST(EagleWriteBack, ChangedSignalsLoseTheirAirwiresAndWithUnroutedTheirWiresAnd
     const std::string via = "<via x=\"30\" y=\"20\" extent=\"1-16\" drill=\"0.3\"/>\n";
     s[0].copper = airwire + track + via;  // N1 changes
     s[3].copper = airwire + track + via;  // VCC does not
-    const std::vector<Move> moves{{"R1", "1", "N2"}, {"R1", "2", "N1"}};
+    const std::vector<Move>& moves = kPinExchange;
 
     auto removed = [](const Lines& diff) {
         Lines out;
@@ -122,9 +127,7 @@ TEST(EagleWriteBack, FilesWithWindowsLineBreaksKeepThemOnAddedLines)
         return out;
     };
     const SmallDesign plain = MakeDesign(TypicalSignals());
-    // The gate exchange of IC1.A and IC2.B: contacts leave, move and are made anew.
-    const std::vector<Move> moves{{"IC1", "1", "OUT"}, {"IC1", "2", ""}, {"IC1", "3", ""},
-                                  {"IC2", "4", "N1"},  {"IC2", "5", "N2"}, {"IC2", "6", "OUT"}};
+    const std::vector<Move>& moves = kGateExchange;
     const Written windows = WriteAfter(SmallDesign{crlf(plain.board), crlf(plain.schematic)}, moves);
     const Written unix = WriteAfter(plain, moves);
     EXPECT_NE(unix.output.board, plain.board);
@@ -144,4 +147,15 @@ TEST(EagleWriteBack, NothingChangedWritesTheFilesAsTheyWereRead)
     const eagle::EagleOutput out = eagle::WriteEagle(*alone.design, alone.board, alone.board);
     EXPECT_EQ(out.board, d.board);
     EXPECT_TRUE(out.schematic.empty());
+}
+
+TEST(EagleWriteBack, APairWhoseBoardAndSchematicDisagreeIsFoundInconsistent)
+{
+    SmallDesign d = MakeDesign(TypicalSignals());
+    d.board = Replace(d.board, R"(<contactref element="R1" pad="1"/>)", "@");
+    d.board = Replace(Replace(d.board, R"(<contactref element="R1" pad="2"/>)", R"(<contactref element="R1" pad="1"/>)"), "@",
+                      R"(<contactref element="R1" pad="2"/>)");
+    const Lines problems = eagle::ConsistencyProblems(*Import(d).design);
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problems[0], "pad R1.2 is in signal N1, but pin R1.G$1.2 is on net N2");
 }
