@@ -1,4 +1,1 @@
-quillon_test(autoswap_board_tests
-  autoswap/RunAutoSwapTest.cpp
-  autoswap/AutoSwapPropertyTest.cpp
-)
+quillon_test(autoswap_board_tests autoswap/RunAutoSwapTest.cpp)

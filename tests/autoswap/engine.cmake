@@ -1,5 +1,1 @@
-quillon_test(autoswap_tests
-  autoswap/AutoSwapFTest.cpp
-  autoswap/AutoSwapDTest.cpp
-  autoswap/FakeItem.cpp autoswap/FakeItem.h
-)
+quillon_test(autoswap_tests autoswap/AutoSwapEngineTest.cpp)

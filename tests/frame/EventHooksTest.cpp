@@ -1,11 +1,8 @@
 // The draw-objects interface hands out the tools; host events drop the gate stores of a sheet.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <vector>
-
 #include "host/Events.h"
-#include "host/HostApp.h"
+#include "module/autoswap/AutoSwapTool.h"
 #include "module/frame/DrawObjectInterface.h"
 #include "module/frame/HandlerObject.h"
 #include "module/frame/Module.h"
@@ -16,22 +13,31 @@
 #include "tests/support/ModuleFixture.h"
 
 namespace {
-using lqtest::BoardBuilder;
+using namespace lqtest;
+using Stores = std::vector<CGateStore*>;
 
-class DrawObjects : public lqtest::ModuleTest {
+class EventHooks : public ModuleTest {
 protected:
     void SetUp() override
     {
         ModuleTest::SetUp();
         InitModule();
-        tools = static_cast<CLQ_DrawObjectsInterface*>(LQGetInterfaceObject("CLQ_DrawObjectsInterface"));
-        ASSERT_NE(tools, nullptr);
+        plugIn = GetPlugInInterface();
+        for (BoardBuilder* b : {&board, &second, &third})
+            stores.push_back(plugIn->GetGateStore(b->Sheet()));
     }
-    CLQ_DrawObjectsInterface* tools = nullptr;
+    static LONG_PTR Key(BoardBuilder& b) { return reinterpret_cast<LONG_PTR>(b.Sheet()); }
+    Stores Now() const { return plugIn->GetGateStores(); }
+
+    CPlugInInterface* plugIn = nullptr;
+    BoardBuilder second, third;
+    Stores stores;
 };
 
-TEST_F(DrawObjects, HandsOutTheToolsByIndexAndByTheLow16BitsOfTheUIID)
+TEST_F(EventHooks, TheDrawObjectsInterfaceHandsOutTheToolsByIndexAndByTheLow16BitsOfTheUIIDSettingItEachTime)
 {
+    auto* tools = static_cast<CLQ_DrawObjectsInterface*>(LQGetInterfaceObject("CLQ_DrawObjectsInterface"));
+    ASSERT_NE(tools, nullptr);
     EXPECT_EQ(tools->GetToolCount(), 2u);
     const struct {
         int index;
@@ -39,19 +45,21 @@ TEST_F(DrawObjects, HandsOutTheToolsByIndexAndByTheLow16BitsOfTheUIID)
     } byIndex[] = {{-1, nullptr}, {0, &g_swapPinTool}, {1, &g_swapGateTool}, {2, nullptr}};
     for (const auto& c : byIndex)
         EXPECT_EQ(tools->GetTool(c.index), c.tool) << c.index;
-
     const struct {
         UINT uiid;
         CDrawTool* tool;
-    } byUIID[] = {{999, nullptr},          {1000, &g_swapPinTool},      {1001, &g_swapGateTool},
-                  {1002, nullptr},         {0x703E8, &g_swapPinTool},   {0x703E9, &g_swapGateTool},
-                  {0xABCD03E9, &g_swapGateTool}, {0x703E7, nullptr}, {0x70000, nullptr}};
+    } byUIID[] = {{999, nullptr},
+                  {1000, &g_swapPinTool},
+                  {1001, &g_swapGateTool},
+                  {1002, nullptr},
+                  {0x703E8, &g_swapPinTool},
+                  {0x703E9, &g_swapGateTool},
+                  {0xABCD03E9, &g_swapGateTool},
+                  {0x703E7, nullptr},
+                  {0x70000, nullptr}};
     for (const auto& c : byUIID)
         EXPECT_EQ(tools->GetToolByUIID(c.uiid), c.tool) << std::hex << c.uiid;
-}
 
-TEST_F(DrawObjects, EveryHandOutSetsTheToolsUIIDAgain)
-{
     g_swapGateTool.SetUIID(5);
     tools->GetTool(1);
     EXPECT_EQ(g_swapGateTool.GetUIID(), 0x703E9u);
@@ -63,47 +71,30 @@ TEST_F(DrawObjects, EveryHandOutSetsTheToolsUIIDAgain)
     EXPECT_EQ(g_swapPinTool.GetUIID(), 0x703E8u);
 }
 
-class EventHooks : public lqtest::ModuleTest {
-protected:
-    void SetUp() override
-    {
-        ModuleTest::SetUp();
-        InitModule();
-        plugIn = GetPlugInInterface();
-        for (BoardBuilder* b : {&board, &second, &third})
-            stores.push_back(plugIn->GetGateStore(b->Sheet()));
-    }
-    static LONG_PTR Key(BoardBuilder& b) { return reinterpret_cast<LONG_PTR>(b.Sheet()); }
-    std::vector<CGateStore*> Stores() const { return plugIn->GetGateStores(); }
-
-    CPlugInInterface* plugIn = nullptr;
-    BoardBuilder second, third;
-    std::vector<CGateStore*> stores;
-};
-
-TEST_F(EventHooks, ADatabaseChangeDropsExactlyTheStoreOfItsSecondValue)
+TEST_F(EventHooks, StoresAreKeptPerSheetAndADatabaseChangeDropsExactlyTheStoreOfItsSecondValue)
 {
+    EXPECT_EQ(plugIn->GetGateStore(board.Sheet()), stores[0]);
+    EXPECT_EQ(stores[1]->GetKey(), second.Sheet());
     const std::uint64_t serial = stores[1]->GetSerial();
     EventDatabaseChanged.Raise(static_cast<UINT_PTR>(Key(board)), Key(second));
-    EXPECT_EQ(Stores(), (std::vector<CGateStore*>{stores[0], stores[2]}));
+    EXPECT_EQ(Now(), (Stores{stores[0], stores[2]}));
     EXPECT_FALSE(CGateStore::IsAlive(serial));
     EXPECT_TRUE(CGateStore::IsAlive(stores[0]->GetSerial()));
     // The next request builds a fresh store, at the end of the list.
     CGateStore* fresh = plugIn->GetGateStore(second.Sheet());
     EXPECT_NE(fresh->GetSerial(), serial);
-    EXPECT_EQ(Stores().back(), fresh);
+    EXPECT_EQ(Now().back(), fresh);
 }
 
-TEST_F(EventHooks, ANetlistChangeDropsTheStoreOfItsFirstValue)
+TEST_F(EventHooks, ANetlistChangeDropsTheStoreOfItsFirstValueOnceTheHostsLoopDeliversIt)
 {
     EventNetListChanged.Raise(static_cast<UINT_PTR>(Key(third)), Key(board));
-    EXPECT_EQ(Stores(), (std::vector<CGateStore*>{stores[0], stores[1]}));
-
+    EXPECT_EQ(Now(), (Stores{stores[0], stores[1]}));
     // The change that follows a netlist update arrives through the host's loop, not during the call.
     board.Sheet()->GetNetlist()->UpdateNetlist(0x40000000, Key(board));
-    EXPECT_EQ(Stores().size(), 2u);
+    EXPECT_EQ(Now().size(), 2u);
     AfxPumpEvents();
-    EXPECT_EQ(Stores(), (std::vector<CGateStore*>{stores[1]}));
+    EXPECT_EQ(Now(), (Stores{stores[1]}));
 }
 
 TEST_F(EventHooks, KeyZeroOrAnUnknownSheetChangesNothing)
@@ -112,44 +103,43 @@ TEST_F(EventHooks, KeyZeroOrAnUnknownSheetChangesNothing)
     EventDatabaseChanged.Raise(static_cast<UINT_PTR>(Key(board)), 0);
     EventNetListChanged.Raise(0, Key(board));
     EventDatabaseChanged.Raise(0, Key(unknown));
-    EXPECT_EQ(Stores(), stores);
+    EXPECT_EQ(Now(), stores);
     EXPECT_EQ(plugIn->DropGateStore(0, 0), 1);
     EXPECT_EQ(plugIn->DropGateStore(0, Key(board)), 1);
-    EXPECT_EQ(Stores(), (std::vector<CGateStore*>{stores[1], stores[2]}));
+    EXPECT_EQ(Now(), (Stores{stores[1], stores[2]}));
 }
 
 TEST_F(EventHooks, ClosingASheetDropsItsStore)
 {
     BoardBuilder closing;
-    const LONG_PTR key = Key(closing);
     plugIn->GetGateStore(closing.Sheet());
-    ASSERT_EQ(Stores().size(), 4u);
+    ASSERT_EQ(Now().size(), 4u);
     LQCloseSubSheet(closing.Release());
-    EXPECT_EQ(Stores(), stores);
-    for (CGateStore* s : Stores())
-        EXPECT_NE(reinterpret_cast<LONG_PTR>(s->GetKey()), key);
+    EXPECT_EQ(Now(), stores);
 }
 
 TEST_F(EventHooks, HandlersLeaveTheEventsWhenDestroyed)
 {
     EXPECT_TRUE(EventDatabaseChanged.IsRegistered(plugIn->GetEventHandler()));
     EXPECT_TRUE(EventNetListChanged.IsRegistered(plugIn->GetEventHandler()));
-
+    EXPECT_TRUE(EventMove.IsRegistered(plugIn->GetAutoSwapTool()));
     // A second handler removes its own callbacks only.
     auto* extra = new CHandlerObject(plugIn, &CPlugInInterface::DropGateStore);
-    EventDatabaseChanged.AddCallBack(extra, static_cast<EVENTCALLBACK>(&CHandlerObject::OnDatabaseChanged), nullptr, nullptr);
-    EventNetListChanged.AddCallBack(extra, static_cast<EVENTCALLBACK>(&CHandlerObject::OnNetListChanged), nullptr, nullptr);
+    EventDatabaseChanged.AddCallBack(extra, static_cast<EVENTCALLBACK>(&CHandlerObject::OnDatabaseChanged), nullptr,
+                                     nullptr);
+    EventNetListChanged.AddCallBack(extra, static_cast<EVENTCALLBACK>(&CHandlerObject::OnNetListChanged), nullptr,
+                                    nullptr);
     delete extra;
     EXPECT_FALSE(EventDatabaseChanged.IsRegistered(extra));
     EXPECT_FALSE(EventNetListChanged.IsRegistered(extra));
-    EXPECT_TRUE(EventDatabaseChanged.IsRegistered(plugIn->GetEventHandler()));
     EventDatabaseChanged.Raise(0, Key(board));
-    EXPECT_EQ(Stores(), (std::vector<CGateStore*>{stores[1], stores[2]}));
+    EXPECT_EQ(Now(), (Stores{stores[1], stores[2]}));
 
     ExitDll();
-    EXPECT_EQ(EventDatabaseChanged.GetCallBackCount(), 0);
-    EXPECT_EQ(EventNetListChanged.GetCallBackCount(), 0);
-    EXPECT_EQ(EventMove.GetCallBackCount(), 0);
+    m_bInitialised = false;
+    EXPECT_EQ(
+        EventDatabaseChanged.GetCallBackCount() + EventNetListChanged.GetCallBackCount() + EventMove.GetCallBackCount(),
+        0);
     // Raising after the exit reaches nobody.
     EXPECT_EQ(EventNetListChanged.Raise(static_cast<UINT_PTR>(Key(second)), 0), 0);
 }

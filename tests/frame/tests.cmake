@@ -1,5 +1,1 @@
-quillon_test(frame_tests
-  frame/EntryPointsTest.cpp
-  frame/CommandSetTest.cpp
-  frame/ResourcesTest.cpp
-)
+quillon_test(frame_tests frame/FrameTest.cpp)

@@ -3,23 +3,18 @@
 
 #include <limits>
 #include <list>
-#include <string>
-#include <vector>
 
 #include "host/AttributeNames.h"
-#include "host/HostApp.h"
-#include "module/frame/Module.h"
-#include "module/frame/PlugInInterface.h"
 #include "module/gates/Gate.h"
 #include "module/gates/GateStore.h"
 #include "module/swap/SwapItemGate.h"
 #include "tests/support/ModuleFixture.h"
 
 namespace {
-using lqtest::Attrs;
+using namespace lqtest;
 using Strings = std::vector<std::string>;
 
-class GateStore : public lqtest::ModuleTest {
+class GateStore : public ModuleTest {
 protected:
     CLayoutPin* Pin(CLayoutComponent* part, const std::string& number, const Attrs& gateAttrs, CLQPoint at = {})
     {
@@ -27,12 +22,15 @@ protected:
         attrs.insert(attrs.end(), gateAttrs.begin(), gateAttrs.end());
         return board.Pin(part, at, attrs);
     }
-    static Attrs In(const std::string& gate, const std::string& group) { return {{LQ_GATE, gate}, {LQ_GATEGROUP, group}}; }
-
-    static Strings IDs(const std::vector<CGate*>& gates)
+    static Attrs In(const std::string& gate, const std::string& group)
+    {
+        return {{LQ_GATE, gate}, {LQ_GATEGROUP, group}};
+    }
+    template <class Gates>
+    static Strings IDs(const Gates& gates)
     {
         Strings out;
-        for (CGate* g : gates)
+        for (auto* g : gates)
             out.push_back(g->GetSearchID().str());
         return out;
     }
@@ -45,24 +43,24 @@ protected:
     }
 };
 
-TEST_F(GateStore, PinsJoinTheirRealGateOnlyWithExactlyOneGateAndOneGroupAttribute)
+TEST_F(GateStore, PinsJoinTheirRealGateOnlyWithExactlyOneGateAndOneGroupAttributeInIDOrder)
 {
     CLayoutComponent* u1 = board.Part("U1");
-    Pin(u1, "1", In("A", "G"));
+    Pin(u1, "1", In("b", "G"));
     Pin(u1, "2", In("B", "G"));
-    Pin(u1, "3", In("A", "G"));
+    Pin(u1, "3", In("b", "G"));
     Pin(u1, "4", {});
     Pin(u1, "5", {{LQ_GATE, "C"}});
     Pin(u1, "6", {{LQ_GATE, "D"}, {LQ_GATE, "E"}, {LQ_GATEGROUP, "G"}});
     Pin(u1, "7", {{LQ_GATE, "F"}, {LQ_GATEGROUP, "G"}, {LQ_GATEGROUP, "H"}});
+    Pin(board.Part("U10", 2), "1", In("A", "G"));
+    Pin(board.Part("U2", 2), "1", In("A", "H"));
     CGateStore store(board.Sheet());
-
     const std::vector<CGate*> real = store.GetGates(true, false);
-    ASSERT_EQ(IDs(real), (Strings{"U1,G,A", "U1,G,B"}));
-    EXPECT_EQ(PinNumbers(real[0]), (Strings{"1", "3"}));
-    EXPECT_EQ(PinNumbers(real[1]), (Strings{"2"}));
+    ASSERT_EQ(IDs(real), (Strings{"U1,G,B", "U1,G,b", "U10,G,A", "U2,H,A"}));
+    EXPECT_EQ(PinNumbers(real[1]), (Strings{"1", "3"}));
     const std::vector<CGate*> pseudo = store.GetGates(false, true);
-    ASSERT_EQ(IDs(pseudo), (Strings{"U1,,"}));
+    ASSERT_EQ(IDs(pseudo), (Strings{"U1,,", "U10,,", "U2,,"}));
     EXPECT_EQ(PinNumbers(pseudo[0]), (Strings{"1", "2", "3", "4", "5", "6", "7"}));
     // Built once: the same records on every request.
     EXPECT_EQ(store.GetGates(true, false), real);
@@ -75,58 +73,30 @@ TEST_F(GateStore, FlagsSelectRealAndPseudoGatesByTheGateSwapSetting)
     Pin(board.Part("U3", 2), "1", {});
     Pin(board.Part("U4", -1), "1", {});  // no setting: 1
     CGateStore store(board.Sheet());
-    struct Case {
+    const struct {
         bool bRealOnly, bPseudoOnly;
         Strings ids;
-    };
-    for (const Case& c : {Case{false, false, {"U1,G,A", "U3,,"}}, Case{false, true, {"U1,,", "U3,,", "U4,,"}},
-                          Case{true, false, {"U1,G,A"}}, Case{true, true, {}}}) {
+    } cases[] = {{false, false, {"U1,G,A", "U3,,"}}, {false, true, {"U1,,", "U3,,", "U4,,"}}, {true, false, {"U1,G,A"}},
+                 {true, true, {}}};
+    for (const auto& c : cases)
         EXPECT_EQ(IDs(store.GetGates(c.bRealOnly, c.bPseudoOnly)), c.ids) << c.bRealOnly << c.bPseudoOnly;
-    }
 }
 
-TEST_F(GateStore, GatesAreOrderedByTheBytesOfTheirSearchIDs)
+TEST_F(GateStore, GetGateAtTakesTheFirstGateInIDOrderWhoseCircleHoldsThePoint)
 {
-    CLayoutComponent* u2 = board.Part("U2", 2);
-    CLayoutComponent* u10 = board.Part("U10", 2);
-    CLayoutComponent* u1 = board.Part("U1", 2);
-    Pin(u2, "1", In("A", "G"));
-    Pin(u10, "1", In("A", "G"));
-    Pin(u1, "1", In("b", "G"));
-    Pin(u1, "2", In("B", "G"));
-    Pin(u1, "3", In("A", "H"));
+    dc.SetZoom(10);  // gate size 9 pixels = 90 units
+    CLayoutComponent* u1 = board.Part("U1");
+    Pin(u1, "1", In("B", "G"), {0, 0});
+    Pin(u1, "2", In("B", "G"), {200, 0});
+    Pin(u1, "3", In("A", "G"), {-60, 0});
+    Pin(u1, "4", In("A", "G"), {140, 0});
     CGateStore store(board.Sheet());
-    EXPECT_EQ(IDs(store.GetGates(false, false)),
-              (Strings{"U1,,", "U1,G,B", "U1,G,b", "U1,H,A", "U10,,", "U10,G,A", "U2,,", "U2,G,A"}));
-}
-
-class GateStoreAt : public GateStore {
-protected:
-    void SetUp() override
-    {
-        GateStore::SetUp();
-        dc.SetZoom(10);  // gate size 9 pixels = 90 units
-        CLayoutComponent* u1 = board.Part("U1");
-        Pin(u1, "1", In("B", "G"), {0, 0});
-        Pin(u1, "2", In("B", "G"), {200, 0});
-        Pin(u1, "3", In("A", "G"), {-60, 0});
-        Pin(u1, "4", In("A", "G"), {140, 0});
-    }
-};
-
-TEST_F(GateStoreAt, FirstGateInIDOrderWhoseCircleHoldsThePointWins)
-{
-    CGateStore store(board.Sheet());
-    const std::vector<CGate*> gates = store.GetGates(true, false);
-    ASSERT_EQ(IDs(gates), (Strings{"U1,G,A", "U1,G,B"}));
-    CGate* a = gates[0];
-    CGate* b = gates[1];
-    ASSERT_EQ(a->GetGateSize(), 90);
+    CGate* a = store.GetGates(true, false)[0];
+    CGate* b = store.GetGates(true, false)[1];
     const CLQPoint ca = a->GetCenterPoint();
     const CLQPoint cb = b->GetCenterPoint();
     ASSERT_EQ(cb.x - ca.x, 60);
     ASSERT_EQ(cb.y, ca.y);
-
     // Nearer B's centre, but inside A's circle too.
     EXPECT_EQ(store.GetGateAt(cb.x + 10, cb.y, false, false), a);
     EXPECT_EQ(store.GetGateAt(cb.x + 80, cb.y, false, false), b);
@@ -136,8 +106,9 @@ TEST_F(GateStoreAt, FirstGateInIDOrderWhoseCircleHoldsThePointWins)
     EXPECT_EQ(store.GetGateAt(ca.x - 90, ca.y, true, false), a);
     EXPECT_EQ(store.GetGateAt(ca.x - 91, ca.y, true, false), nullptr);
     // The pseudo-gate is found only when pseudo-gates are asked for.
-    const CLQPoint cp = store.GetGates(false, true)[0]->GetCenterPoint();
-    EXPECT_EQ(store.GetGateAt(cp.x, cp.y + 89, false, true), store.GetGates(false, true)[0]);
+    CGate* pseudo = store.GetGates(false, true)[0];
+    const CLQPoint cp = pseudo->GetCenterPoint();
+    EXPECT_EQ(store.GetGateAt(cp.x, cp.y + 89, false, true), pseudo);
     EXPECT_EQ(store.GetGateAt(cp.x, cp.y + 89, true, true), nullptr);
 }
 
@@ -145,95 +116,51 @@ TEST_F(GateStoreAt, FirstGateInIDOrderWhoseCircleHoldsThePointWins)
 // report a hit far away.
 TEST_F(GateStore, PointsAcrossTheWholeBoardAreFarAway)
 {
-    constexpr std::int32_t kFar = 2100000000;
+    constexpr std::int32_t kFar = 2100000000, kMin = std::numeric_limits<std::int32_t>::min();
     CLayoutComponent* part = board.Part("U1", 1, true, {}, CLQRect(kFar, 0, kFar, 0));
     Pin(part, "1", In("A", "G"), {kFar - 100, 0});
     Pin(part, "2", In("A", "G"), {kFar + 100, 0});
     CGateStore store(board.Sheet());
-    ASSERT_EQ(store.GetGates(true, false).size(), 1u);
     EXPECT_EQ(store.GetGateAt(-kFar, 0, true, false), nullptr);
-    EXPECT_EQ(store.GetGateAt(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::min(), true,
-                              false),
-              nullptr);
+    EXPECT_EQ(store.GetGateAt(kMin, kMin, true, false), nullptr);
     EXPECT_NE(store.GetGateAt(kFar, 0, true, false), nullptr);
 }
 
-class GateStoreGroups : public GateStore {
-protected:
-    void SetUp() override
-    {
-        GateStore::SetUp();
-        u1 = board.Part("U1", 2, true, {{"Value", "7400"}});
-        u2 = board.Part("U2", 2, true, {{"Value", "7400"}});
-        u3 = board.Part("U3", 2, true, {{"Value", "7400"}});
-        Pin(u2, "1", In("A", "G"));
-        Pin(u1, "1", In("A", "G"));
-        Pin(u1, "2", In("B", "G"));
-        Pin(u3, "1", {});
-    }
-    static std::vector<Strings> Groups(const std::list<std::vector<CSwapItem*>>& groups)
-    {
-        std::vector<Strings> out;
-        for (const auto& group : groups) {
-            out.emplace_back();
-            for (CSwapItem* item : group)
-                out.back().push_back(item->GetSearchID().str());
-        }
-        return out;
-    }
-
-    CLayoutComponent *u1 = nullptr, *u2 = nullptr, *u3 = nullptr;
-};
-
-TEST_F(GateStoreGroups, OneOptimisingItemPerRealGateInGateOrder)
+TEST_F(GateStore, OneOptimisingItemPerRealGateAndGroupsClassifiedAnewAtEveryRequestIntoTheSameList)
 {
+    CLayoutComponent* u1 = board.Part("U1", 2, true, {{"Value", "7400"}});
+    CLayoutComponent* u2 = board.Part("U2", 2, true, {{"Value", "7400"}});
+    CLayoutComponent* u3 = board.Part("U3", 2, true, {{"Value", "7400"}});
+    Pin(u2, "1", In("A", "G"));
+    Pin(u1, "1", In("A", "G"));
+    Pin(u1, "2", In("B", "G"));
+    Pin(u3, "1", {});
     CGateStore store(board.Sheet());
     std::vector<CSwapItemGate*>& items = store.GetGateSwapItems();
     ASSERT_EQ(items.size(), 3u);
-    const std::vector<CGate*> real = store.GetGates(true, false);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        EXPECT_EQ(items[i]->GetGate(), real[i]);
+        EXPECT_EQ(items[i]->GetGate(), store.GetGates(true, false)[i]);
         EXPECT_TRUE(items[i]->GetOptimize());
     }
     EXPECT_EQ(&store.GetGateSwapItems(), &items);
-    EXPECT_EQ(store.GetGateSwapItems()[0], items[0]);
-
-    const std::vector<CSwapItem*> ofU1 = store.GetGateSwapItemsOfComponent(u1);
-    EXPECT_EQ(ofU1, (std::vector<CSwapItem*>{items[0], items[1]}));
+    EXPECT_EQ(store.GetGateSwapItemsOfComponent(u1), (std::vector<CSwapItem*>{items[0], items[1]}));
     EXPECT_EQ(store.GetGateSwapItemsOfComponent(u2), std::vector<CSwapItem*>{items[2]});
     EXPECT_TRUE(store.GetGateSwapItemsOfComponent(u3).empty());
-}
 
-TEST_F(GateStoreGroups, GroupsAreClassifiedAnewAtEveryRequestIntoTheSameList)
-{
-    CGateStore store(board.Sheet());
-    std::list<std::vector<CSwapItem*>>& groups = store.GetGateSwapGroups();
-    EXPECT_EQ(Groups(groups), (std::vector<Strings>{{"U1,G,A", "U1,G,B", "U2,G,A"}}));
-
-    // U2 no longer matches U1's attributes: its gate leaves the group.
+    auto groups = [&] {
+        std::vector<Strings> out;
+        for (const auto& group : store.GetGateSwapGroups())
+            out.push_back(IDs(group));
+        return out;
+    };
+    std::list<std::vector<CSwapItem*>>* list = &store.GetGateSwapGroups();
+    EXPECT_EQ(groups(), (std::vector<Strings>{{"U1,G,A", "U1,G,B", "U2,G,A"}}));
+    // U2 no longer matches U1's attributes: its gate leaves the group, and comes back.
     u2->GetAttributeWithTag("Value")->SetValueText("74HC00");
-    EXPECT_EQ(&store.GetGateSwapGroups(), &groups);
-    EXPECT_EQ(Groups(groups), (std::vector<Strings>{{"U1,G,A", "U1,G,B"}, {"U2,G,A"}}));
-
+    EXPECT_EQ(groups(), (std::vector<Strings>{{"U1,G,A", "U1,G,B"}, {"U2,G,A"}}));
     u2->GetAttributeWithTag("Value")->SetValueText("7400");
-    EXPECT_EQ(&store.GetGateSwapGroups(), &groups);
-    EXPECT_EQ(Groups(groups), (std::vector<Strings>{{"U1,G,A", "U1,G,B", "U2,G,A"}}));
-}
-
-TEST_F(GateStoreGroups, ThePlugInKeepsOneStorePerSheet)
-{
-    InitModule();
-    CPlugInInterface* plugIn = GetPlugInInterface();
-    lqtest::BoardBuilder other;
-    CGateStore* store = plugIn->GetGateStore(board.Sheet());
-    ASSERT_NE(store, nullptr);
-    EXPECT_EQ(store->GetKey(), board.Sheet());
-    EXPECT_EQ(plugIn->GetGateStore(board.Sheet()), store);
-    CGateStore* otherStore = plugIn->GetGateStore(other.Sheet());
-    EXPECT_NE(otherStore, store);
-    EXPECT_EQ(otherStore->GetKey(), other.Sheet());
-    EXPECT_EQ(IDs(store->GetGates(true, false)), (Strings{"U1,G,A", "U1,G,B", "U2,G,A"}));
-    EXPECT_TRUE(otherStore->GetGates(false, false).empty());
+    EXPECT_EQ(groups(), (std::vector<Strings>{{"U1,G,A", "U1,G,B", "U2,G,A"}}));
+    EXPECT_EQ(&store.GetGateSwapGroups(), list);
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 quillon_test(gates_tests
-  gates/GateRecordTest.cpp
+  gates/GateTest.cpp
   gates/GateCompatibilityTest.cpp
-  gates/GateDrawTest.cpp
 )

@@ -1,7 +1,1 @@
-quillon_test(host_tests
-  host/NetBookkeepingTest.cpp
-  host/StringsTest.cpp
-  host/RuntimeClassTest.cpp
-  host/EventsTest.cpp
-  host/CopperConnectionTest.cpp
-)
+quillon_test(host_tests host/HostBasicsTest.cpp host/NetsTest.cpp)

@@ -57,6 +57,13 @@ CLayoutNet* BoardBuilder::Net(const std::string& name, std::initializer_list<CLa
     return net;
 }
 
+CLayoutNet* BoardBuilder::Wire(CLayoutPin* pin, CLQPoint farEnd, const std::string& name)
+{
+    if (m_pConnector == nullptr)
+        m_pConnector = Part("J1", 0, false);
+    return Net(name, {pin, Pin(m_pConnector, farEnd, {{LQ_PIN, std::to_string(++m_nConnectorPins)}})});
+}
+
 void BoardBuilder::Attach(CLayoutPin* pin, CNet* net)
 {
     const CDrawAttribute* ref = pin->GetOwnerComponent() ? pin->GetOwnerComponent()->GetAttributeWithTag(LQ_REFDES) : nullptr;
@@ -84,6 +91,14 @@ std::string NetOf(const CLayoutPin* pin)
     return net != nullptr ? net->GetName().str() : std::string();
 }
 
+std::vector<std::string> NetsOf(const std::vector<CLayoutPin*>& pins)
+{
+    std::vector<std::string> out;
+    for (const CLayoutPin* pin : pins)
+        out.push_back(NetOf(pin));
+    return out;
+}
+
 std::vector<std::string> PinsOf(const CNet* net)
 {
     std::vector<std::string> out;
@@ -100,6 +115,14 @@ int CountNetPins(const CLayoutSubSheet* sheet)
     for (const auto& net : sheet->GetNetlist()->GetNets())
         n += net->GetNetPinCount();
     return n;
+}
+
+std::map<std::string, int> NetSizes(const CLayoutSubSheet* sheet)
+{
+    std::map<std::string, int> sizes;
+    for (const auto& net : sheet->GetNetlist()->GetNets())
+        sizes[net->GetName().str()] = net->GetNetPinCount();
+    return sizes;
 }
 
 }  // namespace lqtest

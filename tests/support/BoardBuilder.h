@@ -1,6 +1,7 @@
 // Builds small layout sheets for tests, so that each case reads like the situation it tests.
 #pragma once
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,6 +34,8 @@ public:
                         const std::string& gateGroup, const std::string& pinGroup, const std::string& type = "");
 
     CLayoutNet* Net(const std::string& name, std::initializer_list<CLayoutPin*> pins = {});
+    // Puts the pin on a new net whose only other pin is a pin of the connector J1 at farEnd.
+    CLayoutNet* Wire(CLayoutPin* pin, CLQPoint farEnd, const std::string& name);
     // Puts a pin on a net as the host's own netlist would, without the plug-in.
     static void Attach(CLayoutPin* pin, CNet* net);
     CLayoutTrack* Track(CLQPoint from, CLQPoint to, int layer = 1, int width = 10);
@@ -40,13 +43,19 @@ public:
 
 private:
     std::unique_ptr<CLayoutSubSheet> m_pSheet;
+    CLayoutComponent* m_pConnector = nullptr;  // J1: no gates, no pin swapping
+    int m_nConnectorPins = 0;
 };
 
 // The net a pin is on now, or "" when unconnected.
 std::string NetOf(const CLayoutPin* pin);
+// NetOf of each pin.
+std::vector<std::string> NetsOf(const std::vector<CLayoutPin*>& pins);
 // The net pins of a net as "REF.PIN" texts, in the net's order.
 std::vector<std::string> PinsOf(const CNet* net);
 // Number of net pins on all nets of the sheet.
 int CountNetPins(const CLayoutSubSheet* sheet);
+// The number of net pins of every net, by name.
+std::map<std::string, int> NetSizes(const CLayoutSubSheet* sheet);
 
 }  // namespace lqtest

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "host/DrawContext.h"
 #include "host/HostApp.h"
@@ -13,6 +14,9 @@ namespace lqtest {
 
 // The instance handle under which the statically linked module registers its resources.
 HINSTANCE TestInstance();
+
+// Every net pin of every net of the sheet belongs to a distinct layout pin whose own net pin it is.
+void ExpectConsistentNets(const CLayoutSubSheet* sheet);
 
 // Attaches the module once for the whole test program.
 class ModuleEnvironment : public ::testing::Environment {
@@ -30,6 +34,12 @@ protected:
     void UseSheet(BoardBuilder& builder);
     // InitDll/ExitDll around a test that needs the interfaces.
     void InitModule();
+    // The back-annotation records of the fixture's board.
+    const std::vector<CBackAnnotationRecord>& Records() const;
+    // The number of netlist updates and of redraws of a sheet, each checked to be the module's
+    // usual one: code 0x40000000 with the sheet as key; the current context, erased, not at once.
+    std::size_t Updates(const CLayoutSubSheet* sheet) const;
+    std::size_t Redraws(const CLayoutSubSheet* sheet) const;
 
     BoardBuilder board;
     CDrawContext dc;

@@ -1,15 +1,13 @@
-// The gate swap item: gate-to-gate distance, the one-sided operations and the complete exchange.
+// The gate swap item: gate-to-gate distance, the one-sided operations and the complete exchange,
+// which never loses, doubles or cross-wires a connection, manual or automatic.
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "host/AttributeNames.h"
-#include "host/HostApp.h"
 #include "host/Net.h"
 #include "module/autoswap/AutoSwapD.h"
+#include "module/autoswap/AutoSwapF.h"
 #include "module/autoswap/AutoSwapNoOpt.h"
 #include "module/gates/Gate.h"
 #include "module/swap/ConnectionData.h"
@@ -18,122 +16,87 @@
 #include "tests/support/ModuleFixture.h"
 
 namespace {
-using lqtest::CountNetPins;
-using lqtest::NetOf;
+using namespace lqtest;
+using Strings = std::vector<std::string>;
 
-class GateItem : public lqtest::ModuleTest {
+class GateItem : public ModuleTest {
 protected:
-    void SetUp() override
+    CGate* Gate(const char* name, std::vector<CLayoutPin*> pins)
     {
-        ModuleTest::SetUp();
-        u1 = board.Part("U1");
-        j1 = board.Part("J1", 0);
-    }
-
-    CGate* Gate(CLayoutComponent* part, const char* name, const char* group, std::vector<CLayoutPin*> pins)
-    {
-        m_gates.push_back(std::make_unique<CGate>(part, name, group));
+        CGate* gate = m_gates.emplace_back(std::make_unique<CGate>(u1, name, "G")).get();
         for (CLayoutPin* pin : pins)
-            m_gates.back()->AddPin(pin);
-        return m_gates.back().get();
+            gate->AddPin(pin);
+        return gate;
     }
-    // A pin of a part that belongs to no gate, on the given net.
-    CLayoutPin* Foreign(CLQPoint at, CLayoutNet* net)
+    // Pins are numbered 1, 2, ... in the order made.
+    CLayoutPin* Pin(CLQPoint at, const char* gate, const char* pinGroup)
     {
-        CLayoutPin* pin = board.GatePin(j1, at, std::to_string(++m_nForeign), "", "", "");
-        lqtest::BoardBuilder::Attach(pin, net);
-        return pin;
+        return board.GatePin(u1, at, std::to_string(++m_nPins), gate, "G", pinGroup);
     }
-    const std::vector<CBackAnnotationRecord>& Records() { return board.Sheet()->GetBackAnnotationManager()->GetRecords(); }
-
-    static std::vector<CAutoSwap*> Entries(CObject** data)
+    // The distance, and each pairing of its list as "D|N rows/columns/assigned rows" with the pins'
+    // numbers (D optimising, N in order, - for no row); the list is released.
+    static std::pair<std::int64_t, Strings> Distance(CSwapItem& a, CSwapItem* b, std::int64_t fallback = 0)
     {
-        std::vector<CAutoSwap*> out;
-        for (CObject** p = data; p != nullptr && *p != nullptr; ++p)
-            out.push_back(DYNAMIC_DOWNCAST(CAutoSwap, *p));
-        return out;
+        CObject** data = nullptr;
+        const std::int64_t d = a.GetDistance(b, data, fallback);
+        Strings pairings;
+        for (CObject** p = data; p != nullptr && *p != nullptr; ++p) {
+            auto* pairing = DYNAMIC_DOWNCAST(CAutoSwap, *p);
+            std::string s = pairing->IsKindOf(RUNTIME_CLASS(CAutoSwapD)) ? "D " : "N ";
+            for (const auto* items : {&pairing->GetRows(), &pairing->GetCols()}) {
+                for (CSwapItem* item : *items)
+                    s += static_cast<CSwapItemPin*>(item)->GetPin()->GetAttributeWithTag(LQ_PIN)->GetValueText().str();
+                s += "/";
+            }
+            for (std::int32_t k = 0; k < pairing->GetColCount(); ++k)
+                s += pairing->GetAssignedRow(k) < 0 ? "-" : std::to_string(pairing->GetAssignedRow(k));
+            pairings.push_back(s);
+        }
+        ReleaseConnectionData(data);
+        return {d, pairings};
     }
-    static CLayoutPin* PinOf(CSwapItem* item) { return static_cast<CSwapItemPin*>(item)->GetPin(); }
+    using Measured = std::pair<std::int64_t, Strings>;
 
-    CLayoutComponent* u1 = nullptr;
-    CLayoutComponent* j1 = nullptr;
+    CLayoutComponent* u1 = board.Part("U1");
 
 private:
     std::vector<std::unique_ptr<CGate>> m_gates;
-    int m_nForeign = 0;
+    int m_nPins = 0;
 };
 
 TEST_F(GateItem, DistancePairsThePinsOfMatchedGroupsForTheLeastTotal)
 {
-    CLayoutPin* p1 = board.GatePin(u1, {0, 0}, "1", "A", "G", "1");
-    CLayoutPin* p2 = board.GatePin(u1, {30, 0}, "2", "A", "G", "1");
-    CLayoutPin* q1 = board.GatePin(u1, {0, 500}, "3", "B", "G", "1");
-    CLayoutPin* q2 = board.GatePin(u1, {30, 500}, "4", "B", "G", "1");
-    // P1 lies 10 from Q1's net and 30 from Q2's; P2 20 and 15.
-    Foreign({10, 0}, board.Net("N1", {q1}));
-    Foreign({26, 15}, board.Net("N2", {q2}));
-    CGate* a = Gate(u1, "A", "G", {p1, p2});
-    CGate* b = Gate(u1, "B", "G", {q1, q2});
-
+    CGate* a = Gate("A", {Pin({0, 0}, "A", "1"), Pin({30, 0}, "A", "1")});
+    CGate* b = Gate("B", {Pin({0, 500}, "B", "1"), Pin({30, 500}, "B", "1")});
+    // Pin 1 lies 10 from pin 3's net and 30 from pin 4's; pin 2 20 and 15.
+    board.Wire(b->GetPins()[0], {10, 0}, "N1");
+    board.Wire(b->GetPins()[1], {26, 15}, "N2");
     CSwapItemGate item(a, true), other(b, true);
-    CObject** data = nullptr;
-    EXPECT_EQ(item.GetDistance(&other, data, 0), 25);
-    const std::vector<CAutoSwap*> entries = Entries(data);
-    ASSERT_EQ(entries.size(), 1u);
-    ASSERT_TRUE(entries[0]->IsKindOf(RUNTIME_CLASS(CAutoSwapD)));
-    EXPECT_EQ(PinOf(entries[0]->GetRows()[0]), p1);
-    EXPECT_EQ(PinOf(entries[0]->GetCols()[0]), q1);
-    EXPECT_EQ(entries[0]->GetAssignedRow(0), 0);
-    EXPECT_EQ(entries[0]->GetAssignedRow(1), 1);
-    ReleaseConnectionData(data);
-
+    EXPECT_EQ(Distance(item, &other), (Measured{25, {"D 12/34/01"}}));
     // Without optimisation the pins pair in order and each group counts 1.
     CSwapItemGate plain(a, false), plainOther(b, false);
-    data = nullptr;
-    EXPECT_EQ(plain.GetDistance(&plainOther, data, 0), 1);
-    ASSERT_EQ(Entries(data).size(), 1u);
-    EXPECT_TRUE(Entries(data)[0]->IsKindOf(RUNTIME_CLASS(CAutoSwapNoOpt)));
-    ReleaseConnectionData(data);
+    EXPECT_EQ(Distance(plain, &plainOther), (Measured{1, {"N 12/34/01"}}));
 }
 
 TEST_F(GateItem, DistanceMatchesGroupsFirstFitAndLeavesAnUnmatchedGroupOut)
 {
-    CLayoutPin* a1 = board.GatePin(u1, {0, 0}, "1", "A", "G", "1");
-    CLayoutPin* a2 = board.GatePin(u1, {0, 100}, "2", "A", "G", "1");
-    CLayoutPin* a3 = board.GatePin(u1, {0, 200}, "3", "A", "G", "2");
-    CLayoutPin* b1 = board.GatePin(u1, {900, 0}, "4", "B", "G", "3");
-    CLayoutPin* b2 = board.GatePin(u1, {900, 100}, "5", "B", "G", "3");
-    CLayoutPin* b3 = board.GatePin(u1, {900, 200}, "6", "B", "G", "2");
-    board.Net("N1", {b1, b2});
-    Foreign({0, 207}, board.Net("N3", {b3}));
-    CSwapItemGate item(Gate(u1, "A", "G", {a1, a2, a3}), true);
-    CSwapItemGate other(Gate(u1, "B", "G", {b1, b2, b3}), true);
-
+    CGate* a = Gate("A", {Pin({0, 0}, "A", "1"), Pin({0, 100}, "A", "1"), Pin({0, 200}, "A", "2")});
+    CGate* b = Gate("B", {Pin({900, 0}, "B", "3"), Pin({900, 100}, "B", "3"), Pin({900, 200}, "B", "2")});
+    board.Net("N1", {b->GetPins()[0], b->GetPins()[1]});
+    board.Wire(b->GetPins()[2], {0, 207}, "N3");
+    CSwapItemGate item(a, true), other(b, true);
     // B's first group (pin group 3) finds no partner; its second takes A's pin group 2.
-    CObject** data = nullptr;
-    EXPECT_EQ(item.GetDistance(&other, data, 0), 7);
-    const std::vector<CAutoSwap*> entries = Entries(data);
-    ASSERT_EQ(entries.size(), 1u);
-    ASSERT_EQ(entries[0]->GetRowCount(), 1);
-    ASSERT_EQ(entries[0]->GetColCount(), 1);
-    EXPECT_EQ(PinOf(entries[0]->GetRows()[0]), a3);
-    EXPECT_EQ(PinOf(entries[0]->GetCols()[0]), b3);
-    ReleaseConnectionData(data);
+    EXPECT_EQ(Distance(item, &other), (Measured{7, {"D 3/6/0"}}));
 }
 
 TEST_F(GateItem, DistanceRefusalsGiveMinusOneOrTheFallback)
 {
-    CLayoutPin* a1 = board.GatePin(u1, {0, 0}, "1", "A", "G", "1");
-    CLayoutPin* a2 = board.GatePin(u1, {0, 100}, "2", "A", "G", "2");
-    CLayoutPin* b1 = board.GatePin(u1, {500, 0}, "3", "B", "G", "1");
-    CLayoutPin* b2 = board.GatePin(u1, {500, 100}, "4", "B", "G", "2");
-    CLayoutPin* c1 = board.GatePin(u1, {900, 0}, "5", "C", "G", "1");
+    CLayoutPin* a1 = Pin({0, 0}, "A", "1");
     board.Net("N1", {a1});
-    CSwapItemGate twoGroups(Gate(u1, "A", "G", {a1, a2}), true);
-    CSwapItemGate alsoTwo(Gate(u1, "B", "G", {b1, b2}), true);
-    CSwapItemGate oneGroup(Gate(u1, "C", "G", {c1}), true);
+    CSwapItemGate twoGroups(Gate("A", {a1, Pin({0, 100}, "A", "2")}), true);
+    CSwapItemGate alsoTwo(Gate("B", {Pin({500, 0}, "B", "1"), Pin({500, 100}, "B", "2")}), true);
+    CSwapItemGate oneGroup(Gate("C", {Pin({900, 0}, "C", "1")}), true);
     CSwapItemPin pinItem(a1, nullptr);
-
     CObject* untouched[1] = {nullptr};
     CObject** data = untouched;
     EXPECT_EQ(twoGroups.GetDistance(&pinItem, data, 77), -1);
@@ -141,110 +104,39 @@ TEST_F(GateItem, DistanceRefusalsGiveMinusOneOrTheFallback)
     EXPECT_EQ(twoGroups.GetDistance(&oneGroup, data, 77), 77);
     EXPECT_EQ(oneGroup.GetDistance(&twoGroups, data, 77), 77);
     EXPECT_EQ(data, untouched);
-
     // B's pins are on no net, so every pin distance is 0: the sum 0 gives the fallback, with a list.
-    data = nullptr;
-    EXPECT_EQ(twoGroups.GetDistance(&alsoTwo, data, -1), -1);
-    EXPECT_EQ(Entries(data).size(), 2u);
-    ReleaseConnectionData(data);
+    EXPECT_EQ(Distance(twoGroups, &alsoTwo, -1), (Measured{-1, {"D 1/3/0", "D 2/4/0"}}));
 }
 
 // Regression: a group without a complete pairing (INT64_MAX) plus another group's total
 // overflowed the sum and wrapped to a negative distance.
 TEST_F(GateItem, DistanceSaturatesWhenAGroupCannotBePaired)
 {
-    CLayoutPin* a1 = board.GatePin(u1, {0, 0}, "1", "A", "G", "1");
-    CLayoutPin* a2 = board.GatePin(u1, {0, 100}, "2", "A", "G", "2");
-    CLayoutPin* b1 = board.GatePin(u1, {500, 0}, "3", "B", "G", "1");
-    CLayoutPin* b2 = board.GatePin(u1, {500, 50}, "4", "B", "G", "1");
-    CLayoutPin* b3 = board.GatePin(u1, {500, 100}, "5", "B", "G", "2");
-    Foreign({0, 130}, board.Net("N3", {b3}));
-    CSwapItemGate item(Gate(u1, "A", "G", {a1, a2}), true);
-    CSwapItemGate other(Gate(u1, "B", "G", {b1, b2, b3}), true);
-    CObject** data = nullptr;
     // A's pin group 1 has one pin for B's two; pin group 2 costs 30.
-    EXPECT_EQ(item.GetDistance(&other, data, 0), std::numeric_limits<std::int64_t>::max());
-    ASSERT_EQ(Entries(data).size(), 2u);
-    EXPECT_EQ(Entries(data)[1]->GetPairDistance(0, 0), 30);
-    ReleaseConnectionData(data);
+    CSwapItemGate item(Gate("A", {Pin({0, 0}, "A", "1"), Pin({0, 100}, "A", "2")}), true);
+    CGate* b = Gate("B", {Pin({500, 0}, "B", "1"), Pin({500, 50}, "B", "1"), Pin({500, 100}, "B", "2")});
+    board.Wire(b->GetPins()[2], {0, 130}, "N3");
+    CSwapItemGate other(b, true);
+    EXPECT_EQ(Distance(item, &other), (Measured{std::numeric_limits<std::int64_t>::max(), {"D 1/34/--", "D 2/5/0"}}));
 }
 
 // Two gates of one package whose inputs pair crosswise and whose own pin optimisation then
 // changes the pairing again, because the pins of the other gate count as foreign afterwards.
-class GateExchangeInOnePackage : public GateItem {
-protected:
-    void SetUp() override
-    {
-        GateItem::SetUp();
-        a1 = board.GatePin(u1, {0, 0}, "1", "A", "G", "1");
-        a2 = board.GatePin(u1, {0, 1000}, "2", "A", "G", "1");
-        b1 = board.GatePin(u1, {100, 1000}, "3", "B", "G", "1");
-        b2 = board.GatePin(u1, {100, 0}, "4", "B", "G", "1");
-        board.Net("S", {a1, b1});
-        Foreign({-5000, 500}, board.Net("N2", {a2}));
-        Foreign({5000, 500}, board.Net("N3", {b2}));
-        a = Gate(u1, "A", "G", {a1, a2});
-        b = Gate(u1, "B", "G", {b1, b2});
-        board.Sheet()->GetNetlist()->ClearRecords();
-    }
-
-    CLayoutPin *a1 = nullptr, *a2 = nullptr, *b1 = nullptr, *b2 = nullptr;
-    CGate *a = nullptr, *b = nullptr;
-};
-
-TEST_F(GateExchangeInOnePackage, MovesThePairedPinsRecordsKind12AndOptimisesBothGates)
+TEST_F(GateItem, OneSidedOperationsWithoutAListChangeNothingAndSwapsMoveThePairedPins)
 {
-    const int nNetPins = CountNetPins(board.Sheet());
-    CSwapItemGate item(a, true), other(b, true);
-    ASSERT_TRUE(item.Swap(&other));
-
-    // The exchange puts A2 on S and A1 on N3 (B1's and B2's nets), B2 on S and B1 on N2; A's own
-    // pin optimisation then finds A1 nearer B2 on S and swaps A1 and A2.
-    EXPECT_EQ(NetOf(a1), "S");
-    EXPECT_EQ(NetOf(a2), "N3");
-    EXPECT_EQ(NetOf(b1), "N2");
-    EXPECT_EQ(NetOf(b2), "S");
-    EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
-
-    ASSERT_EQ(Records().size(), 1u);
-    EXPECT_EQ(Records()[0].eKind, BACKANNO_GATESWAP);
-    EXPECT_EQ(Records()[0].dwUndoActionID, 0xFFFFFFFFu);
-    EXPECT_EQ(Records()[0].args, (std::vector<std::string>{"U1", "A", "U1", "B"}));
-    // A manual exchange leaves updating the netlist to its caller.
-    EXPECT_TRUE(board.Sheet()->GetNetlist()->GetUpdates().empty());
-}
-
-TEST_F(GateExchangeInOnePackage, WithoutOptimisationThePinsPairInOrderAndStayThere)
-{
-    board.Sheet()->GetDrawingStore()->PushAction(42);
-    CSwapItemGate item(a, false), other(b, false);
-    ASSERT_TRUE(item.Swap(&other));
-    EXPECT_EQ(NetOf(a1), "S");
-    EXPECT_EQ(NetOf(a2), "N3");
-    EXPECT_EQ(NetOf(b1), "S");
-    EXPECT_EQ(NetOf(b2), "N2");
-    ASSERT_EQ(Records().size(), 1u);
-    EXPECT_EQ(Records()[0].dwUndoActionID, 42u);
-}
-
-TEST_F(GateExchangeInOnePackage, ExchangeBetweenItemsOfDifferentOptimisationIsRefused)
-{
-    CSwapItemGate item(a, true), other(b, false);
-    EXPECT_FALSE(item.CanSwap(&other, SWAP_GATE, false, true, true));
-    EXPECT_FALSE(item.Swap(&other));
-    EXPECT_EQ(NetOf(a1), "S");
-    EXPECT_EQ(NetOf(b2), "N3");
-    EXPECT_TRUE(Records().empty());
-}
-
-TEST_F(GateExchangeInOnePackage, OneSidedOperationsWithoutAListOrWithAPinItemChangeNothing)
-{
-    CSwapItemGate item(a, true), other(b, true);
+    CLayoutPin *a1 = Pin({0, 0}, "A", "1"), *a2 = Pin({0, 1000}, "A", "1");
+    CLayoutPin *b1 = Pin({100, 1000}, "B", "1"), *b2 = Pin({100, 0}, "B", "1");
+    board.Net("S", {a1, b1});
+    board.Wire(a2, {-5000, 500}, "N2");
+    board.Wire(b2, {5000, 500}, "N3");
+    CGate *a = Gate("A", {a1, a2}), *b = Gate("B", {b1, b2});
+    board.Sheet()->GetNetlist()->ClearRecords();
+    auto nets = [&] { return NetsOf({a1, a2, b1, b2}); };
+    CSwapItemGate item(a, true), other(b, true), plain(b, false), plainA(a, false);
     CSwapItemPin pinItem(b1, b);
     CObject** data = nullptr;
     item.GetDistance(&other, data, 0);
     ASSERT_NE(data, nullptr);
-
     item.Swap(&pinItem, data);
     item.Connect(&pinItem, data);
     item.Swap(nullptr, data);
@@ -252,39 +144,194 @@ TEST_F(GateExchangeInOnePackage, OneSidedOperationsWithoutAListOrWithAPinItemCha
     item.Swap(&other, nullptr);
     item.Connect(&other, nullptr);
     ReleaseConnectionData(data);
-
-    EXPECT_EQ(NetOf(a1), "S");
-    EXPECT_EQ(NetOf(a2), "N2");
-    EXPECT_EQ(NetOf(b1), "S");
-    EXPECT_EQ(NetOf(b2), "N3");
+    // Items of different optimisation are refused.
+    EXPECT_FALSE(item.CanSwap(&plain, SWAP_GATE, false, true, true));
+    EXPECT_FALSE(item.Swap(&plain));
     EXPECT_TRUE(board.Sheet()->GetNetlist()->GetEdits().empty());
+
+    const int nNetPins = CountNetPins(board.Sheet());
+    ASSERT_TRUE(item.Swap(&other));
+    // The exchange puts A2 on S and A1 on N3 (B1's and B2's nets), B2 on S and B1 on N2; A's own
+    // pin optimisation then finds A1 nearer B2 on S and swaps A1 and A2.
+    EXPECT_EQ(nets(), (Strings{"S", "N3", "N2", "S"}));
+    EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Records()[0].eKind, BACKANNO_GATESWAP);
+    EXPECT_EQ(Records()[0].dwUndoActionID, 0xFFFFFFFFu);
+    EXPECT_EQ(Records()[0].args, (Strings{"U1", "A", "U1", "B"}));
+    // A manual exchange leaves updating the netlist to its caller.
+    EXPECT_EQ(Updates(board.Sheet()), 0u);
+
+    // Without optimisation the pins pair in order and stay there.
+    board.Sheet()->GetDrawingStore()->PushAction(42);
+    ASSERT_TRUE(plainA.Swap(&plain));
+    EXPECT_EQ(nets(), (Strings{"N2", "S", "S", "N3"}));
+    ASSERT_EQ(Records().size(), 2u);
+    EXPECT_EQ(Records()[1].dwUndoActionID, 42u);
 }
 
-TEST_F(GateItem, UnconnectKeepsThePowerPinsOfARealGateOnly)
-{
-    struct Case {
-        const char* gateName;  // "" makes a pseudo-gate
-        const char* type;
-        const char* powerNetAfter;
-        bool bStillConnected;  // IsConnected compares the type with its letter case
-    };
-    for (const Case& c : {Case{"A", "PWR", "VCC", false}, Case{"A", "pwr", "VCC", true}, Case{"", "PWR", "", false}}) {
-        SCOPED_TRACE(std::string(c.gateName) + " " + c.type);
-        lqtest::BoardBuilder local;
-        UseSheet(local);
-        CLayoutComponent* part = local.Part("U9");
-        CLayoutPin* signal = local.GatePin(part, {0, 0}, "1", "A", "G", "1");
-        CLayoutPin* power = local.GatePin(part, {0, 100}, "14", "A", "G", "", c.type);
-        local.Net("S", {signal});
-        local.Net("VCC", {power});
-        CSwapItemGate item(Gate(part, c.gateName, *c.gateName ? "G" : "", {signal, power}), true);
-        item.Unconnect();
-        EXPECT_EQ(NetOf(signal), "");
-        EXPECT_EQ(NetOf(power), c.powerNetAfter);
-        EXPECT_EQ(CountNetPins(local.Sheet()), *c.powerNetAfter ? 1 : 0);
-        EXPECT_EQ(item.IsConnected(), c.bStillConnected);
+struct PinDef {
+    std::string number, pinGroup, type;
+    int y;
+};
+const std::vector<PinDef> kBuffer{{"1", "1", "", 0}, {"2", "1", "", 100}, {"3", "2", "", 200}};
+
+// Two packages U1 (x = 0) and U2 (x = 1000) of one gate each, its pins added in the order given.
+// Each signal pin is on a net "REF.NUMBER" that ends beside the same pin of the other package, so
+// that exchanging the gates shortens every connection; pins "14" share the net VCC.
+class GateExchange : public ModuleTest {
+protected:
+    void MakePair(const std::vector<PinDef>& pins1, const std::vector<PinDef>& pins2, bool bPinSwap2 = true,
+                  const char* gate = "A")
+    {
+        for (int k : {0, 1}) {
+            const std::string ref = k == 0 ? "U1" : "U2";
+            CLayoutComponent* part = board.Part(ref, 2, k == 0 || bPinSwap2, {{"Value", "7400"}});
+            gates[k] = std::make_unique<CGate>(part, gate, *gate ? "BUF" : "");
+            for (const PinDef& d : k == 0 ? pins1 : pins2) {
+                CLayoutPin* pin =
+                    board.GatePin(part, {1000 * k, d.y}, d.number, gate, *gate ? "BUF" : "", d.pinGroup, d.type);
+                gates[k]->AddPin(pins[k][d.number] = pin);
+                if (d.type.empty() || !*gate)
+                    board.Wire(pin, {k == 0 ? 1050 : -50, d.y}, ref + "." + d.number);
+            }
+        }
+        if (pins[0].count("14") != 0 && *gate) {
+            vcc = board.Wire(pins[0].at("14"), {500, 1000}, "VCC");
+            BoardBuilder::Attach(pins[1].at("14"), vcc);
+        }
+        first = std::make_unique<CSwapItemGate>(gates[0].get(), true);
+        second = std::make_unique<CSwapItemGate>(gates[1].get(), true);
+        nNetPins = CountNetPins(board.Sheet());
     }
-    UseSheet(board);
+    std::map<CLayoutPin*, std::string> Nets() const
+    {
+        std::map<CLayoutPin*, std::string> out;
+        for (const auto& side : pins)
+            for (const auto& [number, pin] : side)
+                out[pin] = NetOf(pin);
+        return out;
+    }
+    void ExpectExchanged(const std::vector<std::string>& numbers)
+    {
+        for (const std::string& n : numbers) {
+            EXPECT_EQ(NetOf(pins[0].at(n)), "U2." + n);
+            EXPECT_EQ(NetOf(pins[1].at(n)), "U1." + n);
+        }
+        EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+        ExpectConsistentNets(board.Sheet());
+    }
+    void RunAutomatic() { CAutoSwapF({first.get(), second.get()}).Run(); }
+
+    std::unique_ptr<CGate> gates[2];
+    std::map<std::string, CLayoutPin*> pins[2];  // by pin number
+    std::unique_ptr<CSwapItemGate> first, second;
+    CLayoutNet* vcc = nullptr;
+    int nNetPins = 0;
+};
+
+// Regression: pseudo-gates paired their pins by list position, so packages whose pins are stored
+// in different orders were cross-wired, power pins included.
+TEST_F(GateExchange, PseudoGatesPairTheirPinsByIdentity)
+{
+    MakePair({{"1", "", "", 0}, {"2", "", "", 100}, {"7", "", "PWR", 200}, {"14", "", "PWR", 300}},
+             {{"14", "", "PWR", 300}, {"2", "", "", 100}, {"7", "", "PWR", 200}, {"1", "", "", 0}}, true, "");
+    ASSERT_TRUE(first->Swap(second.get()));
+    ExpectExchanged({"1", "2", "7", "14"});
+    ASSERT_EQ(Records().size(), 1u);
+    EXPECT_EQ(Records()[0].args, (Strings{"U1", "", "U2", ""}));
+}
+
+// Regression: the power pin of a real gate (here in a pin group of its own) stayed on its net
+// through the gate's UnConnect and was then put on the net a second time.
+TEST_F(GateExchange, AutomaticAndManualExchangesLeaveTheVccPinsOfTheGatesOnTheirNetOnce)
+{
+    std::vector<PinDef> withVcc = kBuffer;
+    withVcc.push_back({"14", "3", "PWR", 300});
+    MakePair(withVcc, withVcc);
+    RunAutomatic();
+    ExpectExchanged({"1", "2", "3"});
+    EXPECT_EQ(NetsOf({pins[0].at("14"), pins[1].at("14")}), (Strings{"VCC", "VCC"}));
+    EXPECT_EQ(vcc->GetNetPinCount(), 3);
+    // And back.
+    ASSERT_TRUE(second->Swap(first.get()));
+    EXPECT_EQ(NetsOf({pins[0].at("1"), pins[1].at("1"), pins[0].at("14"), pins[1].at("14")}),
+              (Strings{"U1.1", "U2.1", "VCC", "VCC"}));
+    EXPECT_EQ(vcc->GetNetPinCount(), 3);
+    ExpectConsistentNets(board.Sheet());
+    EXPECT_EQ(Records().size(), 1u);
+}
+
+// Regression: with a group of one gate matched to no group of the other, the automatic pass took
+// every signal pin of both gates off its net and put back only the matched ones, and the manual
+// exchange sent a gate-swap record for an exchange that did not happen.
+TEST_F(GateExchange, AnIncompletePairingIsRefusedAndChangesNothing)
+{
+    const struct {
+        const char* name;
+        std::vector<PinDef> pins1, pins2;
+        bool bPinSwap2;
+    } cases[] = {
+        // U2 forbids pin swapping: its inputs form two groups against U1's one.
+        {"different group counts", kBuffer, kBuffer, false},
+        // U1's input group is led by a power pin, which accepts no input of U2 as partner.
+        {"a representative that accepts nothing",
+         {{"14", "1", "PWR", 300}, {"1", "1", "", 0}, {"2", "1", "", 100}, {"3", "2", "", 200}},
+         {{"1", "1", "", 0}, {"2", "1", "", 100}, {"3", "2", "", 200}, {"14", "1", "PWR", 300}},
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardBuilder fresh;
+        std::swap(board, fresh);
+        UseSheet(board);
+        MakePair(c.pins1, c.pins2, c.bPinSwap2);
+        const std::map<CLayoutPin*, std::string> before = Nets();
+        board.Sheet()->GetNetlist()->ClearRecords();
+        ASSERT_TRUE(first->CanSwap(second.get(), SWAP_GATE, false, true, true));
+        EXPECT_FALSE(first->Swap(second.get()));
+        EXPECT_TRUE(Records().empty());
+        EXPECT_TRUE(board.Sheet()->GetNetlist()->GetEdits().empty());
+        RunAutomatic();
+        EXPECT_EQ(Nets(), before);
+        EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+        first.reset(), second.reset(), gates[0].reset(), gates[1].reset(), pins[0].clear(), pins[1].clear();
+    }
+}
+
+TEST_F(GateExchange, UnmatchedGroupsOfPowerPinsKeepTheirNetsWhileTheSignalsAreExchanged)
+{
+    // VCC and GND share a pin group, stored in opposite orders, so the groups are led by
+    // different pins and never match.
+    std::vector<PinDef> pins1 = kBuffer, pins2 = kBuffer;
+    pins1.insert(pins1.end(), {{"14", "P", "PWR", 300}, {"7", "P", "PWR", 400}});
+    pins2.insert(pins2.end(), {{"7", "P", "PWR", 400}, {"14", "P", "PWR", 300}});
+    MakePair(pins1, pins2);
+    BoardBuilder::Attach(pins[1].at("7"), board.Wire(pins[0].at("7"), {500, -1000}, "GND"));
+    nNetPins = CountNetPins(board.Sheet());
+    RunAutomatic();
+    ExpectExchanged({"1", "2", "3"});
+    EXPECT_EQ(NetsOf({pins[0].at("14"), pins[1].at("14"), pins[0].at("7"), pins[1].at("7")}),
+              (Strings{"VCC", "VCC", "GND", "GND"}));
+}
+
+// Regression: groups formed before copper was laid still exchanged the pins now on copper.
+TEST_F(GateExchange, ItemsOnCopperLaidAfterGroupingAreNotExchanged)
+{
+    MakePair(kBuffer, kBuffer);
+    // U1's inputs 1 and 2 each lie nearer the other's net.
+    CLayoutPin* in1 = pins[0].at("1");
+    BoardBuilder::Attach(board.Pin(nullptr, {0, 90}, {}), in1->GetNetConnection()->GetNet());
+    BoardBuilder::Attach(board.Pin(nullptr, {0, 10}, {}), pins[0].at("2")->GetNetConnection()->GetNet());
+    ASSERT_EQ(gates[0]->GetSwapPinItemGroups().front().size(), 2u);
+    gates[1]->GetSwapPinItemGroups();
+    board.Track(in1->GetLocation(), {-300, 0});
+    ASSERT_TRUE(CSwapItemPin::IsConnectedToCopper(in1));
+    const std::map<CLayoutPin*, std::string> before = Nets();
+    CAutoSwapF(gates[0]->GetSwapPinItemGroups().front()).Run();
+    EXPECT_EQ(Nets(), before);
+    RunAutomatic();
+    EXPECT_EQ(Nets(), before);
 }
 
 }  // namespace

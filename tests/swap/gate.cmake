@@ -1,4 +1,1 @@
-quillon_test(swap_gate_tests
-  swap/GateItemTest.cpp
-  swap/GateExchangeTest.cpp
-)
+quillon_test(swap_gate_tests swap/GateItemTest.cpp)

@@ -1,5 +1,4 @@
 quillon_test(swap_pin_tests
-  swap/ClassifyTest.cpp
-  swap/PinEligibilityTest.cpp
+  swap/PinRulesTest.cpp
   swap/PinExecutionTest.cpp
 )

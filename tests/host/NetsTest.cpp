@@ -1,0 +1,161 @@
+// Nets, net pins and pins keep each other's pointers consistent through removal and deletion;
+// which copper the host counts as connected to a pin's pad.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "host/AttributeNames.h"
+#include "host/HostApp.h"
+#include "host/Net.h"
+#include "tests/support/BoardBuilder.h"
+
+namespace {
+using namespace lqtest;
+using Names = std::vector<std::string>;
+
+class NetBookkeeping : public ::testing::Test {
+protected:
+    NetBookkeeping()
+    {
+        CLayoutComponent* u1 = board.Part("U1");
+        for (int i = 0; i < 4; ++i)
+            pins[i] = board.Pin(u1, CLQPoint(100 * i, 0), {{LQ_PIN, std::to_string(i + 1)}});
+    }
+    CLayoutNetPin* NetPin(int i) { return pins[i]->GetNetConnection()->GetNetPin(); }
+
+    BoardBuilder board;
+    CLayoutPin* pins[4] = {};
+};
+
+TEST_F(NetBookkeeping, NetPinsKeepInsertionOrderAndRemovalKeepsTheRest)
+{
+    CLayoutNet* net = board.Net("N", {pins[2], pins[0], pins[3], pins[1]});
+    EXPECT_EQ(PinsOf(net), (Names{"U1.3", "U1.1", "U1.4", "U1.2"}));
+    CLayoutNetPin* second = NetPin(0);
+    EXPECT_TRUE(net->RemoveNetPin(second));
+    EXPECT_EQ(PinsOf(net), (Names{"U1.3", "U1.4", "U1.2"}));
+    // Removal is not deletion: the pin still holds its net pin, which is now off every net.
+    EXPECT_EQ(second->GetNet(), nullptr);
+    EXPECT_EQ(NetPin(0), second);
+    EXPECT_EQ(NetOf(pins[0]), "");
+    EXPECT_FALSE(net->RemoveNetPin(second));
+    // Adding back appends; adding twice keeps one entry.
+    second->SetNet(net);
+    net->AddNetPin(second);
+    net->AddNetPin(second);
+    EXPECT_EQ(PinsOf(net), (Names{"U1.3", "U1.4", "U1.2", "U1.1"}));
+}
+
+TEST_F(NetBookkeeping, DeletingANetPinLeavesNoPointerBehind)
+{
+    CLayoutNet* net = board.Net("N", {pins[0], pins[1], pins[2]});
+    delete NetPin(1);  // still on its net
+    EXPECT_EQ(NetPin(1), nullptr);
+    EXPECT_EQ(PinsOf(net), (Names{"U1.1", "U1.3"}));
+    CLayoutNetPin* removed = NetPin(0);  // already taken off its net
+    ASSERT_TRUE(net->RemoveNetPin(removed));
+    delete removed;
+    EXPECT_EQ(NetPin(0), nullptr);
+    EXPECT_EQ(PinsOf(net), (Names{"U1.3"}));
+
+    // A net pin that its pin no longer points to leaves the pin's new net pin alone.
+    CLayoutNetPin* old = NetPin(2);
+    net->RemoveNetPin(old);
+    pins[2]->GetNetConnection()->SetNetPin(nullptr);
+    BoardBuilder::Attach(pins[2], net);
+    CLayoutNetPin* current = NetPin(2);
+    delete old;
+    EXPECT_EQ(NetPin(2), current);
+    EXPECT_EQ(PinsOf(net), (Names{"U1.3"}));
+}
+
+int CopperOf(CLayoutPin* pin, CDrawingStore* store = nullptr)
+{
+    CZNDynArray<CDrawObject*> copper(15), others(15);
+    pin->GetNetConnection()->GetConnectedObjects(store, copper, others);
+    return copper.GetCount();
+}
+
+std::function<void(BoardBuilder&)> Polygon(int layer, std::vector<CLQPoint> corners)
+{
+    return
+        [=](BoardBuilder& b) { b.Sheet()->GetDrawingStore()->Add(std::make_unique<CLayoutPolygon>(layer, corners)); };
+}
+
+TEST(CopperConnection, TrackEndsAndViasInsideThePadOnASharedLayerAndPolygonsOverTheCentre)
+{
+    const UINT top = LQLayerBit(1);
+    const struct {
+        const char* what;
+        CLQPoint at;  // the pad reaches 10 further each way
+        UINT layers;
+        std::function<void(BoardBuilder&)> copper;
+        int expected;
+    } cases[] = {
+        {"track end inside",
+         {0, 0},
+         LQ_ALL_COPPER_LAYERS,
+         [](BoardBuilder& b) {
+             b.Track({5, 5}, {500, 5}, 1);
+         },
+         1},
+        {"track end on the pad border",
+         {0, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Track({10, -10}, {500, 5}, 1);
+         },
+         1},
+        {"track end just outside",
+         {0, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Track({11, 0}, {500, 0}, 1);
+         },
+         0},
+        {"track on another layer",
+         {0, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Track({0, 0}, {500, 0}, 2);
+         },
+         0},
+        {"via inside a one-layer pad",
+         {0, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Via({-10, 10});
+         },
+         1},
+        {"via outside",
+         {0, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Via({0, 11});
+         },
+         0},
+        {"pad across an index cell border",
+         {1 << 20, 0},
+         top,
+         [](BoardBuilder& b) {
+             b.Track({(1 << 20) - 9, 0}, {0, 0}, 1);
+         },
+         1},
+        {"polygon over the centre", {0, 0}, top, Polygon(1, {{-1, -1}, {100, -1}, {100, 100}, {-1, 100}}), 1},
+        {"polygon over the pad but not its centre",
+         {0, 0},
+         top,
+         Polygon(1, {{1, -20}, {100, -20}, {100, 20}, {1, 20}}),
+         0},
+        {"polygon on another layer", {0, 0}, top, Polygon(2, {{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}), 0},
+    };
+    for (const auto& c : cases) {
+        BoardBuilder board;
+        const CLQRect pad(c.at.x - 10, c.at.y - 10, c.at.x + 10, c.at.y + 10);
+        CLayoutPin* pin = board.Sheet()->GetDrawingStore()->Add(std::make_unique<CLayoutPin>(c.at, pad, c.layers));
+        c.copper(board);
+        EXPECT_EQ(CopperOf(pin), c.expected) << c.what;
+    }
+}
+
+}  // namespace
