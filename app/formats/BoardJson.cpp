@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 #include <limits>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <vector>
@@ -20,23 +21,25 @@ namespace {
 using Json = nlohmann::json;
 
 // nlohmann keeps the last of two equal keys without a word and has no depth limit; both are
-// checked while parsing, with the place of the offence.
+// checked while parsing, with the place of the offence. The parser copies its callback, so the
+// frames are shared with the caller, who asks for the place of a number the parser rejected.
 class ParseGuard {
 public:
-    explicit ParseGuard(const std::string& file) : m_file(file) {}
+    explicit ParseGuard(const std::string& file) : m_file(file), m_frames(std::make_shared<std::vector<Frame>>()) {}
 
     bool operator()(int, Json::parse_event_t event, Json& parsed)
     {
+        std::vector<Frame>& frames = *m_frames;
         switch (event) {
         case Json::parse_event_t::object_start:
         case Json::parse_event_t::array_start:
-            if (m_frames.size() >= BoardLimits::kDepth)
+            if (frames.size() >= BoardLimits::kDepth)
                 throw ParseError(m_file, Path(),
                                  fmt::format("nested deeper than {} levels of arrays and objects", BoardLimits::kDepth));
-            m_frames.push_back(Frame{event == Json::parse_event_t::array_start, 0, {}, {}});
+            frames.push_back(Frame{event == Json::parse_event_t::array_start, 0, {}, {}});
             break;
         case Json::parse_event_t::key: {
-            Frame& top = m_frames.back();
+            Frame& top = frames.back();
             std::string key = parsed.get<std::string>();
             if (!top.keys.insert(key).second)
                 throw ParseError(m_file, Path(), fmt::format("the key \"{}\" appears twice", key));
@@ -45,7 +48,7 @@ public:
         }
         case Json::parse_event_t::object_end:
         case Json::parse_event_t::array_end:
-            m_frames.pop_back();
+            frames.pop_back();
             Advance();
             break;
         case Json::parse_event_t::value:
@@ -53,6 +56,15 @@ public:
             break;
         }
         return true;
+    }
+
+    // The path of the value the parser is reading now.
+    std::string ValuePath() const
+    {
+        std::string path;
+        for (const Frame& frame : *m_frames)
+            path += "/" + (frame.array ? std::to_string(frame.count) : frame.key);
+        return path.empty() ? "/" : path;
     }
 
 private:
@@ -65,21 +77,21 @@ private:
 
     void Advance()
     {
-        if (!m_frames.empty() && m_frames.back().array)
-            ++m_frames.back().count;
+        if (!m_frames->empty() && m_frames->back().array)
+            ++m_frames->back().count;
     }
 
     // The path of the innermost open container.
     std::string Path() const
     {
         std::string path;
-        for (std::size_t i = 0; i + 1 < m_frames.size(); ++i)
-            path += "/" + (m_frames[i].array ? std::to_string(m_frames[i].count) : m_frames[i].key);
+        for (std::size_t i = 0; i + 1 < m_frames->size(); ++i)
+            path += "/" + ((*m_frames)[i].array ? std::to_string((*m_frames)[i].count) : (*m_frames)[i].key);
         return path.empty() ? "/" : path;
     }
 
     const std::string& m_file;
-    std::vector<Frame> m_frames;
+    std::shared_ptr<std::vector<Frame>> m_frames;
 };
 
 // Line and column (from 1) of a byte offset, for syntax errors.
@@ -420,10 +432,14 @@ Board ParseBoardJson(std::string_view text, const std::string& fileName)
     if (text.size() > BoardLimits::kFileBytes)
         throw ParseError(fileName, "", fmt::format("too large ({} bytes; the limit is {})", text.size(), BoardLimits::kFileBytes));
     Json root;
+    const ParseGuard guard(fileName);
     try {
-        root = Json::parse(text.begin(), text.end(), ParseGuard(fileName));
+        root = Json::parse(text.begin(), text.end(), guard);
     } catch (const Json::parse_error& e) {
         throw ParseError(fileName, LineColumn(text, e.byte == 0 ? 0 : e.byte - 1), "malformed JSON: " + SyntaxReason(e.what()));
+    } catch (const Json::out_of_range& e) {
+        // A number beyond a double's range, such as 1e400: the parser gives no byte, the guard the path.
+        throw ParseError(fileName, guard.ValuePath(), SyntaxReason(e.what()));
     }
     Board board = Reader(fileName).Read(root);
     if (const auto problem = CheckBoard(board))

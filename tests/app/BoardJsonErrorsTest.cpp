@@ -118,6 +118,8 @@ TEST(BoardJsonSyntax, DuplicateKeysDeepNestingAndWrongShapesAreRefusedWithTheirP
         {R"({"parts": [{"ref": "a"}, {"ref": "a", "at": [0, 0], "ref": "b"}]})", "/parts/1: the key \"ref\" appears twice"},
         {deep, "/parts/0/0/0/0/0/0/0/0/0/0/0/0/0/0: nested deeper than 16 levels of arrays and objects"},
         {"[]", "/: expected an object {...}"},
+        {R"({"parts": [{"at": [0, -3e10000]}]})", "/parts/0/at/1: number overflow parsing '-3e10000'"},
+        {R"({"version": 1e999})", "/version: number overflow parsing '1e999'"},
         {R"({"format": "quillon-board", "version": 1, "parts": {}, "nets": []})", "/parts: expected an array [...]"},
     };
     for (const auto& [text, message] : cases)
