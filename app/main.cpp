@@ -24,10 +24,10 @@ int main(int argc, char** argv)
     app.require_subcommand(0, 1);
 
     std::vector<std::pair<CLI::App*, lq::CommandRunner>> runners;
-    for (const lq::CommandSpec& spec : lq::CommandTable()) {
-        CLI::App* sub = app.add_subcommand(spec.name, spec.help);
-        sub->footer(std::string("Example:\n  ") + spec.example);
-        runners.emplace_back(sub, spec.setup(*sub, global));
+    for (const lq::CommandSpec& command : lq::CommandTable()) {
+        CLI::App* sub = app.add_subcommand(command.name, command.help);
+        sub->footer(std::string("Example:\n  ") + command.example);
+        runners.emplace_back(sub, command.setup(*sub, global));
     }
 
     try {
