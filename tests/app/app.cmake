@@ -1,15 +1,10 @@
 # The application's pieces, linked from lqhost_app alone (the plug-in is reached only through
 # libquillon.so, loaded at run time like lqhost does).
 add_executable(app_tests
-  app/AirwiresTest.cpp
-  app/AtomicFileTest.cpp
-  app/AutoSwapRunTest.cpp
+  app/CliOutputTest.cpp
+  app/PlugInSessionTest.cpp
   app/BoardJsonTest.cpp
-  app/BoardJsonErrorsTest.cpp
-  app/ElapsedTickerTest.cpp
-  app/HostSheetTest.cpp
   app/ReportTest.cpp
-  app/SvgTest.cpp
   app/AppTestSupport.cpp app/AppTestSupport.h
   e2e/LqhostProcess.cpp e2e/LqhostProcess.h
 )

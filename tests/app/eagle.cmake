@@ -2,12 +2,9 @@
 # boards run through lqhost as a process.
 add_executable(eagle_tests
   app/eagle/EagleFixture.cpp app/eagle/EagleFixture.h
-  app/eagle/EagleGeometryTest.cpp
   app/eagle/EagleImportTest.cpp
   app/eagle/EagleErrorsTest.cpp
-  app/eagle/EagleExchangesTest.cpp
   app/eagle/EagleWriteBackTest.cpp
-  app/eagle/BoardFilesTest.cpp
   e2e/LqhostProcess.cpp e2e/LqhostProcess.h
   app/eagle/EagleSharedBoardsTest.cpp
 )

@@ -1,9 +1,7 @@
 # Play scripts and the info probe, from lqhost_app alone (the plug-in is
 # loaded at run time, as lqhost loads it).
 add_executable(app_interactive_tests
-  app/PlayParserTest.cpp
-  app/PlayResolveTest.cpp
-  app/ProbeTest.cpp
+  app/PlayScriptTest.cpp
   app/AppTestSupport.cpp app/AppTestSupport.h
   e2e/LqhostProcess.cpp e2e/LqhostProcess.h
 )

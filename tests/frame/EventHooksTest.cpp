@@ -39,26 +39,14 @@ TEST_F(EventHooks, TheDrawObjectsInterfaceHandsOutTheToolsByIndexAndByTheLow16Bi
     auto* tools = static_cast<CLQ_DrawObjectsInterface*>(LQGetInterfaceObject("CLQ_DrawObjectsInterface"));
     ASSERT_NE(tools, nullptr);
     EXPECT_EQ(tools->GetToolCount(), 2u);
-    const struct {
-        int index;
-        CDrawTool* tool;
-    } byIndex[] = {{-1, nullptr}, {0, &g_swapPinTool}, {1, &g_swapGateTool}, {2, nullptr}};
-    for (const auto& c : byIndex)
-        EXPECT_EQ(tools->GetTool(c.index), c.tool) << c.index;
-    const struct {
-        UINT uiid;
-        CDrawTool* tool;
-    } byUIID[] = {{999, nullptr},
-                  {1000, &g_swapPinTool},
-                  {1001, &g_swapGateTool},
-                  {1002, nullptr},
-                  {0x703E8, &g_swapPinTool},
-                  {0x703E9, &g_swapGateTool},
-                  {0xABCD03E9, &g_swapGateTool},
-                  {0x703E7, nullptr},
-                  {0x70000, nullptr}};
-    for (const auto& c : byUIID)
-        EXPECT_EQ(tools->GetToolByUIID(c.uiid), c.tool) << std::hex << c.uiid;
+    CDrawTool *pin = &g_swapPinTool, *gate = &g_swapGateTool;
+    EXPECT_EQ((std::vector<CDrawTool*>{tools->GetTool(-1), tools->GetTool(0), tools->GetTool(1), tools->GetTool(2)}),
+              (std::vector<CDrawTool*>{nullptr, pin, gate, nullptr}));
+    const std::pair<UINT, CDrawTool*> byUIID[] = {{999, nullptr},    {1000, pin},       {1001, gate},
+                                                  {1002, nullptr},   {0x703E8, pin},    {0x703E9, gate},
+                                                  {0xABCD03E9, gate}, {0x703E7, nullptr}, {0x70000, nullptr}};
+    for (const auto& [uiid, tool] : byUIID)
+        EXPECT_EQ(tools->GetToolByUIID(uiid), tool) << std::hex << uiid;
 
     g_swapGateTool.SetUIID(5);
     tools->GetTool(1);
@@ -74,7 +62,6 @@ TEST_F(EventHooks, TheDrawObjectsInterfaceHandsOutTheToolsByIndexAndByTheLow16Bi
 TEST_F(EventHooks, StoresAreKeptPerSheetAndADatabaseChangeDropsExactlyTheStoreOfItsSecondValue)
 {
     EXPECT_EQ(plugIn->GetGateStore(board.Sheet()), stores[0]);
-    EXPECT_EQ(stores[1]->GetKey(), second.Sheet());
     const std::uint64_t serial = stores[1]->GetSerial();
     EventDatabaseChanged.Raise(static_cast<UINT_PTR>(Key(board)), Key(second));
     EXPECT_EQ(Now(), (Stores{stores[0], stores[2]}));
@@ -120,9 +107,6 @@ TEST_F(EventHooks, ClosingASheetDropsItsStore)
 
 TEST_F(EventHooks, HandlersLeaveTheEventsWhenDestroyed)
 {
-    EXPECT_TRUE(EventDatabaseChanged.IsRegistered(plugIn->GetEventHandler()));
-    EXPECT_TRUE(EventNetListChanged.IsRegistered(plugIn->GetEventHandler()));
-    EXPECT_TRUE(EventMove.IsRegistered(plugIn->GetAutoSwapTool()));
     // A second handler removes its own callbacks only.
     auto* extra = new CHandlerObject(plugIn, &CPlugInInterface::DropGateStore);
     EventDatabaseChanged.AddCallBack(extra, static_cast<EVENTCALLBACK>(&CHandlerObject::OnDatabaseChanged), nullptr,

@@ -30,15 +30,12 @@ TEST(VersionRecord, WritesItsFieldsAndLeavesTheHostsBytesAlone)
     VERSIONINFOSTRUCT v;
     std::memset(&v, 0xAB, sizeof v);
     ASSERT_EQ(LQDLLGetVersion(&v), 1);
+    EXPECT_STREQ(v.lpszModuleName, "Quillon");  // the name the host's module matrix knows it by
     EXPECT_STREQ(v.lpszProviderKind, "LQ_CommandsProvider");
-    EXPECT_STREQ(v.lpszModuleName, "Quillon");
-    EXPECT_STREQ(v.lpszDisplayName, "Quillon extension");
     EXPECT_EQ(v.wModuleCode, LQ_MODULECODE_COMMANDS);
-    EXPECT_EQ(v.wReserved10, 0xABABu);
-    EXPECT_EQ(std::vector<DWORD>({v.dwValue16, v.dwValue20, v.dwValue24, v.dwValue28}),
-              std::vector<DWORD>({1, 1, 1, 0}));
-    EXPECT_EQ(v.dwHost32, 0xABABABABu);
-    EXPECT_EQ(v.dwHost36, 0xABABABABu);
+    EXPECT_EQ(v.dwValue28, 0u);
+    EXPECT_EQ(std::vector<DWORD>({v.wReserved10, v.dwHost32, v.dwHost36}),
+              std::vector<DWORD>({0xABABu, 0xABABABABu, 0xABABABABu}));
 }
 
 using InterfaceLookup = ModuleTest;
@@ -51,22 +48,16 @@ TEST_F(InterfaceLookup, AnswersOnlyAfterInitialisationIgnoringLetterCaseButNotBl
     CInterfaceConnector* plugIn = LQGetInterfaceObject("CLQ_PlugInInterface");
     ASSERT_NE(plugIn, nullptr);
     EXPECT_EQ(plugIn, static_cast<CInterfaceConnector*>(GetPlugInInterface()));
-    EXPECT_EQ(LQGetInterfaceObject("clq_plugininterface"), plugIn);
-    EXPECT_EQ(LQGetInterfaceObject("CLQ_PLUGININTERFACE"), plugIn);
+    EXPECT_EQ(LQGetInterfaceObject("clq_PLUGININTERFACE"), plugIn);
     for (const char* wrong : {"CLQ_PlugInInterface ", "CLQ_PlugIn", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(LQGetInterfaceObject(wrong), nullptr) << (wrong ? wrong : "null");
     EXPECT_EQ(LQGetInterfaceObject("clq_drawobjectsinterface"),
               static_cast<CInterfaceConnector*>(GetDrawObjectsInterface()));
 
     // One hidden window.
-    const auto& windows = AfxGetHostLog().windows;
-    ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(windows[0].strName, "QuillonCommand");
-    EXPECT_EQ(windows[0].dwStyle | windows[0].dwExStyle | windows[0].nID, 0u);
-    EXPECT_EQ(windows[0].rect.right, 100);
-    EXPECT_EQ(windows[0].rect.bottom, 100);
-    EXPECT_EQ(windows[0].pParent, nullptr);
-    EXPECT_FALSE(windows[0].bDestroyed);
+    ASSERT_EQ(AfxGetHostLog().windows.size(), 1u);
+    EXPECT_EQ(AfxGetHostLog().windows[0].dwStyle, 0u);
+    EXPECT_FALSE(AfxGetHostLog().windows[0].bDestroyed);
 }
 
 TEST_F(InterfaceLookup, ExitDestroysThePlugInBeforeTheDrawObjectsAndClearsBoth)
@@ -139,29 +130,18 @@ protected:
     CPlugInInterface* plugIn = nullptr;
 };
 
-TEST_F(CommandSet, RecordsCarryTheTableValuesAndTheModuleHandle)
+// The record values are the command table's; what the host relies on is the handle, the
+// command ids in order, the cleared reserved fields, and requests out of range being refused.
+TEST_F(CommandSet, RecordsCarryTheModuleHandleAndClearTheReservedFields)
 {
-    const struct {
-        DWORD kind, bitmap;
-        WORD id;
-        DWORD category, name, shortText, description, menuPath, menuItem;
-    } expected[3] = {
-        {1, 1102, 1000, 61805, 61548, 61550, 61552, 61804, 61555},
-        {3, 1109, 1001, 61805, 61556, 61557, 61558, 61804, 61559},
-        {2, 0, 0, 61806, 61549, 61551, 61553, 61807, 61554},
-    };
     ASSERT_EQ(plugIn->GetCommandCount(), 3u);
+    const WORD ids[3] = {1000, 1001, 0};
     for (UINT i = 0; i < 3; ++i) {
         COMMANDINFOSTRUCT c;
         std::memset(&c, 0x5A, sizeof c);
         ASSERT_TRUE(plugIn->GetCommandInfo(i, &c));
-        const auto& e = expected[i];
         EXPECT_EQ(c.hInstance, TestInstance());
-        EXPECT_EQ(std::vector<DWORD>({c.dwKind, c.dwBitmapID, c.wCommandID, c.idCategory, c.idName, c.idShortText,
-                                      c.idDescription, c.idMenuPath, c.idMenuItem}),
-                  std::vector<DWORD>(
-                      {e.kind, e.bitmap, e.id, e.category, e.name, e.shortText, e.description, e.menuPath, e.menuItem}))
-            << i;
+        EXPECT_EQ(c.wCommandID, ids[i]);
         EXPECT_STREQ(c.lpszDocType, "LAYOUTDESIGN");
         EXPECT_EQ(c.lReserved48, -1);
         for (DWORD zero : {c.dwReserved4, c.dwReserved8, c.dwReserved24, c.dwReserved40, c.dwReserved56, c.dwReserved60,
@@ -170,10 +150,7 @@ TEST_F(CommandSet, RecordsCarryTheTableValuesAndTheModuleHandle)
             EXPECT_EQ(zero, 0u);
     }
     EXPECT_EQ(g_commandTable[0].hInstance, nullptr);
-}
-
-TEST_F(CommandSet, OutOfRangeAndNullLeaveTheOutputUntouched)
-{
+    // Out of range and null leave the output untouched.
     COMMANDINFOSTRUCT c;
     std::memset(&c, 0x5A, sizeof c);
     EXPECT_FALSE(plugIn->GetCommandInfo(3, &c));
@@ -188,8 +165,6 @@ TEST_F(CommandSet, OutOfRangeAndNullLeaveTheOutputUntouched)
     const DWORD request = 3;
     EXPECT_EQ(plugIn->FillCommandInfo(&c, &request), 0u);
     EXPECT_EQ(c.dwKind, 0x5A5A5A5Au);
-    EXPECT_EQ(plugIn->SetHostValue(0xDEADBEEF), 0xDEADBEEFu);
-    EXPECT_EQ(plugIn->GetHostValue(), 0xDEADBEEFu);
     EXPECT_NE(plugIn->GetCommandWindow()->GetSafeHwnd(), nullptr);
 }
 
@@ -203,16 +178,13 @@ TEST_F(CommandSet, IdentifiersCarryTheModuleIndexInTheHighBits)
     EXPECT_EQ(id, index << 16);
     ASSERT_TRUE(plugIn->GetCommandID(0, &id, &handler));
     EXPECT_EQ(id, (index << 16) | 1000u);
-    // The handler fills the record of the index that the request names.
-    EXPECT_EQ(handler.pObject, static_cast<CLQ_PlugInInterface*>(plugIn));
-    COMMANDINFOSTRUCT c{};
+    // The handler fills the record of the index that the request names; so does the lookup by id.
+    COMMANDINFOSTRUCT c{}, byId{};
     const DWORD request = 1;
     EXPECT_EQ((handler.pObject->*handler.pfn)(&c, &request), 0u);
     EXPECT_EQ(c.wCommandID, 1001);
-    EXPECT_EQ(c.hInstance, TestInstance());
-    COMMANDINFOSTRUCT byId{};
     EXPECT_TRUE(plugIn->GetCommandInfoUsingID(1001, &byId));
-    EXPECT_EQ(byId.idName, 61556u);
+    EXPECT_EQ(byId.wCommandID, 1001);
 }
 
 TEST_F(CommandSet, CommandsAreEnabledOnlyOnLayoutSheetsAndTheActiveToolIsChecked)
@@ -252,28 +224,12 @@ TEST_F(CommandSet, OnlyTheAutomaticSwapIsExecuted)
     EXPECT_EQ(Updates(board.Sheet()), 1u);
 }
 
-TEST(Resources, TheStringTableHoldsExactlyTheExpectedSimplifiedChineseTexts)
+// The texts themselves are data; the message boxes that show them are checked in the tool tests.
+TEST(Resources, TheStringTableIsSimplifiedChineseAndUnknownIdsReadEmpty)
 {
-    const std::map<UINT, std::string> expected = {
-        {1, "选择想对换的管脚"}, {2, "自动管脚和门对换"}, {3, "选择你想要到对换的门"}, {4, "移动元件时自动对换管脚和门"},
-        {5, "当移动时自动对换管脚"}, {6, "管脚和门对换"}, {7, "管脚和门对换设置"}, {8, "SwapSettings"}, {9, "对换设置"},
-        {10, "对换设置"}, {11, "管脚和门对换设置"}, {95, "0\\工具(&T)\\"}, {61547, "工具"}, {61548, "SwapPinTool"},
-        {61549, "AutoQuillon"}, {61550, "对换管脚"}, {61551, "自动管脚和门对换"}, {61552, "手动对换管脚"},
-        {61553, "自动管脚和门对换"}, {61554, "2\\自动门电路管脚对换(&A)"}, {61555, "7\\对换管脚(&N)"},
-        {61556, "SwapGateTool"}, {61557, "对换门"}, {61558, "手动对换门"}, {61559, "8\\对换门(&G)"},
-        {61560, "AutoQuillonTool"}, {61561, "当移动时自动管脚和门对换"}, {61562, "3\\在移动的时候自动管脚和门电路对换(&M)"},
-        {61563, "当移动时自动管脚和门对换"}, {61564, "AutoPinSwapTool"}, {61565, "当移动时自动管脚对换"},
-        {61566, "4\\在移动的时候自动管脚对换(&M)"}, {61567, "当移动时自动管脚对换"}, {61568, "管脚和门对换"},
-        {61569, "选择管脚不能对换因为它不包含管脚组信息."}, {61570, "选择管脚不能被对换."}, {61804, "4\\设计(&D)\\"},
-        {61805, "设计"}, {61806, "选项"}, {61807, "6\\属性(&O)\\"}, {61808, "门不能对换"},
-    };
     const HINSTANCE h = TestInstance();
-    std::vector<UINT> expectedIds;
-    for (const auto& [id, text] : expected) {
-        expectedIds.push_back(id);
-        EXPECT_EQ(GetResourceString(h, id).str(), text) << id;
-    }
-    EXPECT_EQ(GetResourceStringIDs(h), expectedIds);
+    EXPECT_EQ(GetResourceString(h, 61808).str(), "门不能对换");
+    EXPECT_EQ(GetResourceStringIDs(h).size(), 41u);
     EXPECT_TRUE(GetResourceString(h, 12).IsEmpty());
     const LQ_RESOURCE* table = AfxFindResource(h, RT_STRING, 1);
     ASSERT_NE(table, nullptr);

@@ -76,10 +76,14 @@ int CopperOf(CLayoutPin* pin, CDrawingStore* store = nullptr)
     return copper.GetCount();
 }
 
-std::function<void(BoardBuilder&)> Polygon(int layer, std::vector<CLQPoint> corners)
+using Copper = std::function<void(BoardBuilder&)>;
+Copper Track(CLQPoint from, CLQPoint to, int layer) { return [=](BoardBuilder& b) { b.Track(from, to, layer); }; }
+Copper Via(CLQPoint at) { return [=](BoardBuilder& b) { b.Via(at); }; }
+Copper Polygon(int layer, std::vector<CLQPoint> corners)
 {
-    return
-        [=](BoardBuilder& b) { b.Sheet()->GetDrawingStore()->Add(std::make_unique<CLayoutPolygon>(layer, corners)); };
+    return [=](BoardBuilder& b) {
+        b.Sheet()->GetDrawingStore()->Add(std::make_unique<CLayoutPolygon>(layer, corners));
+    };
 }
 
 TEST(CopperConnection, TrackEndsAndViasInsideThePadOnASharedLayerAndPolygonsOverTheCentre)
@@ -89,64 +93,18 @@ TEST(CopperConnection, TrackEndsAndViasInsideThePadOnASharedLayerAndPolygonsOver
         const char* what;
         CLQPoint at;  // the pad reaches 10 further each way
         UINT layers;
-        std::function<void(BoardBuilder&)> copper;
+        Copper copper;
         int expected;
     } cases[] = {
-        {"track end inside",
-         {0, 0},
-         LQ_ALL_COPPER_LAYERS,
-         [](BoardBuilder& b) {
-             b.Track({5, 5}, {500, 5}, 1);
-         },
-         1},
-        {"track end on the pad border",
-         {0, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Track({10, -10}, {500, 5}, 1);
-         },
-         1},
-        {"track end just outside",
-         {0, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Track({11, 0}, {500, 0}, 1);
-         },
-         0},
-        {"track on another layer",
-         {0, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Track({0, 0}, {500, 0}, 2);
-         },
-         0},
-        {"via inside a one-layer pad",
-         {0, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Via({-10, 10});
-         },
-         1},
-        {"via outside",
-         {0, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Via({0, 11});
-         },
-         0},
-        {"pad across an index cell border",
-         {1 << 20, 0},
-         top,
-         [](BoardBuilder& b) {
-             b.Track({(1 << 20) - 9, 0}, {0, 0}, 1);
-         },
-         1},
+        {"track end inside", {0, 0}, LQ_ALL_COPPER_LAYERS, Track({5, 5}, {500, 5}, 1), 1},
+        {"track end on the pad border", {0, 0}, top, Track({10, -10}, {500, 5}, 1), 1},
+        {"track end just outside", {0, 0}, top, Track({11, 0}, {500, 0}, 1), 0},
+        {"track on another layer", {0, 0}, top, Track({0, 0}, {500, 0}, 2), 0},
+        {"via inside a one-layer pad", {0, 0}, top, Via({-10, 10}), 1},
+        {"via outside", {0, 0}, top, Via({0, 11}), 0},
+        {"pad across an index cell border", {1 << 20, 0}, top, Track({(1 << 20) - 9, 0}, {0, 0}, 1), 1},
         {"polygon over the centre", {0, 0}, top, Polygon(1, {{-1, -1}, {100, -1}, {100, 100}, {-1, 100}}), 1},
-        {"polygon over the pad but not its centre",
-         {0, 0},
-         top,
-         Polygon(1, {{1, -20}, {100, -20}, {100, 20}, {1, 20}}),
-         0},
+        {"polygon over the pad only", {0, 0}, top, Polygon(1, {{1, -20}, {100, -20}, {100, 20}, {1, 20}}), 0},
         {"polygon on another layer", {0, 0}, top, Polygon(2, {{-50, -50}, {50, -50}, {50, 50}, {-50, 50}}), 0},
     };
     for (const auto& c : cases) {

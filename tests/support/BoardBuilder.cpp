@@ -109,14 +109,6 @@ std::vector<std::string> PinsOf(const CNet* net)
     return out;
 }
 
-int CountNetPins(const CLayoutSubSheet* sheet)
-{
-    int n = 0;
-    for (const auto& net : sheet->GetNetlist()->GetNets())
-        n += net->GetNetPinCount();
-    return n;
-}
-
 std::map<std::string, int> NetSizes(const CLayoutSubSheet* sheet)
 {
     std::map<std::string, int> sizes;

@@ -53,8 +53,6 @@ std::string NetOf(const CLayoutPin* pin);
 std::vector<std::string> NetsOf(const std::vector<CLayoutPin*>& pins);
 // The net pins of a net as "REF.PIN" texts, in the net's order.
 std::vector<std::string> PinsOf(const CNet* net);
-// Number of net pins on all nets of the sheet.
-int CountNetPins(const CLayoutSubSheet* sheet);
 // The number of net pins of every net, by name.
 std::map<std::string, int> NetSizes(const CLayoutSubSheet* sheet);
 

@@ -36,6 +36,7 @@ protected:
     void InitModule();
     // The back-annotation records of the fixture's board.
     const std::vector<CBackAnnotationRecord>& Records() const;
+    CLayoutSubSheet* sheet() const { return board.Sheet(); }
     // The number of netlist updates and of redraws of a sheet, each checked to be the module's
     // usual one: code 0x40000000 with the sheet as key; the current context, erased, not at once.
     std::size_t Updates(const CLayoutSubSheet* sheet) const;

@@ -76,20 +76,16 @@ TEST_F(GateItem, DistancePairsThePinsOfMatchedGroupsForTheLeastTotal)
     // Without optimisation the pins pair in order and each group counts 1.
     CSwapItemGate plain(a, false), plainOther(b, false);
     EXPECT_EQ(Distance(plain, &plainOther), (Measured{1, {"N 12/34/01"}}));
+    // Groups match first fit: C's first group (pin group 3) finds no partner; its second takes pin group 2.
+    CGate* c = Gate("C", {Pin({0, 2000}, "C", "1"), Pin({0, 2100}, "C", "1"), Pin({0, 2200}, "C", "2")});
+    CGate* d = Gate("D", {Pin({900, 2000}, "D", "3"), Pin({900, 2100}, "D", "3"), Pin({900, 2200}, "D", "2")});
+    board.Net("N4", {d->GetPins()[0], d->GetPins()[1]});
+    board.Wire(d->GetPins()[2], {0, 2207}, "N6");
+    CSwapItemGate third(c, true), fourth(d, true);
+    EXPECT_EQ(Distance(third, &fourth), (Measured{7, {"D 7/10/0"}}));
 }
 
-TEST_F(GateItem, DistanceMatchesGroupsFirstFitAndLeavesAnUnmatchedGroupOut)
-{
-    CGate* a = Gate("A", {Pin({0, 0}, "A", "1"), Pin({0, 100}, "A", "1"), Pin({0, 200}, "A", "2")});
-    CGate* b = Gate("B", {Pin({900, 0}, "B", "3"), Pin({900, 100}, "B", "3"), Pin({900, 200}, "B", "2")});
-    board.Net("N1", {b->GetPins()[0], b->GetPins()[1]});
-    board.Wire(b->GetPins()[2], {0, 207}, "N3");
-    CSwapItemGate item(a, true), other(b, true);
-    // B's first group (pin group 3) finds no partner; its second takes A's pin group 2.
-    EXPECT_EQ(Distance(item, &other), (Measured{7, {"D 3/6/0"}}));
-}
-
-TEST_F(GateItem, DistanceRefusalsGiveMinusOneOrTheFallback)
+TEST_F(GateItem, DistanceRefusalsGiveMinusOneOrTheFallbackAndSaturate)
 {
     CLayoutPin* a1 = Pin({0, 0}, "A", "1");
     board.Net("N1", {a1});
@@ -106,18 +102,16 @@ TEST_F(GateItem, DistanceRefusalsGiveMinusOneOrTheFallback)
     EXPECT_EQ(data, untouched);
     // B's pins are on no net, so every pin distance is 0: the sum 0 gives the fallback, with a list.
     EXPECT_EQ(Distance(twoGroups, &alsoTwo, -1), (Measured{-1, {"D 1/3/0", "D 2/4/0"}}));
-}
 
-// Regression: a group without a complete pairing (INT64_MAX) plus another group's total
-// overflowed the sum and wrapped to a negative distance.
-TEST_F(GateItem, DistanceSaturatesWhenAGroupCannotBePaired)
-{
-    // A's pin group 1 has one pin for B's two; pin group 2 costs 30.
-    CSwapItemGate item(Gate("A", {Pin({0, 0}, "A", "1"), Pin({0, 100}, "A", "2")}), true);
-    CGate* b = Gate("B", {Pin({500, 0}, "B", "1"), Pin({500, 50}, "B", "1"), Pin({500, 100}, "B", "2")});
-    board.Wire(b->GetPins()[2], {0, 130}, "N3");
-    CSwapItemGate other(b, true);
-    EXPECT_EQ(Distance(item, &other), (Measured{std::numeric_limits<std::int64_t>::max(), {"D 1/34/--", "D 2/5/0"}}));
+    // Regression: a group without a complete pairing (INT64_MAX) plus another group's total
+    // overflowed the sum and wrapped to a negative distance. D's pin group 1 has one pin for E's
+    // two; pin group 2 costs 30.
+    CSwapItemGate item(Gate("D", {Pin({0, 2000}, "D", "1"), Pin({0, 2100}, "D", "2")}), true);
+    CGate* e = Gate("E", {Pin({500, 2000}, "E", "1"), Pin({500, 2050}, "E", "1"), Pin({500, 2100}, "E", "2")});
+    board.Wire(e->GetPins()[2], {0, 2130}, "N3");
+    CSwapItemGate other(e, true);
+    EXPECT_EQ(Distance(item, &other),
+              (Measured{std::numeric_limits<std::int64_t>::max(), {"D 6/89/--", "D 7/10/0"}}));
 }
 
 // Two gates of one package whose inputs pair crosswise and whose own pin optimisation then
@@ -149,12 +143,12 @@ TEST_F(GateItem, OneSidedOperationsWithoutAListChangeNothingAndSwapsMoveThePaire
     EXPECT_FALSE(item.Swap(&plain));
     EXPECT_TRUE(board.Sheet()->GetNetlist()->GetEdits().empty());
 
-    const int nNetPins = CountNetPins(board.Sheet());
+    const auto sizes = NetSizes(board.Sheet());
     ASSERT_TRUE(item.Swap(&other));
     // The exchange puts A2 on S and A1 on N3 (B1's and B2's nets), B2 on S and B1 on N2; A's own
     // pin optimisation then finds A1 nearer B2 on S and swaps A1 and A2.
     EXPECT_EQ(nets(), (Strings{"S", "N3", "N2", "S"}));
-    EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+    EXPECT_EQ(NetSizes(board.Sheet()), sizes);
     ASSERT_EQ(Records().size(), 1u);
     EXPECT_EQ(Records()[0].eKind, BACKANNO_GATESWAP);
     EXPECT_EQ(Records()[0].dwUndoActionID, 0xFFFFFFFFu);
@@ -202,7 +196,7 @@ protected:
         }
         first = std::make_unique<CSwapItemGate>(gates[0].get(), true);
         second = std::make_unique<CSwapItemGate>(gates[1].get(), true);
-        nNetPins = CountNetPins(board.Sheet());
+        sizes = NetSizes(board.Sheet());
     }
     std::map<CLayoutPin*, std::string> Nets() const
     {
@@ -218,7 +212,7 @@ protected:
             EXPECT_EQ(NetOf(pins[0].at(n)), "U2." + n);
             EXPECT_EQ(NetOf(pins[1].at(n)), "U1." + n);
         }
-        EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+        EXPECT_EQ(NetSizes(board.Sheet()), sizes);
         ExpectConsistentNets(board.Sheet());
     }
     void RunAutomatic() { CAutoSwapF({first.get(), second.get()}).Run(); }
@@ -227,7 +221,7 @@ protected:
     std::map<std::string, CLayoutPin*> pins[2];  // by pin number
     std::unique_ptr<CSwapItemGate> first, second;
     CLayoutNet* vcc = nullptr;
-    int nNetPins = 0;
+    std::map<std::string, int> sizes;
 };
 
 // Regression: pseudo-gates paired their pins by list position, so packages whose pins are stored
@@ -294,7 +288,7 @@ TEST_F(GateExchange, AnIncompletePairingIsRefusedAndChangesNothing)
         EXPECT_TRUE(board.Sheet()->GetNetlist()->GetEdits().empty());
         RunAutomatic();
         EXPECT_EQ(Nets(), before);
-        EXPECT_EQ(CountNetPins(board.Sheet()), nNetPins);
+        EXPECT_EQ(NetSizes(board.Sheet()), sizes);
         first.reset(), second.reset(), gates[0].reset(), gates[1].reset(), pins[0].clear(), pins[1].clear();
     }
 }
@@ -308,7 +302,7 @@ TEST_F(GateExchange, UnmatchedGroupsOfPowerPinsKeepTheirNetsWhileTheSignalsAreEx
     pins2.insert(pins2.end(), {{"7", "P", "PWR", 400}, {"14", "P", "PWR", 300}});
     MakePair(pins1, pins2);
     BoardBuilder::Attach(pins[1].at("7"), board.Wire(pins[0].at("7"), {500, -1000}, "GND"));
-    nNetPins = CountNetPins(board.Sheet());
+    sizes = NetSizes(board.Sheet());
     RunAutomatic();
     ExpectExchanged({"1", "2", "3"});
     EXPECT_EQ(NetsOf({pins[0].at("14"), pins[1].at("14"), pins[0].at("7"), pins[1].at("7")}),

@@ -45,7 +45,6 @@ protected:
         tool.SetReturnToDefault(false);
         ModuleTest::TearDown();
     }
-    CLayoutSubSheet* sheet() { return board.Sheet(); }
     bool Click(CLayoutPin* pin) { return tool.LButtonDown(0, pin->GetLocation()); }
     static Texts Messages()
     {
@@ -161,15 +160,13 @@ TEST_F(SwapPinTool, HitTestingTakesTheFirstPinThatTheStoreReturnsOnALayoutSheetO
         CLayoutPin* first = other.GatePin(part, CLQPoint(leftFirst ? 0 : 6, 0), "1", "A", "G", "1");
         CLayoutPin* second = other.GatePin(part, CLQPoint(leftFirst ? 6 : 0, 0), "2", "A", "G", "1");
         UseSheet(other);
-        tool.LButtonDown(0, CLQPoint(3, 0));
-        EXPECT_EQ(tool.GetFirstPin(), first);
-        tool.RButtonDown(0, CLQPoint());
         // Pad borders belong to the pad; one unit further is empty space.
-        tool.LButtonDown(0, CLQPoint(16, 10));
-        EXPECT_EQ(tool.GetFirstPin(), leftFirst ? second : first);
-        tool.RButtonDown(0, CLQPoint());
-        tool.LButtonDown(0, CLQPoint(17, 0));
-        ExpectIdle();
+        for (const auto& [at, hit] : std::vector<std::pair<CLQPoint, CLayoutPin*>>{
+                 {{3, 0}, first}, {{16, 10}, leftFirst ? second : first}, {{17, 0}, nullptr}}) {
+            tool.LButtonDown(0, at);
+            EXPECT_EQ(tool.GetFirstPin(), hit);
+            tool.RButtonDown(0, CLQPoint());
+        }
         UseSheet(board);
     }
     // Without a layout sheet clicks are ignored.

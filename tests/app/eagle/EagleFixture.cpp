@@ -49,17 +49,22 @@ GatePin PinOfPad(const std::string& element, const std::string& pad)
     return kDil[std::stoi(pad) - 1];
 }
 
-std::string DilConnects()
+std::string DeviceSet(const std::string& name, const std::string& gates, const std::string& device, const std::string& package,
+                      const std::string& connects)
 {
-    std::string out;
-    for (int pad = 1; pad <= 14; ++pad) {
-        const GatePin gp = PinOfPad("IC1", std::to_string(pad));
-        out += fmt::format("<connect gate=\"{}\" pin=\"{}\" pad=\"{}\"/>\n", gp.gate, gp.pin, pad);
-    }
-    return out;
+    return fmt::format("<deviceset name=\"{}\">\n<gates>\n{}</gates>\n<devices>\n<device name=\"{}\" package=\"{}\">\n<connects>\n{}"
+                       "</connects>\n<technologies>\n<technology name=\"\"/>\n</technologies>\n</device>\n</devices>\n</deviceset>\n",
+                       name, gates, device, package, connects);
 }
 
-const std::string kSymbolsAndDevices = R"(<symbols>
+std::string SymbolsAndDevices()
+{
+    std::string dil;
+    for (int pad = 1; pad <= 14; ++pad) {
+        const GatePin gp = PinOfPad("IC1", std::to_string(pad));
+        dil += fmt::format("<connect gate=\"{}\" pin=\"{}\" pad=\"{}\"/>\n", gp.gate, gp.pin, pad);
+    }
+    return R"(<symbols>
 <symbol name="NAND">
 <pin name="A" x="-7.62" y="2.54" direction="in" swaplevel="1"/>
 <pin name="B" x="-7.62" y="-2.54" direction="in" swaplevel="1"/>
@@ -75,42 +80,16 @@ const std::string kSymbolsAndDevices = R"(<symbols>
 </symbol>
 </symbols>
 <devicesets>
-<deviceset name="7400">
-<gates>
-<gate name="A" symbol="NAND" x="0" y="0" swaplevel="1"/>
+)" + DeviceSet("7400", R"(<gate name="A" symbol="NAND" x="0" y="0" swaplevel="1"/>
 <gate name="B" symbol="NAND" x="0" y="20" swaplevel="1"/>
 <gate name="C" symbol="NAND" x="0" y="40" swaplevel="1"/>
 <gate name="D" symbol="NAND" x="0" y="60" swaplevel="1"/>
 <gate name="P" symbol="PWRN" x="20" y="0" addlevel="request"/>
-</gates>
-<devices>
-<device name="N" package="DIL14">
-<connects>
-)" + DilConnects() + R"(</connects>
-<technologies>
-<technology name=""/>
-</technologies>
-</device>
-</devices>
-</deviceset>
-<deviceset name="R">
-<gates>
-<gate name="G$1" symbol="R" x="0" y="0"/>
-</gates>
-<devices>
-<device name="" package="R0805">
-<connects>
-<connect gate="G$1" pin="1" pad="1"/>
-<connect gate="G$1" pin="2" pad="2"/>
-</connects>
-<technologies>
-<technology name=""/>
-</technologies>
-</device>
-</devices>
-</deviceset>
-</devicesets>
-)";
+)", "N", "DIL14", dil) +
+           DeviceSet("R", "<gate name=\"G$1\" symbol=\"R\" x=\"0\" y=\"0\"/>\n", "", "R0805",
+                     "<connect gate=\"G$1\" pin=\"1\" pad=\"1\"/>\n<connect gate=\"G$1\" pin=\"2\" pad=\"2\"/>\n") +
+           "</devicesets>\n";
+}
 
 // Instances at R0, so a pin lies at the instance plus the symbol's offset.
 const std::map<std::pair<std::string, std::string>, std::pair<double, double>> kInstances{
@@ -128,7 +107,7 @@ std::string Mm(double v) { return lq::eagle::FormatMillimetres(v); }
 
 }  // namespace
 
-SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string& ic2Rotation)
+SmallDesign MakeDesign(const std::vector<EagleSignal>& signals, const std::string& ic2Rotation)
 {
     std::string board = kHead;
     board += "<board>\n<libraries>\n<library name=\"demo\">\n";
@@ -140,7 +119,7 @@ SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string
     board += "<element name=\"R1\" library=\"demo\" package=\"R0805\" value=\"10k\" x=\"25\" y=\"30\"/>\n";
     board += "</elements>\n<signals>\n";
     std::string nets;
-    for (const SignalSpec& s : signals) {
+    for (const EagleSignal& s : signals) {
         board += fmt::format("<signal name=\"{}\">\n", s.name);
         nets += fmt::format("<net name=\"{}\" class=\"0\">\n<segment>\n", s.name);
         for (const Contact& c : s.contacts) {
@@ -164,7 +143,7 @@ SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string
     std::string sch = kHead;
     sch += "<schematic>\n<libraries>\n<library name=\"demo\">\n";
     sch += Packages();
-    sch += kSymbolsAndDevices;
+    sch += SymbolsAndDevices();
     sch += "</library>\n</libraries>\n<parts>\n";
     sch += "<part name=\"IC1\" library=\"demo\" deviceset=\"7400\" device=\"N\" value=\"7400N\"/>\n";
     sch += "<part name=\"IC2\" library=\"demo\" deviceset=\"7400\" device=\"N\" value=\"7400N\"/>\n";
@@ -177,7 +156,7 @@ SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string
     return SmallDesign{board, sch};
 }
 
-std::vector<SignalSpec> TypicalSignals()
+std::vector<EagleSignal> TypicalSignals()
 {
     return {{"N1", {{"IC1", "1"}, {"R1", "1"}}, ""},
             {"N2", {{"IC1", "2"}, {"R1", "2"}}, ""},

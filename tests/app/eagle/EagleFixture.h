@@ -15,7 +15,7 @@ struct Contact {
     std::string pad;
 };
 
-struct SignalSpec {
+struct EagleSignal {
     std::string name;
     std::vector<Contact> contacts;
     std::string copper;  // extra lines inside the board's <signal>: wires, vias, polygons
@@ -30,10 +30,10 @@ struct SmallDesign {
     std::string board;
     std::string schematic;
 };
-SmallDesign MakeDesign(const std::vector<SignalSpec>& signals, const std::string& ic2Rotation = "R0");
+SmallDesign MakeDesign(const std::vector<EagleSignal>& signals, const std::string& ic2Rotation = "R0");
 
 // N1 = IC1.1 + R1.1, N2 = IC1.2 + R1.2, OUT = IC1.3 + IC2.4, VCC = IC1.14 + IC2.14.
-std::vector<SignalSpec> TypicalSignals();
+std::vector<EagleSignal> TypicalSignals();
 
 EagleImport Import(const SmallDesign& design, bool unrouted = false);
 EagleImport ImportBoardOnly(const std::string& board);

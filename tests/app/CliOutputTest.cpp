@@ -1,8 +1,15 @@
-// Outputs are written whole or not at all.
+// How lqhost writes: outputs whole or not at all, and the elapsed-time line of a long pass (shown
+// on a terminal, silent when stderr is redirected).
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
+#include "app/cli/ElapsedTicker.h"
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
 #include "tests/app/AppTestSupport.h"
@@ -14,8 +21,7 @@ namespace {
 unsigned ModeOf(const std::string& path)
 {
     struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
 }
 }  // namespace
 
@@ -61,9 +67,46 @@ TEST(SameFileTest, SeesThroughSpellingsAndLinks)
     ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
     ASSERT_EQ(::symlink("a", (dir / "c").c_str()), 0);
     WriteFileAtomically(dir / "d", "x");
-    EXPECT_TRUE(SameFile(dir / "a", dir / "./a"));
-    EXPECT_TRUE(SameFile(dir / "a", dir / "b"));
-    EXPECT_TRUE(SameFile(dir / "c", dir / "a"));
-    EXPECT_FALSE(SameFile(dir / "a", dir / "d"));
-    EXPECT_FALSE(SameFile(dir / "a", dir / "missing"));
+    for (const char* same : {"./a", "b", "c"})
+        EXPECT_TRUE(SameFile(dir / same, dir / "a")) << same;
+    for (const char* other : {"d", "missing"})
+        EXPECT_FALSE(SameFile(dir / "a", dir / other)) << other;
+}
+
+namespace {
+
+// Runs a ticker for a pass longer than its quiet second, with stderr on the given descriptor.
+void TickWithStderrOn(int fd)
+{
+    ASSERT_GE(fd, 0);
+    const int saved = ::dup(2);
+    ::dup2(fd, 2);
+    ::close(fd);
+    {
+        ElapsedTicker ticker("board.qbrd.json");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    }
+    ::dup2(saved, 2);
+    ::close(saved);
+}
+
+}  // namespace
+
+TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLineButIsSilentWhenStderrIsAFile)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    TickWithStderrOn(::open(::ptsname(master), O_RDWR | O_NOCTTY));
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buf[512];
+    for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;)
+        shown.append(buf, static_cast<std::size_t>(n));
+    ::close(master);
+    EXPECT_EQ(shown.rfind("\rboard.qbrd.json: running, 1.", 0), 0u) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
+
+    ScratchDir dir;
+    TickWithStderrOn(::open((dir / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    EXPECT_EQ(ReadFile(dir / "err"), "");
 }
