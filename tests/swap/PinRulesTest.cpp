@@ -47,10 +47,10 @@ protected:
             for (const auto& group : groups) {
                 out.emplace_back();
                 for (CSwapItem* item : group) {
-                    auto* t = dynamic_cast<CTableItem*>(item);
-                    auto* pin = static_cast<CSwapItemPin*>(item);
-                    out.back() +=
-                        t ? std::string(1, t->name) : pin->GetPin()->GetAttributeWithTag(LQ_PIN)->GetValueText().str();
+                    if (auto* t = dynamic_cast<CTableItem*>(item))
+                        out.back() += t->name;
+                    else
+                        out.back() += static_cast<CSwapItemPin*>(item)->GetPin()->GetAttributeWithTag(LQ_PIN)->GetValueText().str();
                 }
             }
             return out;
