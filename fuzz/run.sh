@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Runs every fuzz target for the given number of seconds (default 60) from its seeds: the example
 # files, the shared real boards where they apply, and the inputs of fixed faults in regressions/.
+# FUZZ_SEED and FUZZ_RUNS fix libFuzzer's seed and the number of inputs, so that a run repeats
+# exactly the inputs of an earlier one (CI does, so that its verdict does not depend on luck or on
+# the machine's speed; the seconds then only cap the time); unset, every run explores anew.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -25,7 +28,7 @@ for target in "$bin"/fuzz_*; do
   mkdir -p "$work/$name"
   echo "--- $name for ${seconds}s"
   # libFuzzer exits non-zero on a crash, leak, timeout or sanitizer report, and keeps the input.
-  if "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
+  if "$target" -seed="${FUZZ_SEED:-0}" -runs="${FUZZ_RUNS:--1}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=262144 \
        -artifact_prefix="$work/" "$work/$name" "fuzz/regressions/$name" >"$work/$name.log" 2>&1; then
     grep -E "^Done" "$work/$name.log" || true
   else
