@@ -85,6 +85,9 @@ const Case kCases[] = {
      "/parts/1/pins/0/pad: the pad reaches outside the 32-bit coordinate range once placed"},
 };
 
+// ctest lists the case by its name, not by its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class BoardJsonError : public ::testing::TestWithParam<Case> {};
 
 }  // namespace

@@ -75,6 +75,9 @@ const Case kCases[] = {
      "{dir}/s.play:5: expected pick mode on, found off"},
 };
 
+// ctest lists the case by its name, not by its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
 class LqhostError : public ::testing::TestWithParam<Case> {};
 
 std::map<std::string, std::string> Contents(const TempDir& dir)

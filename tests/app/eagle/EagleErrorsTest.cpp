@@ -31,6 +31,9 @@ int LineOf(const std::string& text, const std::string& snippet)
 
 std::string ErrorOf(const SmallDesign& d) { return lqe2e::ErrorText<ParseError>([&] { Import(d); }); }
 
+// ctest lists the case by its name, not by its bytes.
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
+
 class EagleBadInput : public ::testing::TestWithParam<BadCase> {};
 
 }  // namespace
