@@ -37,16 +37,6 @@ std::vector<std::string> AttributeTexts(const CDrawObject* object)
     return out;
 }
 
-std::vector<std::string> NetPinTexts(const CNet* net)
-{
-    std::vector<std::string> out;
-    for (const CNetPin* p : net->GetNetPins()) {
-        const auto* lp = static_cast<const CLayoutNetPin*>(p);
-        out.push_back(std::string(lp->GetRefDes().GetString()) + "." + lp->GetPinNumber().GetString());
-    }
-    return out;
-}
-
 }  // namespace
 
 TEST(HostSheetBuild, SheetSettingsPartsAndPinsReachTheHostWithTheDesignatorFirst)
@@ -80,25 +70,6 @@ TEST(HostSheetBuild, SheetSettingsPartsAndPinsReachTheHostWithTheDesignatorFirst
     EXPECT_EQ(sheet.FindPin(pin), (PinIndex{1, 0}));
 }
 
-TEST(HostSheetBuild, NetsHoldNetPinsInOrder)
-{
-    HostSheet sheet(SmallBoard(), "small");
-    const CLayoutNet* net = sheet.NetObject(6);
-    EXPECT_EQ(net->GetName().str(), "RL");
-    EXPECT_EQ(NetPinTexts(net), (std::vector<std::string>{"R1.2", "J1.4"}));
-    EXPECT_EQ(sheet.PinObject(PinIndex{2, 1})->GetNetConnection()->GetNet(), net);
-    EXPECT_EQ(sheet.Sheet()->GetNetlist()->GetEdits().size(), 0u);  // loading is not an edit
-    // Which copper connects which pad: EagleImportTest, through the host as here.
-}
-
-TEST(HostSheetBuild, UnsoundBoardsAreRefusedWithThePlace)
-{
-    Board board = SmallBoard();
-    board.nets[1].pins[0].part = "U9";
-    EXPECT_EQ(lqe2e::ErrorText<ParseError>([&] { HostSheet sheet(board, "boards/x.brd"); }),
-              "boards/x.brd:/nets/1/pins/0: unknown part \"U9\"");
-}
-
 // Net edits and moves read back are checked through lqhost play (LqhostPlayTest).
 TEST(HostSheetReadBack, GivesTheBoardBackUntilAPartLeavesTheCoordinateRange)
 {
@@ -106,21 +77,6 @@ TEST(HostSheetReadBack, GivesTheBoardBackUntilAPartLeavesTheCoordinateRange)
     EXPECT_EQ(sheet.ReadBack(), SmallBoard());
     sheet.Component(2)->Offset(2147483647, 0);  // the host saturates; the pins lose their places
     EXPECT_THROW(sheet.ReadBack(), JobError);
-}
-
-TEST(HostSheetClose, ClosingReportsADatabaseChangeForTheSheet)
-{
-    EventDatabaseChanged.ClearRaised();
-    CLayoutSubSheet* raw = nullptr;
-    {
-        HostSheet sheet(SmallBoard(), "small");
-        sheet.MakeCurrent();
-        raw = sheet.Sheet();
-    }
-    ASSERT_FALSE(EventDatabaseChanged.GetRaised().empty());
-    EXPECT_EQ(EventDatabaseChanged.GetRaised().back().second, reinterpret_cast<LONG_PTR>(raw));
-    EXPECT_EQ(GetDrwSubSheet(), nullptr);
-    EXPECT_EQ(GetDrawContext(), nullptr);
 }
 
 namespace {
@@ -174,24 +130,6 @@ namespace {
 
 constexpr std::int32_t kMm = 1000000;
 
-// Paints one marker the way a gate paints itself.
-void Marker(CDrawContext& dc, CLQPoint centre, const std::vector<CLQPoint>& pins, const char* name, int fill, bool flag)
-{
-    dc.SetColor(38);
-    const bool was = dc.GetDrawFlag();
-    dc.SetDrawFlag(flag);
-    for (const CLQPoint& p : pins)
-        dc.DrawLine(p, centre);
-    dc.SetColor(fill);
-    dc.SetFill(true, 0);
-    dc.DrawCircle(centre, 9);
-    dc.SetColor(38);
-    dc.SetFill(false, 0);
-    dc.DrawCircle(centre, 9);
-    dc.DrawText(centre, CString(name));
-    dc.SetDrawFlag(was);
-}
-
 // The small board with U2's gate B routed: its output pin U2.6 has a track on it.
 Board ProbeBoardFixture()
 {
@@ -209,30 +147,6 @@ const ProbedGate* FindGate(const Board& board, const BoardProbe& probe, const st
 }
 
 }  // namespace
-
-TEST(OverlayReading, MarkersEmphasisedObjectsAndGroupsOfCandidates)
-{
-    RecordingDrawContext dc;
-    CDrawObject pad;
-    dc.PrepareDraw(0, 0, true);
-    pad.DrawObject(&dc, 0x1FF);
-    Marker(dc, CLQPoint(10, 0), {CLQPoint(0, -5), CLQPoint(20, -5)}, "A", 8, true);
-    Marker(dc, CLQPoint(50, 0), {}, "", 8, false);
-    Marker(dc, CLQPoint(10, 0), {CLQPoint(0, -5), CLQPoint(20, -5)}, "A", kSelectedMarkerFill, false);
-    const OverlayPainting p = ReadOverlay(dc.Events());
-    EXPECT_EQ(p.objects, std::vector<CDrawObject*>{&pad});
-    ASSERT_EQ(p.markers.size(), 3u);
-    EXPECT_EQ(p.markers[0].name, "A");
-    EXPECT_EQ(p.markers[0].pinEnds, (std::vector<CLQPoint>{CLQPoint(0, -5), CLQPoint(20, -5)}));
-    EXPECT_TRUE(p.markers[0].background && !p.markers[0].selected);
-    EXPECT_TRUE(p.markers[1].pinEnds.empty() && !p.markers[1].background);
-    EXPECT_TRUE(p.markers[2].selected);
-    EXPECT_TRUE(SameMarker(p.markers[0], p.markers[2]));
-    EXPECT_FALSE(SameMarker(p.markers[0], p.markers[1]));
-    // Grouping follows the candidates, first fit: 0 and 2 are each other's, 1 may not be swapped, 3 only names 0.
-    EXPECT_EQ(GroupByCandidates({true, false, true, true, true}, {{2}, {}, {0}, {0}, {}}),
-              (std::vector<std::vector<std::size_t>>{{0, 2, 3}, {4}}));
-}
 
 TEST(BoardProbing, GatesGroupsAndPinsAsThePlugInSeesThemAndWhatTheTextSays)
 {
