@@ -58,18 +58,6 @@ CLayoutPin* AddPin(CLayoutSubSheet* pSheet, CLayoutComponent* pPart, CLQPoint at
     return pPin;
 }
 
-// As the host's own netlist would, without the plug-in.
-void Attach(CLayoutPin* pPin, CNet* pNet)
-{
-    const CDrawAttribute* pRef = pPin->GetOwnerComponent()->GetAttributeWithTag(LQ_REFDES);
-    const CDrawAttribute* pNumber = pPin->GetAttributeWithTag(LQ_PIN);
-    auto* pNetPin = new CLayoutNetPin(pRef->GetValue(), pNumber->GetValue());
-    pNetPin->SetDrawObject(pPin);
-    pNetPin->SetNet(pNet);
-    pPin->GetNetConnection()->SetNetPin(pNetPin);
-    pNet->AddNetPin(pNetPin);
-}
-
 // The 7400 pinout, pins 1 to 14.
 const PinAttrs kQuadGatePins[14] = {
     {"1", "1A", "A", "1", nullptr},  {"2", "1B", "A", "1", nullptr},     {"3", "1Y", "A", "2", nullptr},
@@ -130,16 +118,16 @@ std::unique_ptr<CLayoutSubSheet> MakeQuadGateBoard(int nPackages, std::uint32_t 
         if (fanout[o].empty())
             continue;
         CLayoutNet* pNet = pNetlist->AddNet(Name("N", o + 1).c_str());
-        Attach(outputs[o], pNet);
+        CLayoutNetlist::AttachPin(outputs[o], pNet);
         for (CLayoutPin* pPin : fanout[o])
-            Attach(pPin, pNet);
+            CLayoutNetlist::AttachPin(pPin, pNet);
     }
     CLayoutNet* pGnd = pNetlist->AddNet("GND");
     for (CLayoutPin* pPin : grounds)
-        Attach(pPin, pGnd);
+        CLayoutNetlist::AttachPin(pPin, pGnd);
     CLayoutNet* pVcc = pNetlist->AddNet("VCC");
     for (CLayoutPin* pPin : supplies)
-        Attach(pPin, pVcc);
+        CLayoutNetlist::AttachPin(pPin, pVcc);
     return pSheet;
 }
 
@@ -158,13 +146,13 @@ std::unique_ptr<CLayoutSubSheet> MakeConnectorBoard(int nPins, std::uint32_t nSe
         CLayoutPin* pPin = AddPin(pSheet.get(), pConnector, CLQPoint(origin.x + i * kPinPitch, origin.y),
                                   PinAttrs{number.c_str(), label.c_str(), "J", "1", nullptr});
         CLayoutNet* pNet = pSheet->GetNetlist()->AddNet(Name("S", static_cast<std::size_t>(i) + 1).c_str());
-        Attach(pPin, pNet);
+        CLayoutNetlist::AttachPin(pPin, pNet);
         const int nFar = 1 + Draw(rng, 3);
         for (int k = 0; k < nFar; ++k) {
             const CLQPoint at(Draw(rng, kWidth), 20 * kPinPitch + Draw(rng, kHeight - 20 * kPinPitch));
             const CLQRect small(at.x - kPinPitch, at.y - kPinPitch, at.x + kPinPitch, at.y + kPinPitch);
             CLayoutComponent* pPart = AddPart(pSheet.get(), Name("TP", static_cast<std::size_t>(++nPart)), small, 0);
-            Attach(AddPin(pSheet.get(), pPart, at, PinAttrs{"1", "1", nullptr, nullptr, nullptr}), pNet);
+            CLayoutNetlist::AttachPin(AddPin(pSheet.get(), pPart, at, PinAttrs{"1", "1", nullptr, nullptr, nullptr}), pNet);
         }
     }
     return pSheet;

@@ -1,6 +1,9 @@
 #include "host/Netlist.h"
 
+#include "host/AttributeNames.h"
 #include "host/Events.h"
+#include "host/LayoutComponent.h"
+#include "host/LayoutPin.h"
 
 IMPLEMENT_DYNAMIC(CLayoutNetlist, CObject)
 
@@ -17,6 +20,19 @@ CLayoutNet* CLayoutNetlist::AddNet(const char* pszName)
     m_nets.push_back(std::make_unique<CLayoutNet>(pszName));
     m_nets.back()->SetNetlist(this);
     return m_nets.back().get();
+}
+
+void CLayoutNetlist::AttachPin(CLayoutPin* pPin, CNet* pNet)
+{
+    const CLayoutComponent* pOwner = pPin->GetOwnerComponent();
+    const CDrawAttribute* pRef = pOwner != nullptr ? pOwner->GetAttributeWithTag(LQ_REFDES) : nullptr;
+    const CDrawAttribute* pNumber = pPin->GetAttributeWithTag(LQ_PIN);
+    auto* pNetPin = new CLayoutNetPin(pRef != nullptr ? pRef->GetValue() : CPoolString(),
+                                      pNumber != nullptr ? pNumber->GetValue() : CPoolString());
+    pNetPin->SetDrawObject(pPin);
+    pNetPin->SetNet(pNet);
+    pPin->GetNetConnection()->SetNetPin(pNetPin);
+    pNet->AddNetPin(pNetPin);
 }
 
 CLayoutNet* CLayoutNetlist::FindNet(const char* pszName) const

@@ -5,6 +5,8 @@
 
 #include "host/Net.h"
 
+class CLayoutPin;
+
 struct CNetlistUpdate {
     UINT nCode;
     LONG_PTR nKey;
@@ -19,6 +21,9 @@ public:
     CLayoutNet* AddNet(const char* pszName);
     CLayoutNet* FindNet(const char* pszName) const;
     const std::vector<std::unique_ptr<CLayoutNet>>& GetNets() const { return m_nets; }
+    // Puts a pin on a net as the host does when it loads a design: a new net pin carrying the
+    // pin's designator and pin number (empty texts where they are missing), appended to the net.
+    static void AttachPin(CLayoutPin* pPin, CNet* pNet);
 
     // Takes over the changed connections; the host then reports a netlist change for the key
     // once the current call into the plug-in has returned.

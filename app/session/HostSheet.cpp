@@ -19,19 +19,6 @@ CLQRect ToHost(const Rect& r) { return CLQRect(r.x1, r.y1, r.x2, r.y2); }
 Point FromHost(const CLQPoint& p) { return Point{p.x, p.y}; }
 }  // namespace
 
-void AttachPin(CLayoutPin* pin, CNet* net)
-{
-    const CLayoutComponent* owner = pin->GetOwnerComponent();
-    const CDrawAttribute* ref = owner != nullptr ? owner->GetAttributeWithTag(LQ_REFDES) : nullptr;
-    const CDrawAttribute* number = pin->GetAttributeWithTag(LQ_PIN);
-    auto* netPin = new CLayoutNetPin(ref != nullptr ? ref->GetValue() : CPoolString(),
-                                     number != nullptr ? number->GetValue() : CPoolString());
-    netPin->SetDrawObject(pin);
-    netPin->SetNet(net);
-    pin->GetNetConnection()->SetNetPin(netPin);
-    net->AddNetPin(netPin);
-}
-
 HostSheet::HostSheet(const Board& board, std::string source) : m_board(board), m_source(std::move(source))
 {
     if (const auto problem = CheckBoard(m_board))
@@ -108,7 +95,7 @@ void HostSheet::Build()
     for (const Net& n : m_board.nets) {
         CLayoutNet* net = m_sheet->GetNetlist()->AddNet(n.name.c_str());
         for (const PinRef& ref : n.pins)
-            AttachPin(PinObject(*index.FindPin(ref)), net);
+            CLayoutNetlist::AttachPin(PinObject(*index.FindPin(ref)), net);
         m_nets.push_back(net);
     }
     // What the plug-in does shows in the records from here on, not the loading.

@@ -77,8 +77,4 @@ private:
     std::unordered_map<const CDrawObject*, PinIndex> m_pinOf;
 };
 
-// Puts a pin on a net as the host's own netlist does: a new CLayoutNetPin carrying the pin's
-// designator and pin number, appended to the net.
-void AttachPin(CLayoutPin* pin, CNet* net);
-
 }  // namespace lq

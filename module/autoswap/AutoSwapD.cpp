@@ -71,7 +71,8 @@ std::int64_t CAutoSwapD::RunAssignment()
     m_bestTotal = kNoPairing;
     if (m_nCols <= 0)
         return m_bestTotal = 0;
-    // A table without rows cannot tell the solver how many columns it has.
+    // Fewer rows than columns never pair every column (and a table without rows could not tell
+    // the solver how many columns it has).
     if (m_nRows < m_nCols)
         return m_bestTotal;
     std::vector<std::vector<std::int64_t>> cost(static_cast<std::size_t>(m_nRows),

@@ -42,14 +42,10 @@ void CSwapGateTool::DropStalePick()
         return;
     // A pick made on this sheet is undone here as usual; one made on another sheet is only
     // forgotten, since this sheet's selection is not the pick's.
-    if (m_pPickSheet == GetDrwSubSheet()) {
+    if (m_pPickSheet == GetDrwSubSheet())
         ResetPick();
-        return;
-    }
-    m_candidates.clear();
-    m_pFirstGate = nullptr;
-    m_nPickStore = 0;
-    m_pPickSheet = nullptr;
+    else
+        ForgetPick();
 }
 
 bool CSwapGateTool::LButtonDown(UINT nFlags, const CLQPoint& point)
@@ -181,12 +177,17 @@ std::vector<CGate*> CSwapGateTool::FindSwapCandidates(CGate* gate)
     return candidates;
 }
 
-void CSwapGateTool::ResetPick()
+void CSwapGateTool::ForgetPick()
 {
     m_candidates.clear();
     m_pFirstGate = nullptr;
     m_nPickStore = 0;
     m_pPickSheet = nullptr;
+}
+
+void CSwapGateTool::ResetPick()
+{
+    ForgetPick();
     if (!LQModuleActive())
         return;
     if (CDrwSubSheet* pSheet = GetDrwSubSheet()) {

@@ -40,6 +40,8 @@ private:
     CGateStore* CurrentStore() const;
     // Forgets a pick whose gate store was dropped or belongs to another sheet.
     void DropStalePick();
+    // Clears the pick without touching any sheet.
+    void ForgetPick();
 
     CGate* m_pFirstGate = nullptr;
     std::vector<CGate*> m_candidates;

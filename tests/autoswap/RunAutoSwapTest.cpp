@@ -187,16 +187,16 @@ std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b)
         nets.push_back(b.Net("N" + std::to_string(i + 1)));
     for (CLayoutPin* pin : signals)
         if (!chance(15))
-            BoardBuilder::Attach(pin, nets[uniform(0, static_cast<int>(nets.size()) - 1)]);
+            CLayoutNetlist::AttachPin(pin, nets[uniform(0, static_cast<int>(nets.size()) - 1)]);
     // Mostly the supply a pin is named for, so that packages with supply pins in their gates stay
     // exchangeable; now and then another one or none.
     CLayoutNet *vcc = b.Net("VCC"), *gnd = b.Net("GND"), *vcc2 = b.Net("VCC2");
     for (CLayoutPin* pin : vccPins)
         if (!chance(10))
-            BoardBuilder::Attach(pin, chance(85) ? vcc : vcc2);
+            CLayoutNetlist::AttachPin(pin, chance(85) ? vcc : vcc2);
     for (CLayoutPin* pin : gndPins)
         if (!chance(10))
-            BoardBuilder::Attach(pin, chance(90) ? gnd : vcc2);
+            CLayoutNetlist::AttachPin(pin, chance(90) ? gnd : vcc2);
     for (CLayoutPin* pin : all)
         if (chance(8))
             b.Track(pin->GetLocation(), {pin->GetLocation().x + 40, pin->GetLocation().y});

@@ -62,7 +62,7 @@ TEST_F(NetBookkeeping, DeletingANetPinLeavesNoPointerBehind)
     CLayoutNetPin* old = NetPin(2);
     net->RemoveNetPin(old);
     pins[2]->GetNetConnection()->SetNetPin(nullptr);
-    BoardBuilder::Attach(pins[2], net);
+    CLayoutNetlist::AttachPin(pins[2], net);
     CLayoutNetPin* current = NetPin(2);
     delete old;
     EXPECT_EQ(NetPin(2), current);

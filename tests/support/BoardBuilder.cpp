@@ -53,7 +53,7 @@ CLayoutNet* BoardBuilder::Net(const std::string& name, std::initializer_list<CLa
 {
     CLayoutNet* net = m_pSheet->GetNetlist()->AddNet(name.c_str());
     for (CLayoutPin* pin : pins)
-        Attach(pin, net);
+        CLayoutNetlist::AttachPin(pin, net);
     return net;
 }
 
@@ -62,17 +62,6 @@ CLayoutNet* BoardBuilder::Wire(CLayoutPin* pin, CLQPoint farEnd, const std::stri
     if (m_pConnector == nullptr)
         m_pConnector = Part("J1", 0, false);
     return Net(name, {pin, Pin(m_pConnector, farEnd, {{LQ_PIN, std::to_string(++m_nConnectorPins)}})});
-}
-
-void BoardBuilder::Attach(CLayoutPin* pin, CNet* net)
-{
-    const CDrawAttribute* ref = pin->GetOwnerComponent() ? pin->GetOwnerComponent()->GetAttributeWithTag(LQ_REFDES) : nullptr;
-    const CDrawAttribute* number = pin->GetAttributeWithTag(LQ_PIN);
-    auto* netPin = new CLayoutNetPin(ref ? ref->GetValue() : CPoolString(), number ? number->GetValue() : CPoolString());
-    netPin->SetDrawObject(pin);
-    netPin->SetNet(net);
-    pin->GetNetConnection()->SetNetPin(netPin);
-    net->AddNetPin(netPin);
 }
 
 CLayoutTrack* BoardBuilder::Track(CLQPoint from, CLQPoint to, int layer, int width)

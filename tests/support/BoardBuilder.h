@@ -36,8 +36,6 @@ public:
     CLayoutNet* Net(const std::string& name, std::initializer_list<CLayoutPin*> pins = {});
     // Puts the pin on a new net whose only other pin is a pin of the connector J1 at farEnd.
     CLayoutNet* Wire(CLayoutPin* pin, CLQPoint farEnd, const std::string& name);
-    // Puts a pin on a net as the host's own netlist would, without the plug-in.
-    static void Attach(CLayoutPin* pin, CNet* net);
     CLayoutTrack* Track(CLQPoint from, CLQPoint to, int layer = 1, int width = 10);
     CLayoutVia* Via(CLQPoint at, int diameter = 10);
 

@@ -192,7 +192,7 @@ protected:
         }
         if (pins[0].count("14") != 0 && *gate) {
             vcc = board.Wire(pins[0].at("14"), {500, 1000}, "VCC");
-            BoardBuilder::Attach(pins[1].at("14"), vcc);
+            CLayoutNetlist::AttachPin(pins[1].at("14"), vcc);
         }
         first = std::make_unique<CSwapItemGate>(gates[0].get(), true);
         second = std::make_unique<CSwapItemGate>(gates[1].get(), true);
@@ -301,7 +301,7 @@ TEST_F(GateExchange, UnmatchedGroupsOfPowerPinsKeepTheirNetsWhileTheSignalsAreEx
     pins1.insert(pins1.end(), {{"14", "P", "PWR", 300}, {"7", "P", "PWR", 400}});
     pins2.insert(pins2.end(), {{"7", "P", "PWR", 400}, {"14", "P", "PWR", 300}});
     MakePair(pins1, pins2);
-    BoardBuilder::Attach(pins[1].at("7"), board.Wire(pins[0].at("7"), {500, -1000}, "GND"));
+    CLayoutNetlist::AttachPin(pins[1].at("7"), board.Wire(pins[0].at("7"), {500, -1000}, "GND"));
     sizes = NetSizes(board.Sheet());
     RunAutomatic();
     ExpectExchanged({"1", "2", "3"});
@@ -315,8 +315,8 @@ TEST_F(GateExchange, ItemsOnCopperLaidAfterGroupingAreNotExchanged)
     MakePair(kBuffer, kBuffer);
     // U1's inputs 1 and 2 each lie nearer the other's net.
     CLayoutPin* in1 = pins[0].at("1");
-    BoardBuilder::Attach(board.Pin(nullptr, {0, 90}, {}), in1->GetNetConnection()->GetNet());
-    BoardBuilder::Attach(board.Pin(nullptr, {0, 10}, {}), pins[0].at("2")->GetNetConnection()->GetNet());
+    CLayoutNetlist::AttachPin(board.Pin(nullptr, {0, 90}, {}), in1->GetNetConnection()->GetNet());
+    CLayoutNetlist::AttachPin(board.Pin(nullptr, {0, 10}, {}), pins[0].at("2")->GetNetConnection()->GetNet());
     ASSERT_EQ(gates[0]->GetSwapPinItemGroups().front().size(), 2u);
     gates[1]->GetSwapPinItemGroups();
     board.Track(in1->GetLocation(), {-300, 0});

@@ -100,7 +100,7 @@ TEST_F(PinDistance, AnUnconnectedPartnerGivesTheFallbackByItsLiveNetAndOtherKind
     EXPECT_EQ(sentinel, &gateItem);
 
     // Items remember the net they were made with; the live net decides.
-    BoardBuilder::Attach(Pin(b, 0), board.Net("N2", {Foreign({30, 40})}));
+    CLayoutNetlist::AttachPin(Pin(b, 0), board.Net("N2", {Foreign({30, 40})}));
     EXPECT_EQ(Distance(Item(a, 0), Item(b, 0), 42), 50);
     CSwapItemPin::Unconnect(Pin(a, 0));
     EXPECT_EQ(Distance(Item(b, 0), Item(a, 0), 42), 42);

@@ -94,7 +94,7 @@ TEST_F(PinExecution, MissingDesignatorAndNumberGiveEmptyTexts)
     bare->SetAllowPinSwapping(true);
     CLayoutPin* a = board.Pin(bare, {0, 5000}, {{LQ_PINGROUP, "1"}});
     CLayoutPin* b = board.Pin(bare, {100, 5000}, {{LQ_PINGROUP, "1"}});
-    BoardBuilder::Attach(a, n3);
+    CLayoutNetlist::AttachPin(a, n3);
     CSwapItemPin first(a, nullptr), second(b, nullptr);
     ASSERT_TRUE(first.Swap(&second));
     EXPECT_EQ(PinsOf(n3), (Names{"U1.3", "."}));
