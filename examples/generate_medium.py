@@ -44,21 +44,19 @@ def main():
     def place(k):
         return (30 * MM + (k % columns) * grid, 20 * MM + (k // columns) * grid)
 
+    # Count, value, gate group, gate pins, supply pin labels, gate swap setting, and the board's
+    # supply net of each supply pin, in the order the pins join their nets.
+    kinds = [(NANDS, "74HC00", "NAND", NAND_PINS, {7: "GND", 14: "VCC"}, 2, [("GND", 7), ("VCC", 14)]),
+             (OPAMPS, "LM324", "OPAMP", OPAMP_PINS, {4: "V+", 11: "V-"}, 1, [("VCC", 4), ("GND", 11)])]
     k = 0
-    for i in range(NANDS):
-        ref, at = f"U{i + 1}", place(k)
-        quad_package(b, ref, at, "74HC00", "NAND", NAND_PINS, {7: "GND", 14: "VCC"}, 2)
-        signal_pins += [(ref, str(n), _abs(at, dip_pin(14, n))) for n in NAND_PINS]
-        power["GND"].append((ref, "7"))
-        power["VCC"].append((ref, "14"))
-        k += 1
-    for i in range(OPAMPS):
-        ref, at = f"U{NANDS + i + 1}", place(k)
-        quad_package(b, ref, at, "LM324", "OPAMP", OPAMP_PINS, {4: "V+", 11: "V-"}, 1)
-        signal_pins += [(ref, str(n), _abs(at, dip_pin(14, n))) for n in OPAMP_PINS]
-        power["VCC"].append((ref, "4"))
-        power["GND"].append((ref, "11"))
-        k += 1
+    for count, value, group, pins, labels, gate_swap, supplies in kinds:
+        for _ in range(count):
+            ref, at = f"U{k + 1}", place(k)
+            quad_package(b, ref, at, value, group, pins, labels, gate_swap)
+            signal_pins += [(ref, str(n), _abs(at, dip_pin(14, n))) for n in pins]
+            for net, pin in supplies:
+                power[net].append((ref, str(pin)))
+            k += 1
     for i in range(RESISTORS):
         ref = f"R{i + 1}"
         base = place(k + i // 2)
