@@ -2,8 +2,6 @@
 
 #include <fmt/core.h>
 
-#include <filesystem>
-
 #include "app/core/Errors.h"
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"
@@ -11,28 +9,12 @@
 
 namespace lq {
 
-namespace {
-
-bool EndsWith(const std::string& s, std::string_view suffix)
-{
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Whether reading an Eagle board will read a schematic too.
-bool HasSchematic(const std::string& path, const BoardReadOptions& options)
-{
-    std::error_code ec;
-    return !options.schematic.empty() || std::filesystem::exists(eagle::SchematicBeside(path), ec);
-}
-
-}  // namespace
-
 BoardFormat BoardFormatOf(const std::string& path)
 {
     std::string lower = path;
     for (char& c : lower)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return EndsWith(lower, ".brd") ? BoardFormat::Eagle : BoardFormat::QuillonJson;
+    return lower.ends_with(".brd") ? BoardFormat::Eagle : BoardFormat::QuillonJson;
 }
 
 LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
@@ -56,8 +38,9 @@ LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
 std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOptions& options)
 {
     std::vector<std::string> inputs{path};
-    if (BoardFormatOf(path) == BoardFormat::Eagle && HasSchematic(path, options))
-        inputs.push_back(options.schematic.empty() ? eagle::SchematicBeside(path) : options.schematic);
+    if (BoardFormatOf(path) == BoardFormat::Eagle)
+        if (const auto schematic = eagle::SchematicToRead(path, options.schematic))
+            inputs.push_back(*schematic);
     return inputs;
 }
 
@@ -68,7 +51,7 @@ std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOp
         throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board; give a .qbrd.json name",
                                      output));
     std::vector<std::string> outputs{output};
-    if (out == BoardFormat::Eagle && HasSchematic(path, options))
+    if (out == BoardFormat::Eagle && eagle::SchematicToRead(path, options.schematic))
         outputs.push_back(eagle::SchematicBeside(output));
     return outputs;
 }

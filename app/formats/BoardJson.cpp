@@ -34,7 +34,7 @@ public:
         case Json::parse_event_t::object_start:
         case Json::parse_event_t::array_start:
             if (frames.size() >= BoardLimits::kDepth)
-                throw ParseError(m_file, Path(),
+                throw ParseError(m_file, PathOf(frames.size() - 1),
                                  fmt::format("nested deeper than {} levels of arrays and objects", BoardLimits::kDepth));
             frames.push_back(Frame{event == Json::parse_event_t::array_start, 0, {}, {}});
             break;
@@ -42,7 +42,7 @@ public:
             Frame& top = frames.back();
             std::string key = parsed.get<std::string>();
             if (!top.keys.insert(key).second)
-                throw ParseError(m_file, Path(), fmt::format("the key \"{}\" appears twice", key));
+                throw ParseError(m_file, PathOf(frames.size() - 1), fmt::format("the key \"{}\" appears twice", key));
             top.key = std::move(key);
             break;
         }
@@ -59,13 +59,7 @@ public:
     }
 
     // The path of the value the parser is reading now.
-    std::string ValuePath() const
-    {
-        std::string path;
-        for (const Frame& frame : *m_frames)
-            path += "/" + (frame.array ? std::to_string(frame.count) : frame.key);
-        return path.empty() ? "/" : path;
-    }
+    std::string ValuePath() const { return PathOf(m_frames->size()); }
 
 private:
     struct Frame {
@@ -81,11 +75,11 @@ private:
             ++m_frames->back().count;
     }
 
-    // The path of the innermost open container.
-    std::string Path() const
+    // All frames: the value being read; all but the last: the innermost open container.
+    std::string PathOf(std::size_t nFrames) const
     {
         std::string path;
-        for (std::size_t i = 0; i + 1 < m_frames->size(); ++i)
+        for (std::size_t i = 0; i < nFrames; ++i)
             path += "/" + ((*m_frames)[i].array ? std::to_string((*m_frames)[i].count) : (*m_frames)[i].key);
         return path.empty() ? "/" : path;
     }
@@ -333,8 +327,8 @@ private:
                 Fail(path + "/layers", "a pin is on at least one copper layer");
             pin.layers = 0;
             for (std::size_t k = 0; k < layers.size(); ++k) {
-                const auto layer = Integer(layers[k], fmt::format("{}/layers/{}", path, k), 1, 16, "a copper layer");
-                const std::uint32_t bit = 1u << (layer - 1);
+                const int layer = CopperLayer(layers[k], fmt::format("{}/layers/{}", path, k));
+                const std::uint32_t bit = CopperLayerBit(layer);
                 if ((pin.layers & bit) != 0)
                     Fail(fmt::format("{}/layers/{}", path, k), fmt::format("layer {} is listed twice", layer));
                 pin.layers |= bit;
@@ -370,54 +364,55 @@ private:
         return f != nullptr ? Text(*f, path + "/net") : std::string();
     }
 
+    int CopperLayer(const Json& v, const std::string& at) const
+    {
+        return static_cast<int>(Integer(v, at, 1, 16, "a copper layer"));
+    }
+
+    // One list of copper items: the net is read first, then fields() reads the rest.
+    template <class T, class F>
+    void ReadCopperList(const Json& copper, const std::string& path, const char* key,
+                        std::initializer_list<const char*> required, std::vector<T>& into, F fields)
+    {
+        const Json* f = Field(copper, key);
+        if (f == nullptr)
+            return;
+        const std::string listPath = path + "/" + key;
+        const Json& list = Array(*f, listPath, BoardLimits::kCopper, key);
+        CountCopper(list.size(), listPath);
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const std::string at = fmt::format("{}/{}", listPath, i);
+            ExpectObject(list[i], at, required, {"net"});
+            T item;
+            item.net = OptionalNet(list[i], at);
+            fields(item, list[i], at);
+            into.push_back(std::move(item));
+        }
+    }
+
     void ReadCopper(const Json& v, const std::string& path, Board& board)
     {
         ExpectObject(v, path, {}, {"tracks", "vias", "polygons"});
-        if (const Json* f = Field(v, "tracks")) {
-            const Json& list = Array(*f, path + "/tracks", BoardLimits::kCopper, "tracks");
-            CountCopper(list.size(), path + "/tracks");
-            for (std::size_t i = 0; i < list.size(); ++i) {
-                const std::string at = fmt::format("{}/tracks/{}", path, i);
-                ExpectObject(list[i], at, {"layer", "width", "from", "to"}, {"net"});
-                Track t;
-                t.net = OptionalNet(list[i], at);
-                t.layer = static_cast<int>(Integer(list[i]["layer"], at + "/layer", 1, 16, "a copper layer"));
-                t.width = static_cast<std::int32_t>(
-                    Integer(list[i]["width"], at + "/width", 0, std::numeric_limits<std::int32_t>::max(), "the width in nm"));
-                t.from = ReadPoint(list[i]["from"], at + "/from");
-                t.to = ReadPoint(list[i]["to"], at + "/to");
-                board.tracks.push_back(std::move(t));
-            }
-        }
-        if (const Json* f = Field(v, "vias")) {
-            const Json& list = Array(*f, path + "/vias", BoardLimits::kCopper, "vias");
-            CountCopper(list.size(), path + "/vias");
-            for (std::size_t i = 0; i < list.size(); ++i) {
-                const std::string at = fmt::format("{}/vias/{}", path, i);
-                ExpectObject(list[i], at, {"at", "diameter"}, {"net"});
-                Via via;
-                via.net = OptionalNet(list[i], at);
-                via.at = ReadPoint(list[i]["at"], at + "/at");
-                via.diameter = static_cast<std::int32_t>(Integer(list[i]["diameter"], at + "/diameter", 0,
-                                                                 std::numeric_limits<std::int32_t>::max(), "the diameter in nm"));
-                board.vias.push_back(std::move(via));
-            }
-        }
-        if (const Json* f = Field(v, "polygons")) {
-            const Json& list = Array(*f, path + "/polygons", BoardLimits::kCopper, "polygons");
-            CountCopper(list.size(), path + "/polygons");
-            for (std::size_t i = 0; i < list.size(); ++i) {
-                const std::string at = fmt::format("{}/polygons/{}", path, i);
-                ExpectObject(list[i], at, {"layer", "points"}, {"net"});
-                Polygon polygon;
-                polygon.net = OptionalNet(list[i], at);
-                polygon.layer = static_cast<int>(Integer(list[i]["layer"], at + "/layer", 1, 16, "a copper layer"));
-                const Json& points = Array(list[i]["points"], at + "/points", BoardLimits::kPolygonPoints, "points");
-                for (std::size_t k = 0; k < points.size(); ++k)
-                    polygon.points.push_back(ReadPoint(points[k], fmt::format("{}/points/{}", at, k)));
-                board.polygons.push_back(std::move(polygon));
-            }
-        }
+        ReadCopperList(v, path, "tracks", {"layer", "width", "from", "to"}, board.tracks,
+                       [&](Track& t, const Json& item, const std::string& at) {
+                           t.layer = CopperLayer(item["layer"], at + "/layer");
+                           t.width = static_cast<std::int32_t>(Integer(item["width"], at + "/width", 0,
+                                                                       std::numeric_limits<std::int32_t>::max(), "the width in nm"));
+                           t.from = ReadPoint(item["from"], at + "/from");
+                           t.to = ReadPoint(item["to"], at + "/to");
+                       });
+        ReadCopperList(v, path, "vias", {"at", "diameter"}, board.vias, [&](Via& via, const Json& item, const std::string& at) {
+            via.at = ReadPoint(item["at"], at + "/at");
+            via.diameter = static_cast<std::int32_t>(
+                Integer(item["diameter"], at + "/diameter", 0, std::numeric_limits<std::int32_t>::max(), "the diameter in nm"));
+        });
+        ReadCopperList(v, path, "polygons", {"layer", "points"}, board.polygons,
+                       [&](Polygon& polygon, const Json& item, const std::string& at) {
+                           polygon.layer = CopperLayer(item["layer"], at + "/layer");
+                           const Json& points = Array(item["points"], at + "/points", BoardLimits::kPolygonPoints, "points");
+                           for (std::size_t k = 0; k < points.size(); ++k)
+                               polygon.points.push_back(ReadPoint(points[k], fmt::format("{}/points/{}", at, k)));
+                       });
     }
 
     const std::string& m_file;

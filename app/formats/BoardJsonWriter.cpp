@@ -32,7 +32,7 @@ std::string LayersText(std::uint32_t layers)
 {
     std::string out = "[";
     for (int layer = 1; layer <= 16; ++layer)
-        if ((layers & (1u << (layer - 1))) != 0)
+        if ((layers & CopperLayerBit(layer)) != 0)
             out += fmt::format("{}{}", out.size() == 1 ? "" : ", ", layer);
     return out + "]";
 }

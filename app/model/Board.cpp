@@ -6,6 +6,12 @@ namespace lq {
 
 namespace {
 std::int32_t Narrow(std::int64_t v) { return static_cast<std::int32_t>(v); }
+
+Rect Offset(const Rect& r, const Point& by)
+{
+    return Rect{Narrow(std::int64_t{by.x} + r.x1), Narrow(std::int64_t{by.y} + r.y1), Narrow(std::int64_t{by.x} + r.x2),
+                Narrow(std::int64_t{by.y} + r.y2)};
+}
 }  // namespace
 
 std::optional<std::string> FindAttribute(const Attributes& attributes, const std::string& name)
@@ -23,18 +29,9 @@ Point AbsolutePin(const Part& part, const Pin& pin)
     return Point{Narrow(std::int64_t{part.at.x} + pin.at.x), Narrow(std::int64_t{part.at.y} + pin.at.y)};
 }
 
-Rect AbsolutePad(const Part& part, const Pin& pin)
-{
-    const Point p = AbsolutePin(part, pin);
-    return Rect{Narrow(std::int64_t{p.x} + pin.pad.x1), Narrow(std::int64_t{p.y} + pin.pad.y1),
-                Narrow(std::int64_t{p.x} + pin.pad.x2), Narrow(std::int64_t{p.y} + pin.pad.y2)};
-}
+Rect AbsolutePad(const Part& part, const Pin& pin) { return Offset(pin.pad, AbsolutePin(part, pin)); }
 
-Rect AbsoluteOutline(const Part& part)
-{
-    return Rect{Narrow(std::int64_t{part.at.x} + part.outline.x1), Narrow(std::int64_t{part.at.y} + part.outline.y1),
-                Narrow(std::int64_t{part.at.x} + part.outline.x2), Narrow(std::int64_t{part.at.y} + part.outline.y2)};
-}
+Rect AbsoluteOutline(const Part& part) { return Offset(part.outline, part.at); }
 
 BoardIndex::BoardIndex(const Board& board)
 {

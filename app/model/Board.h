@@ -56,6 +56,8 @@ struct SheetSettings {
 
 // Copper layers 1..16 as bits, as the host's pins carry them; all bits: a through-hole pad.
 constexpr std::uint32_t kAllCopperLayers = 0xFFFFu;
+// No bit for a layer outside 1..16.
+constexpr std::uint32_t CopperLayerBit(int layer) { return layer >= 1 && layer <= 16 ? 1u << (layer - 1) : 0u; }
 
 struct Pin {
     Point at;   // from the part's placement point

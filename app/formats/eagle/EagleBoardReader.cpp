@@ -12,14 +12,12 @@ namespace lq::eagle {
 
 namespace {
 
-std::uint32_t LayerBit(int layer) { return 1u << (layer - 1); }
-
 // A mirrored element puts its smds on the other side.
 std::uint32_t PadLayers(const PadDef& pad, bool mirrored)
 {
     if (!pad.smd)
         return kAllCopperLayers;
-    return LayerBit(mirrored ? 17 - pad.layer : pad.layer);
+    return CopperLayerBit(mirrored ? 17 - pad.layer : pad.layer);
 }
 
 // Offsets from a point; a package may be so large that they leave 32 bits even when its pads do not.
@@ -38,7 +36,7 @@ Part ReadElement(const XmlFile& file, const pugi::xml_node& node, const PackageD
 {
     Part part;
     part.ref = Text(file, node, "name");
-    const Vec origin{Nanometres(file, node, "x"), Nanometres(file, node, "y")};
+    const Vec origin = VecAt(file, node);
     const Rotation rot = RotationOf(file, node);
     part.at = Point{Round(file, node, origin.x, "the element"), Round(file, node, origin.y, "the element")};
     const Placement placement(origin, rot);

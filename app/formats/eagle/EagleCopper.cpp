@@ -29,13 +29,6 @@ bool Inside(const Rect& r, const Point& p)
            p.y <= std::max(r.y1, r.y2);
 }
 
-std::uint32_t CopperBit(int layer) { return layer >= 1 && layer <= 16 ? 1u << (layer - 1) : 0u; }
-
-Point ReadPoint(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
-{
-    return Point{Round(file, node, Nanometres(file, node, x), "the point"), Round(file, node, Nanometres(file, node, y), "the point")};
-}
-
 // "1-16": the layers a via goes through.
 std::uint32_t ViaLayers(const XmlFile& file, const pugi::xml_node& node)
 {
@@ -49,7 +42,7 @@ std::uint32_t ViaLayers(const XmlFile& file, const pugi::xml_node& node)
         file.Fail(node, fmt::format("extent=\"{}\" is not a layer range such as 1-16", extent));
     std::uint32_t bits = 0;
     for (int l = std::min(from, to); l <= std::max(from, to); ++l)
-        bits |= CopperBit(l);
+        bits |= CopperLayerBit(l);
     return bits;
 }
 
@@ -65,21 +58,21 @@ SignalCopper ReadSignalCopper(const XmlFile& file, const pugi::xml_node& signal,
         const char* tag = node.name();
         if (std::strcmp(tag, "wire") == 0) {
             count(node, 1);
-            const std::uint32_t bit = CopperBit(Layer(file, node));
-            const Point a = ReadPoint(file, node, "x1", "y1"), b = ReadPoint(file, node, "x2", "y2");
+            const std::uint32_t bit = CopperLayerBit(Layer(file, node));
+            const Point a = PointAt(file, node, "x1", "y1"), b = PointAt(file, node, "x2", "y2");
             if (bit != 0)
                 copper.points.push_back({a, bit}), copper.points.push_back({b, bit});
         } else if (std::strcmp(tag, "via") == 0) {
             count(node, 1);
-            copper.points.push_back({ReadPoint(file, node, "x", "y"), ViaLayers(file, node)});
+            copper.points.push_back({PointAt(file, node), ViaLayers(file, node)});
         } else if (std::strcmp(tag, "polygon") == 0) {
-            const std::uint32_t bit = CopperBit(Layer(file, node));
+            const std::uint32_t bit = CopperLayerBit(Layer(file, node));
             std::vector<Point> points;
             for (const pugi::xml_node v : Children(node, "vertex")) {
                 count(v, 1);
                 if (points.size() >= EagleLimits::kVertices)
                     file.Fail(node, fmt::format("more than {} vertices", EagleLimits::kVertices));
-                points.push_back(ReadPoint(file, v, "x", "y"));
+                points.push_back(PointAt(file, v));
             }
             if (bit != 0 && points.size() >= 3)
                 copper.polygons.emplace_back(bit, std::move(points));
@@ -179,9 +172,8 @@ private:
 
 }  // namespace
 
-std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board)
+std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board, const BoardIndex& index)
 {
-    const BoardIndex index(board);
     std::set<PinIndex> routed;
     std::size_t total = 0, steps = 0;
     for (std::size_t n = 0; n < board.nets.size(); ++n) {
@@ -202,10 +194,9 @@ std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board)
     return routed;
 }
 
-std::vector<Track> CopperMarkers(const Board& board, const std::set<PinIndex>& routed)
+std::vector<Track> CopperMarkers(const Board& board, const BoardIndex& index, const std::set<PinIndex>& routed)
 {
     const PadGrid others(board, routed);
-    const BoardIndex index(board);
     std::vector<Track> markers;
     for (const PinIndex& pin : routed) {
         const Part& part = board.parts[pin.part];
@@ -217,13 +208,13 @@ std::vector<Track> CopperMarkers(const Board& board, const std::set<PinIndex>& r
         const Point candidates[] = {c, {r.x1, r.y1}, {r.x2, r.y2}, {r.x1, r.y2}, {r.x2, r.y1},
                                     {mx, r.y1}, {mx, r.y2}, {r.x1, my}, {r.x2, my}};
         int lowest = 1;
-        while (lowest < 16 && (p.layers & CopperBit(lowest)) == 0)
+        while (lowest < 16 && (p.layers & CopperLayerBit(lowest)) == 0)
             ++lowest;
         Track marker{"", lowest, 0, c, c};
         bool clear = false;
         for (const Point& at : candidates) {
             for (int layer = lowest; layer <= 16 && !clear; ++layer)
-                if ((p.layers & CopperBit(layer)) != 0 && !others.Hits(at, CopperBit(layer))) {
+                if ((p.layers & CopperLayerBit(layer)) != 0 && !others.Hits(at, CopperLayerBit(layer))) {
                     marker = Track{"", layer, 0, at, at};
                     clear = true;
                 }

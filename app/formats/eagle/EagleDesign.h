@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,8 +23,6 @@ struct PartLink {
     pugi::xml_node element;
     const PackageDef* package = nullptr;   // the element's package in the board's library
     pugi::xml_node part;                   // the schematic part; empty when there is none
-    const LibraryDef* library = nullptr;   // the part's library in the schematic
-    const DeviceSetDef* deviceset = nullptr;
     const DeviceDef* device = nullptr;
 };
 
@@ -31,7 +30,6 @@ struct PartLink {
 struct GatePin {
     std::string name;
     int swaplevel = 0;
-    bool power = false;
     std::vector<std::size_t> pins;  // indices into the part's pins, in the connect's pad order
 };
 
@@ -45,12 +43,6 @@ struct GateLink {
     std::vector<GatePin> pins;
 };
 
-// Where a board pin sits in the schematic: gates[gate].pins[pin].
-struct PinOwner {
-    std::size_t gate = 0;
-    std::size_t pin = 0;
-};
-
 struct EagleDesign {
     std::unique_ptr<XmlFile> board;
     std::unique_ptr<XmlFile> schematic;  // null when the board was read without one
@@ -60,7 +52,7 @@ struct EagleDesign {
     std::vector<pugi::xml_node> signals;  // per Board net
     std::map<PinIndex, pugi::xml_node> contacts;  // the contactref that puts a pin on its net
     std::vector<GateLink> gates;
-    std::map<PinIndex, PinOwner> owners;
+    std::set<PinIndex> owners;  // the pins some gate pin of the schematic stands for
     bool unrouted = false;  // existing copper was ignored
     std::size_t routedPins = 0;
 };

@@ -14,15 +14,11 @@ namespace {
 
 using Key = std::vector<std::string>;  // a gate pin's nets, pad by pad ("" for none)
 
-std::map<PinIndex, std::string> NetOfEveryPin(const Board& board)
+// Both boards passed CheckBoard, so a pin is on one net at most.
+std::string NetName(const Board& board, const BoardIndex& index, const PinIndex& pin)
 {
-    const BoardIndex index(board);
-    std::map<PinIndex, std::string> nets;
-    for (const Net& net : board.nets)
-        for (const PinRef& ref : net.pins)
-            if (const auto pin = index.FindPin(ref))
-                nets[*pin] = net.name;
-    return nets;
+    const auto net = index.NetOfPin(pin);
+    return net ? board.nets[*net].name : "";
 }
 
 // Pins that may take each other's places inside a gate: one swap level, one pad each. Every
@@ -32,10 +28,22 @@ std::string PinClass(const GatePin& pin)
     return pin.swaplevel > 0 && pin.pins.size() == 1 ? fmt::format("#{}", pin.swaplevel) : "=" + pin.name;
 }
 
+// A changed gate's partner: the gate whose old nets it took, and how its pins line up (PinMap).
+struct Candidate {
+    std::size_t j = 0;  // index into the changed gates
+    std::vector<std::size_t> tau;
+};
+
 class Inference {
 public:
     Inference(const EagleDesign& design, const Board& before, const Board& after)
-        : m_design(design), m_before(before), m_old(Keys(before)), m_new(Keys(after))
+        : m_design(design),
+          m_before(before),
+          m_after(after),
+          m_beforeIndex(before),
+          m_afterIndex(after),
+          m_old(Keys(before, m_beforeIndex)),
+          m_new(Keys(after, m_afterIndex))
     {
     }
 
@@ -45,13 +53,13 @@ public:
         for (std::size_t g = 0; g < m_design.gates.size(); ++g)
             if (m_old[g] != m_new[g])
                 changed.push_back(g);
-        const std::vector<std::size_t> match = Match(changed);
+        const std::vector<Candidate> match = Match(changed);
         Exchanges out;
         for (std::size_t i = 0; i < changed.size(); ++i) {
-            const std::size_t g = changed[i], h = changed[match[i]];
+            const std::size_t g = changed[i], h = changed[match[i].j];
             if (g != h)
                 out.gates.push_back(GateExchange{h, g});
-            const std::vector<std::size_t> tau = *PinMap(g, h);
+            const std::vector<std::size_t>& tau = match[i].tau;
             const GateLink& G = m_design.gates[g];
             const GateLink& H = m_design.gates[h];
             for (std::size_t k = 0; k < tau.size(); ++k)
@@ -62,14 +70,13 @@ public:
     }
 
     // A pin that moved but belongs to no gate cannot be told to the schematic.
-    void CheckOwners(const Board& after) const
+    void CheckOwners() const
     {
-        const auto was = NetOfEveryPin(m_before), now = NetOfEveryPin(after);
+        const Board& after = m_after;
         for (std::size_t i = 0; i < after.parts.size(); ++i)
             for (std::size_t j = 0; j < after.parts[i].pins.size(); ++j) {
                 const PinIndex pin{i, j};
-                const auto a = was.find(pin), b = now.find(pin);
-                const std::string from = a == was.end() ? "" : a->second, to = b == now.end() ? "" : b->second;
+                const std::string from = NetName(m_before, m_beforeIndex, pin), to = NetName(after, m_afterIndex, pin);
                 if (from != to && m_design.owners.count(pin) == 0)
                     throw JobError(fmt::format("{}: pad {}.{} moved from signal \"{}\" to \"{}\", but no gate pin of the "
                                                "schematic stands for it; nothing was written",
@@ -79,18 +86,15 @@ public:
     }
 
 private:
-    std::vector<std::vector<Key>> Keys(const Board& board) const
+    std::vector<std::vector<Key>> Keys(const Board& board, const BoardIndex& index) const
     {
-        const auto nets = NetOfEveryPin(board);
         std::vector<std::vector<Key>> keys;
         for (const GateLink& gate : m_design.gates) {
             std::vector<Key>& k = keys.emplace_back();
             for (const GatePin& pin : gate.pins) {
                 Key& key = k.emplace_back();
-                for (const std::size_t j : pin.pins) {
-                    const auto it = nets.find(PinIndex{gate.part, j});
-                    key.push_back(it == nets.end() ? "" : it->second);
-                }
+                for (const std::size_t j : pin.pins)
+                    key.push_back(NetName(board, index, PinIndex{gate.part, j}));
             }
         }
         return keys;
@@ -144,7 +148,7 @@ private:
 
     // Each changed gate g takes the old nets of exactly one changed gate h: a perfect matching,
     // preferring h = g (pins permuted in place), then gates whose pins line up by name.
-    std::vector<std::size_t> Match(const std::vector<std::size_t>& changed) const
+    std::vector<Candidate> Match(const std::vector<std::size_t>& changed) const
     {
         const std::size_t n = changed.size();
         std::map<std::pair<std::string, std::vector<Key>>, std::vector<std::size_t>> byOldNets;
@@ -153,37 +157,37 @@ private:
             std::sort(keys.begin(), keys.end());
             byOldNets[{m_design.gates[changed[j]].group, keys}].push_back(j);
         }
-        std::vector<std::vector<std::size_t>> candidates(n);
+        std::vector<std::vector<Candidate>> candidates(n);
         for (std::size_t i = 0; i < n; ++i) {
             std::vector<Key> keys = m_new[changed[i]];
             std::sort(keys.begin(), keys.end());
             const auto it = byOldNets.find({m_design.gates[changed[i]].group, keys});
             if (it == byOldNets.end())
                 continue;
-            std::vector<std::pair<int, std::size_t>> ranked;
+            std::vector<std::pair<int, Candidate>> ranked;
             for (const std::size_t j : it->second) {
                 const std::size_t g = changed[i], h = changed[j];
                 if (!Exchangeable(g, h))
                     continue;
-                const auto tau = PinMap(g, h);
+                auto tau = PinMap(g, h);
                 if (!tau)
                     continue;
                 bool inPlace = true;
                 for (std::size_t k = 0; k < tau->size(); ++k)
                     inPlace = inPlace && (*tau)[k] == k;
-                ranked.emplace_back(g == h ? 0 : inPlace ? 1 : 2, j);
+                ranked.emplace_back(g == h ? 0 : inPlace ? 1 : 2, Candidate{j, std::move(*tau)});
             }
             std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            for (const auto& r : ranked)
-                candidates[i].push_back(r.second);
+            for (auto& r : ranked)
+                candidates[i].push_back(std::move(r.second));
         }
 
         constexpr std::size_t kFree = ~std::size_t{0};
         std::vector<std::size_t> left(n, kFree), right(n, kFree);
         for (std::size_t i = 0; i < n; ++i)
-            for (const std::size_t j : candidates[i])
-                if (right[j] == kFree) {
-                    left[i] = j, right[j] = i;
+            for (const Candidate& c : candidates[i])
+                if (right[c.j] == kFree) {
+                    left[i] = c.j, right[c.j] = i;
                     break;
                 }
         for (std::size_t i = 0; i < n; ++i) {
@@ -196,15 +200,15 @@ private:
             while (!queue.empty() && end == kFree) {
                 const std::size_t u = queue.front();
                 queue.pop_front();
-                for (const std::size_t j : candidates[u]) {
-                    if (via[j] != kFree)
+                for (const Candidate& c : candidates[u]) {
+                    if (via[c.j] != kFree)
                         continue;
-                    via[j] = u;
-                    if (right[j] == kFree) {
-                        end = j;
+                    via[c.j] = u;
+                    if (right[c.j] == kFree) {
+                        end = c.j;
                         break;
                     }
-                    queue.push_back(right[j]);
+                    queue.push_back(right[c.j]);
                 }
             }
             if (end == kFree) {
@@ -222,11 +226,18 @@ private:
                 j = next;
             }
         }
-        return left;
+        std::vector<Candidate> chosen;
+        for (std::size_t i = 0; i < n; ++i)
+            chosen.push_back(*std::find_if(candidates[i].begin(), candidates[i].end(),
+                                           [&](const Candidate& c) { return c.j == left[i]; }));
+        return chosen;
     }
 
     const EagleDesign& m_design;
     const Board& m_before;
+    const Board& m_after;
+    const BoardIndex m_beforeIndex;
+    const BoardIndex m_afterIndex;
     std::vector<std::vector<Key>> m_old;
     std::vector<std::vector<Key>> m_new;
 };
@@ -236,7 +247,7 @@ private:
 Exchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after)
 {
     Inference inference(design, before, after);
-    inference.CheckOwners(after);
+    inference.CheckOwners();
     return inference.Run();
 }
 

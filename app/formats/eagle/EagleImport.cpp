@@ -17,6 +17,17 @@ std::string SchematicBeside(const std::string& boardPath)
     return std::filesystem::path(boardPath).replace_extension(".sch").string();
 }
 
+std::optional<std::string> SchematicToRead(const std::string& boardPath, const std::string& given)
+{
+    if (!given.empty())
+        return given;
+    std::string beside = SchematicBeside(boardPath);
+    std::error_code ec;
+    if (std::filesystem::exists(beside, ec))
+        return beside;
+    return std::nullopt;
+}
+
 EagleImport ImportEagle(std::unique_ptr<XmlFile> boardFile, std::unique_ptr<XmlFile> schematicFile, bool unrouted)
 {
     EagleImport out;
@@ -30,9 +41,10 @@ EagleImport ImportEagle(std::unique_ptr<XmlFile> boardFile, std::unique_ptr<XmlF
     ReadSchematicSide(design, board);
 
     // Copper is read and checked either way; --unrouted only keeps it from the host.
-    const std::set<PinIndex> routed = PinsOnCopper(design, board);
+    const BoardIndex index(board);
+    const std::set<PinIndex> routed = PinsOnCopper(design, board, index);
     if (!unrouted) {
-        board.tracks = CopperMarkers(board, routed);
+        board.tracks = CopperMarkers(board, index, routed);
         design.routedPins = routed.size();
     }
     if (const auto problem = CheckBoard(board))
@@ -46,18 +58,12 @@ EagleImport ReadEagleBoard(const std::string& boardPath, const EagleReadOptions&
     std::unique_ptr<XmlFile> board = LoadXmlFile(boardPath);
     std::unique_ptr<XmlFile> schematic;
     std::string note;
-    if (!options.schematic.empty()) {
-        schematic = LoadXmlFile(options.schematic);
-    } else {
-        const std::string beside = SchematicBeside(boardPath);
-        std::error_code ec;
-        if (std::filesystem::exists(beside, ec))
-            schematic = LoadXmlFile(beside);
-        else
-            note = fmt::format("{}: read without a schematic ({} not found): no gate or pin swap information, nothing "
-                               "will be exchanged",
-                               boardPath, beside);
-    }
+    if (const auto path = SchematicToRead(boardPath, options.schematic))
+        schematic = LoadXmlFile(*path);
+    else
+        note = fmt::format("{}: read without a schematic ({} not found): no gate or pin swap information, nothing "
+                           "will be exchanged",
+                           boardPath, SchematicBeside(boardPath));
     EagleImport out = ImportEagle(std::move(board), std::move(schematic), options.unrouted);
     if (!note.empty())
         out.notes.push_back(note);

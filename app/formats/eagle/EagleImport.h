@@ -2,6 +2,7 @@
 // docs/eagle.md gives the whole mapping.
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,9 @@ EagleImport ImportEagle(std::unique_ptr<XmlFile> board, std::unique_ptr<XmlFile>
 
 // The board's path with .sch in place of its extension.
 std::string SchematicBeside(const std::string& boardPath);
+
+// The schematic a read of the board takes: the one given, else the one beside the board when it
+// exists, else none.
+std::optional<std::string> SchematicToRead(const std::string& boardPath, const std::string& given);
 
 }  // namespace lq::eagle

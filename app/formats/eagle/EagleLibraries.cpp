@@ -39,7 +39,7 @@ PadDef ReadPad(const XmlFile& file, const pugi::xml_node& node, const PadRules& 
     if (pad.name.empty())
         file.Fail(node, "the pad name is empty");
     pad.node = node;
-    pad.centre = Vec{Nanometres(file, node, "x"), Nanometres(file, node, "y")};
+    pad.centre = VecAt(file, node);
     const Rotation rot = RotationOf(file, node);
     if (std::strcmp(node.name(), "smd") == 0) {
         pad.smd = true;
@@ -80,7 +80,7 @@ void ReadSymbol(const XmlFile& file, const pugi::xml_node& node, SymbolDef& symb
         PinDef pin;
         pin.name = Text(file, child, "name");
         pin.node = child;
-        pin.at = Vec{Nanometres(file, child, "x"), Nanometres(file, child, "y")};
+        pin.at = VecAt(file, child);
         pin.direction = TextOr(file, child, "direction", "io");
         pin.swaplevel = Integer(file, child, "swaplevel", 0, 0, 255);
         if (!symbol.pinIndex.emplace(pin.name, symbol.pins.size()).second)

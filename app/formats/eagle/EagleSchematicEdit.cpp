@@ -18,15 +18,10 @@ struct WireEdit {
     Point to;
 };
 
-Point PointOf(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
-{
-    return Point{Round(file, node, Nanometres(file, node, x), "the point"), Round(file, node, Nanometres(file, node, y), "the point")};
-}
-
 // Where a pin of a symbol lies on the sheet, as placed by instance.
 Point PinOnSheet(const XmlFile& file, const pugi::xml_node& instance, const PinDef& pin)
 {
-    const Placement placement(Vec{Nanometres(file, instance, "x"), Nanometres(file, instance, "y")}, RotationOf(file, instance));
+    const Placement placement(VecAt(file, instance), RotationOf(file, instance));
     const Vec at = placement.Apply(pin.at);
     return Point{Round(file, instance, at.x, "a pin"), Round(file, instance, at.y, "a pin")};
 }
@@ -87,9 +82,9 @@ void ApplyExchanges(EagleDesign& design, const Board& board, const Exchanges& ex
                     const Point from = PinOnSheet(sch, instance, *symbol.FindPin(pin));
                     const Point to = PinOnSheet(sch, instance, *symbol.FindPin(newPin));
                     for (const pugi::xml_node wire : Children(segment, "wire")) {
-                        if (PointOf(sch, wire, "x1", "y1") == from)
+                        if (PointAt(sch, wire, "x1", "y1") == from)
                             wireEdits.push_back({wire, "x1", "y1", to});
-                        if (PointOf(sch, wire, "x2", "y2") == from)
+                        if (PointAt(sch, wire, "x2", "y2") == from)
                             wireEdits.push_back({wire, "x2", "y2", to});
                     }
                 }

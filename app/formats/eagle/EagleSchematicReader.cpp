@@ -154,7 +154,7 @@ void DescribePart(EagleDesign& design, Board& board, std::size_t i, const Schema
     PartLink& link = design.parts[i];
     Part& part = board.parts[i];
     CheckBelonging(design, sp, link);
-    link.part = sp.node, link.library = sp.library, link.deviceset = sp.deviceset, link.device = sp.device;
+    link.part = sp.node, link.device = sp.device;
 
     bool exchangeable = false;
     std::map<std::string, std::size_t> gateIndex;
@@ -174,7 +174,7 @@ void DescribePart(EagleDesign& design, Board& board, std::size_t i, const Schema
         const std::size_t g = gateIndex.at(c.gate);
         GateLink& gate = design.gates[g];
         const PinDef& pinDef = *gate.def->symbol->FindPin(c.pin);
-        GatePin pin{c.pin, pinDef.swaplevel, pinDef.direction == "pwr", {}};
+        GatePin pin{c.pin, pinDef.swaplevel, {}};
         const std::string group = PinGroup(*gate.def, pinDef, c.pads.size());
         for (const std::string& pad : c.pads) {
             const std::size_t j = link.package->padIndex.at(pad);
@@ -182,11 +182,11 @@ void DescribePart(EagleDesign& design, Board& board, std::size_t i, const Schema
             a.push_back({LQ_GATE, gate.name});
             a.push_back({LQ_GATEGROUP, gate.group});
             a.push_back({LQ_LABEL, c.pin});
-            a.push_back({LQ_PINTYPE, pin.power ? "PWR" : pinDef.direction});
+            a.push_back({LQ_PINTYPE, pinDef.direction == "pwr" ? "PWR" : pinDef.direction});
             if (!group.empty())
                 a.push_back({LQ_PINGROUP, group});
             pin.pins.push_back(j);
-            design.owners[PinIndex{i, j}] = PinOwner{g, gate.pins.size()};
+            design.owners.insert(PinIndex{i, j});
         }
         gate.pins.push_back(std::move(pin));
     }

@@ -76,6 +76,17 @@ double Nanometres(const XmlFile& file, const pugi::xml_node& node, const char* a
     return *mm * 1e6;
 }
 
+Vec VecAt(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
+{
+    return Vec{Nanometres(file, node, x), Nanometres(file, node, y)};
+}
+
+// x is rounded before y is read, so the first bad value is the one reported.
+Point PointAt(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
+{
+    return Point{Round(file, node, Nanometres(file, node, x), "the point"), Round(file, node, Nanometres(file, node, y), "the point")};
+}
+
 Rotation RotationOf(const XmlFile& file, const pugi::xml_node& node, const char* attribute)
 {
     const pugi::xml_attribute a = node.attribute(attribute);

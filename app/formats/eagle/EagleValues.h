@@ -9,6 +9,7 @@
 
 #include "app/formats/eagle/EagleGeometry.h"
 #include "app/formats/eagle/EagleXml.h"
+#include "app/model/Board.h"
 
 namespace lq::eagle {
 
@@ -28,6 +29,10 @@ int Integer(const XmlFile& file, const pugi::xml_node& node, const char* attribu
 // nanometre range; fallback (in millimetres) when absent and optional.
 double Nanometres(const XmlFile& file, const pugi::xml_node& node, const char* attribute,
                   std::optional<double> fallback = std::nullopt);
+
+// A required point as nanometres (x read before y), unrounded or rounded to 32 bits.
+Vec VecAt(const XmlFile& file, const pugi::xml_node& node, const char* x = "x", const char* y = "y");
+Point PointAt(const XmlFile& file, const pugi::xml_node& node, const char* x = "x", const char* y = "y");
 
 // A rotation such as "R90", "MR180", "SR45.5"; R0 when absent.
 Rotation RotationOf(const XmlFile& file, const pugi::xml_node& node, const char* attribute = "rot");

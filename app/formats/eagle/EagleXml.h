@@ -36,8 +36,6 @@ public:
 
     const std::string& Name() const { return m_name; }
     const std::string& Text() const { return m_text; }
-    pugi::xml_document& Document() { return m_doc; }
-    const pugi::xml_document& Document() const { return m_doc; }
     pugi::xml_node Root() const { return m_doc.document_element(); }
 
     // The 1-based line of a node in the original text (0 when unknown, e.g. for added nodes).

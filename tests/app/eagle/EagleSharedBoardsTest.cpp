@@ -72,7 +72,7 @@ void RunOnSharedPair(const std::string& stem, bool unrouted)
     EXPECT_EQ(eagle::ConsistencyProblems(*after.design), eagle::ConsistencyProblems(*before.design));
     std::vector<std::string> routed;
     if (!unrouted)
-        for (const PinIndex& p : eagle::PinsOnCopper(*before.design, before.board))
+        for (const PinIndex& p : eagle::PinsOnCopper(*before.design, before.board, BoardIndex(before.board)))
             routed.push_back(before.board.parts[p.part].ref + "." + PinName(before.board.parts[p.part].pins[p.pin]));
     const Json was = Json::parse(WriteBoardJson(before.board)), is = Json::parse(WriteBoardJson(after.board));
     EXPECT_EQ(IllegalMoves(was, is, routed), "");
