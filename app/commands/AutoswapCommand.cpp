@@ -46,16 +46,9 @@ std::string Stem(const std::string& path)
 {
     const std::string name = fs::path(path).filename().string();
     constexpr std::string_view kSuffix = ".qbrd.json";
-    if (name.size() > kSuffix.size() && name.compare(name.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
+    if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
         return name.substr(0, name.size() - kSuffix.size());
     return fs::path(name).stem().string();
-}
-
-std::string Normal(const std::string& path)
-{
-    std::error_code ec;
-    const fs::path p = fs::weakly_canonical(fs::absolute(path), ec);
-    return ec ? path : p.string();
 }
 
 // Refuses outputs that would land on an input or on each other; -o may name its own input.
@@ -76,16 +69,22 @@ void CheckOutputs(const Options& o, const Plan& plan)
         outputs.emplace_back(o.report, "--report");
     if (!o.eco.empty())
         outputs.emplace_back(o.eco, "--eco");
+    std::vector<std::string> normalOutputs, normalInputs;
+    for (const auto& output : outputs)
+        normalOutputs.push_back(NormalPath(output.first));
+    for (const std::string& input : inputs)
+        normalInputs.push_back(NormalPath(input));
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const auto& [path, option] = outputs[i];
-        for (const std::string& input : inputs) {
-            const bool same = Normal(path) == Normal(input) || SameFile(path, input);
+        for (std::size_t k = 0; k < inputs.size(); ++k) {
+            const std::string& input = inputs[k];
+            const bool same = normalOutputs[i] == normalInputs[k] || SameFile(path, input);
             if (same && option != std::string("-o"))
                 throw UsageError(fmt::format("{} {}: would overwrite the input board {}{}", option, path, input,
                                              option == std::string("--out-dir") ? "; give -o to replace it on purpose" : ""));
         }
         for (std::size_t j = 0; j < i; ++j)
-            if (Normal(path) == Normal(outputs[j].first))
+            if (normalOutputs[i] == normalOutputs[j])
                 throw UsageError(fmt::format("{} {}: the same file as the output of {}", option, path, outputs[j].second));
     }
 }

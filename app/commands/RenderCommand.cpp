@@ -2,7 +2,6 @@
 #include <CLI/CLI.hpp>
 #include <fmt/core.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "app/cli/CommandTable.h"
@@ -24,14 +23,6 @@ struct Options {
     std::string output;
 };
 
-bool SamePath(const std::string& a, const std::string& b)
-{
-    std::error_code ea, eb;
-    const auto pa = std::filesystem::weakly_canonical(std::filesystem::absolute(a), ea);
-    const auto pb = std::filesystem::weakly_canonical(std::filesystem::absolute(b), eb);
-    return (!ea && !eb && pa == pb) || SameFile(a, b);
-}
-
 int Run(const Options& o, const GlobalOptions& global)
 {
     if (SamePath(o.output, o.board))
@@ -41,12 +32,13 @@ int Run(const Options& o, const GlobalOptions& global)
     std::string svg;
     {
         HostSheet sheet(board, o.board);
-        const AirwireFigures figures = MeasureAirwires(board);
+        const std::vector<Airwire> airwires = ComputeAirwires(board);
+        const AirwireFigures figures = MeasureAirwires(airwires);
         BoardPicture picture;
         picture.title = fmt::format("{}: {} parts, {} airwires, length {}, {} crossings", o.board, board.parts.size(),
                                     figures.airwires, Millimetres(figures.length), figures.crossings);
         picture.markers = PaintGateMarkers(session, sheet);
-        svg = RenderBoardSvg(board, picture);
+        svg = RenderBoardSvg(board, picture, airwires);
     }
     WriteFileAtomically(o.output, std::move(svg));
     fmt::print("wrote {}\n", o.output);

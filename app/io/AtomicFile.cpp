@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <set>
 
 #include <fmt/core.h>
@@ -175,5 +176,14 @@ bool SameFile(const std::string& a, const std::string& b)
     struct stat sa {}, sb {};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
+
+std::string NormalPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
+    return ec ? path : p.string();
+}
+
+bool SamePath(const std::string& a, const std::string& b) { return NormalPath(a) == NormalPath(b) || SameFile(a, b); }
 
 }  // namespace lq

@@ -45,4 +45,10 @@ void WriteFileAtomically(const std::string& path, std::string content);
 // first would overwrite the second, whatever links or spellings lead there.
 bool SameFile(const std::string& a, const std::string& b);
 
+// The absolute, weakly canonical spelling of a path; the path itself when that fails.
+std::string NormalPath(const std::string& path);
+
+// True when both paths spell one location or name one existing file.
+bool SamePath(const std::string& a, const std::string& b);
+
 }  // namespace lq

@@ -81,9 +81,10 @@ std::vector<Airwire> ComputeAirwires(const Board& board)
     return airwires;
 }
 
-AirwireFigures MeasureAirwires(const Board& board)
+AirwireFigures MeasureAirwires(const Board& board) { return MeasureAirwires(ComputeAirwires(board)); }
+
+AirwireFigures MeasureAirwires(const std::vector<Airwire>& airwires)
 {
-    const std::vector<Airwire> airwires = ComputeAirwires(board);
     AirwireFigures figures;
     figures.airwires = airwires.size();
     for (const Airwire& a : airwires)

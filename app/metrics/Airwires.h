@@ -39,5 +39,7 @@ struct AirwireFigures {
 };
 
 AirwireFigures MeasureAirwires(const Board& board);
+// The figures of airwires already computed, so a caller that also draws them computes them once.
+AirwireFigures MeasureAirwires(const std::vector<Airwire>& airwires);
 
 }  // namespace lq

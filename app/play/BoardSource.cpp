@@ -5,19 +5,12 @@
 
 namespace lq {
 
-namespace {
-bool EndsWith(const std::string& s, const std::string& suffix)
-{
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-}  // namespace
-
 // Eagle boards open with the schematic beside them; saving stays board JSON.
 Board OpenBoardFile(const std::string& path) { return LoadBoard(path, BoardReadOptions{}).board; }
 
 std::optional<std::string> BoardOutputProblem(const std::string& path)
 {
-    if (!EndsWith(path, ".json"))
+    if (!path.ends_with(".json"))
         return "boards are saved as Quillon board JSON; give a name ending in .qbrd.json";
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/report/Labels.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
 #include "host/BackAnnotation.h"
@@ -197,9 +198,7 @@ struct Checker {
         const auto command = host.session->FindCommand(e.name);
         if (!command)
             return fmt::format("the plug-in has no command \"{}\"", e.name);
-        CCmdUI ui(command->fullId);
-        host.session->PlugIn()->UpdateCommandUI(command->commandId, &ui);
-        AfxPumpEvents();
+        const CCmdUI ui = host.session->QueryState(*command);
         const bool enabled = ui.m_nEnabled == 1, checked = ui.m_nChecked == 1;
         if (enabled == e.enabled && (!e.checked || *e.checked == checked))
             return std::nullopt;
@@ -237,21 +236,9 @@ struct Checker {
 
 }  // namespace
 
-std::string PinText(const HostSheet& sheet, const PinIndex& pin)
-{
-    const Part& part = sheet.Original().parts.at(pin.part);
-    return part.ref + "." + lq::PinName(part.pins.at(pin.pin));
-}
+std::string PinText(const HostSheet& sheet, const PinIndex& pin) { return PinLabel(sheet.Original(), pin); }
 
-std::string ListText(const std::vector<std::string>& items)
-{
-    if (items.empty())
-        return "nothing";
-    std::string out;
-    for (const std::string& i : items)
-        out += (out.empty() ? "" : ", ") + i;
-    return out;
-}
+std::string ListText(const std::vector<std::string>& items) { return items.empty() ? "nothing" : JoinTexts(items); }
 
 std::optional<std::string> CheckExpectation(const Action& expectation, PlayHost& host)
 {

@@ -256,7 +256,7 @@ Action ParseAction(const Words& w, const std::string& dir)
         if (w.size() == 1)
             return OverlayStep{};
         const std::string& path = w[1].text;
-        if (path.size() < 5 || path.compare(path.size() - 4, 4, ".svg") != 0)
+        if (path.size() < 5 || !path.ends_with(".svg"))  // a bare ".svg" names no file
             throw LineError(fmt::format("\"{}\": overlay pictures are SVG files; give a name ending in .svg", path));
         return OverlayStep{path, InDir(dir, path)};
     }

@@ -2,40 +2,17 @@
 
 #include <fmt/core.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayTokens.h"
+#include "host/String.h"
 
 namespace lq::play {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string Normal(const std::string& path)
-{
-    std::error_code ec;
-    const fs::path p = fs::weakly_canonical(fs::absolute(path), ec);
-    return ec ? path : p.string();
-}
-
-bool SamePath(const std::string& a, const std::string& b) { return Normal(a) == Normal(b) || SameFile(a, b); }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    }
-    return true;
-}
 
 class Resolver {
 public:
@@ -213,7 +190,8 @@ private:
             return;
         std::string known;
         for (const std::string& c : *m_options.commands) {
-            if (EqualIgnoringCase(c, name))
+            // The predicate PlugInSession::FindCommand looks commands up by.
+            if (_mbsicmp(c.c_str(), name.c_str()) == 0)
                 return;
             known += (known.empty() ? "" : ", ") + c;
         }

@@ -8,10 +8,12 @@
 #include "app/model/BoardCheck.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayTokens.h"
+#include "app/probe/ToolDriver.h"
 #include "app/render/BoardSvg.h"
 #include "app/render/SvgDrawContext.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
+#include "app/session/ToolIds.h"
 #include "host/BackAnnotation.h"
 #include "host/Events.h"
 #include "host/HostApp.h"
@@ -21,10 +23,6 @@
 namespace lq::play {
 
 namespace {
-
-// The mouse-button flags a view passes with its clicks.
-constexpr UINT kLeftButton = 0x0001;
-constexpr UINT kRightButton = 0x0002;
 
 // A failure of the line being run.
 class StepFailure : public std::runtime_error {
@@ -231,16 +229,10 @@ void PlayRunner::Do(const ClickStep& s, const Step& step)
     CView* view = GetSheetView();
     const HWND hWnd = view != nullptr ? view->GetSafeHwnd() : nullptr;
     if (s.button == Button::Right) {
-        m_tool->RButtonDown(kRightButton, at);
-        AfxPumpEvents();
-        m_tool->RButtonUp(0, at);
-        AfxPumpEvents();
+        RightClickTool(m_tool, at);
         return;
     }
-    m_tool->LButtonDown(kLeftButton, at);
-    AfxPumpEvents();
-    m_tool->LButtonUp(0, at);
-    AfxPumpEvents();
+    ClickTool(m_tool, at);
     if (s.button == Button::Double) {
         // The second press of a double click comes as the double-click message.
         m_tool->LButtonDblClk(kLeftButton, at, hWnd);
@@ -295,15 +287,12 @@ void PlayRunner::Do(const CommandStep& s, const Step& step)
     const auto command = m_session.FindCommand(s.name);
     if (!command)
         throw StepFailure(fmt::format("the plug-in has no command \"{}\"", s.name));
-    CCmdUI ui(command->fullId);
-    m_session.PlugIn()->UpdateCommandUI(command->commandId, &ui);
-    AfxPumpEvents();
+    const CCmdUI ui = m_session.QueryState(*command);
     if (ui.m_nEnabled != 1)
         throw StepFailure(fmt::format("the command {} is disabled here", command->name));
     if (m_sheet != nullptr)
         PushUndoStep(step);
-    const UINT result = m_session.PlugIn()->ExecuteCommand(command->commandId);
-    AfxPumpEvents();
+    const UINT result = m_session.Execute(*command);
     if (result == 0)
         throw StepFailure(fmt::format("the plug-in did not execute the command {} (tools are picked with 'tool UIID')",
                                       command->name));

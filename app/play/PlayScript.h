@@ -15,10 +15,6 @@
 
 namespace lq::play {
 
-// UI IDs as the host passes them to the draw-objects interface.
-constexpr std::uint32_t kSwapPinToolUIID = 0x703E8;
-constexpr std::uint32_t kSwapGateToolUIID = 0x703E9;
-
 struct PartName {
     std::string text;
     std::size_t part = 0;  // resolved

@@ -6,10 +6,10 @@
 #include <map>
 
 #include "app/core/Errors.h"
-#include "app/play/PlayScript.h"
 #include "app/probe/ToolDriver.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
+#include "app/session/ToolIds.h"
 #include "host/Extension.h"
 #include "host/HostApp.h"
 #include "host/Window.h"
@@ -105,7 +105,7 @@ private:
 
     void ProbeGates(ToolDriver& driver)
     {
-        if (!driver.Use(play::kSwapGateToolUIID)) {
+        if (!driver.Use(kSwapGateToolUIID)) {
             m_probe.notes.push_back("The plug-in hands out no swap gate tool, so no gates could be seen.");
             return;
         }
@@ -150,7 +150,7 @@ private:
 
     void ProbePins(ToolDriver& driver)
     {
-        if (!driver.Use(play::kSwapPinToolUIID)) {
+        if (!driver.Use(kSwapPinToolUIID)) {
             m_probe.notes.push_back("The plug-in hands out no swap pin tool, so no pin could be asked about.");
             return;
         }

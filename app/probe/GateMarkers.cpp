@@ -25,7 +25,6 @@ OverlayPainting ReadOverlay(const std::vector<DrawEvent>& events)
             if (e.fill) {
                 GateMarker m;
                 m.centre = e.from;
-                m.radius = e.radius;
                 m.selected = e.colour == kSelectedMarkerFill;
                 m.background = e.drawFlag;
                 for (const DrawEvent* line : lines)

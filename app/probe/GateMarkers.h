@@ -14,7 +14,6 @@ constexpr int kSelectedMarkerFill = 32;
 
 struct GateMarker {
     CLQPoint centre;
-    int radius = 0;
     std::string name;
     std::vector<CLQPoint> pinEnds;  // where its lines start: the locations of its signal pins
     bool selected = false;          // filled as the picked gate

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/play/PlayTokens.h"
+#include "app/report/Labels.h"
 
 namespace lq {
 
@@ -12,26 +13,12 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string PinLabel(const Board& board, const PinIndex& p)
-{
-    const Part& part = board.parts.at(p.part);
-    return part.ref + "." + PinName(part.pins.at(p.pin));
-}
-
-std::string Join(const std::vector<std::string>& items, const char* separator = ", ")
-{
-    std::string out;
-    for (const std::string& i : items)
-        out += (out.empty() ? "" : separator) + i;
-    return out;
-}
-
 std::string PinNames(const Board& board, const std::vector<PinIndex>& pins)
 {
     std::vector<std::string> names;
     for (const PinIndex& p : pins)
         names.push_back(PinName(board.parts.at(p.part).pins.at(p.pin)));
-    return Join(names, " ");
+    return JoinTexts(names, " ");
 }
 
 std::string GateList(const Board& board, const BoardProbe& probe, const std::vector<std::size_t>& gates)
@@ -39,7 +26,7 @@ std::string GateList(const Board& board, const BoardProbe& probe, const std::vec
     std::vector<std::string> labels;
     for (std::size_t g : gates)
         labels.push_back(GateLabel(board, probe.gates[g]));
-    return Join(labels);
+    return JoinTexts(labels);
 }
 
 std::string PinList(const Board& board, const std::vector<PinIndex>& pins)
@@ -47,7 +34,7 @@ std::string PinList(const Board& board, const std::vector<PinIndex>& pins)
     std::vector<std::string> labels;
     for (const PinIndex& p : pins)
         labels.push_back(PinLabel(board, p));
-    return Join(labels);
+    return JoinTexts(labels);
 }
 
 std::string GateLine(const Board& board, const BoardProbe& probe, const ProbedGate& g)
@@ -99,6 +86,16 @@ const char* AnswerName(ProbedPin::Answer a)
     return "";
 }
 
+// The number of gates on each part, in part order.
+std::vector<std::size_t> GatesPerPart(const Board& board, const BoardProbe& probe)
+{
+    std::vector<std::size_t> counts(board.parts.size());
+    for (const ProbedGate& g : probe.gates)
+        if (g.part && *g.part < counts.size())
+            ++counts[*g.part];
+    return counts;
+}
+
 template <class T>
 Json OptionalIndex(const std::optional<T>& v)
 {
@@ -126,10 +123,9 @@ std::string FormatInfoText(const Board& board, const std::string& name, const Bo
                                   pins, board.nets.size());
 
     out += "\nParts\n";
+    const std::vector<std::size_t> gatesPerPart = GatesPerPart(board, probe);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
-        std::size_t gates = 0;
-        for (const ProbedGate& g : probe.gates)
-            gates += g.part == i ? 1 : 0;
+        const std::size_t gates = gatesPerPart[i];
         out += fmt::format("  {:<10} {:>4} pins, {} gate{}\n", board.parts[i].ref, board.parts[i].pins.size(), gates,
                            gates == 1 ? "" : "s");
     }
@@ -165,11 +161,10 @@ std::string FormatInfoJson(const Board& board, const std::string& name, const Bo
     Json j;
     j["board"] = name;
     j["parts"] = Json::array();
+    const std::vector<std::size_t> gatesPerPart = GatesPerPart(board, probe);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
-        std::size_t gates = 0;
-        for (const ProbedGate& g : probe.gates)
-            gates += g.part == i ? 1 : 0;
-        j["parts"].push_back(Json{{"ref", board.parts[i].ref}, {"pins", board.parts[i].pins.size()}, {"gates", gates}});
+        j["parts"].push_back(
+            Json{{"ref", board.parts[i].ref}, {"pins", board.parts[i].pins.size()}, {"gates", gatesPerPart[i]}});
     }
     j["gates"] = Json::array();
     for (std::size_t i = 0; i < probe.gates.size(); ++i) {

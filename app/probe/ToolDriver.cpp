@@ -8,10 +8,21 @@
 
 namespace lq {
 
-namespace {
-constexpr UINT kLeftButton = 0x0001;
-constexpr UINT kRightButton = 0x0002;
-}  // namespace
+void ClickTool(CDrawTool* tool, const CLQPoint& at)
+{
+    tool->LButtonDown(kLeftButton, at);
+    AfxPumpEvents();
+    tool->LButtonUp(0, at);
+    AfxPumpEvents();
+}
+
+void RightClickTool(CDrawTool* tool, const CLQPoint& at)
+{
+    tool->RButtonDown(kRightButton, at);
+    AfxPumpEvents();
+    tool->RButtonUp(0, at);
+    AfxPumpEvents();
+}
 
 ToolDriver::ToolDriver(const PlugInSession& session, HostSheet& sheet, std::int64_t nmPerPixel)
     : m_session(session), m_sheet(sheet), m_previousTool(GetDrawTool()), m_previousContext(GetDrawContext())
@@ -57,21 +68,9 @@ bool ToolDriver::Use(std::uint32_t uiId)
     return true;
 }
 
-void ToolDriver::Click(const CLQPoint& at)
-{
-    m_tool->LButtonDown(kLeftButton, at);
-    AfxPumpEvents();
-    m_tool->LButtonUp(0, at);
-    AfxPumpEvents();
-}
+void ToolDriver::Click(const CLQPoint& at) { ClickTool(m_tool, at); }
 
-void ToolDriver::RightClick(const CLQPoint& at)
-{
-    m_tool->RButtonDown(kRightButton, at);
-    AfxPumpEvents();
-    m_tool->RButtonUp(0, at);
-    AfxPumpEvents();
-}
+void ToolDriver::RightClick(const CLQPoint& at) { RightClickTool(m_tool, at); }
 
 OverlayPainting ToolDriver::Paint()
 {

@@ -15,6 +15,15 @@ namespace lq {
 class HostSheet;
 class PlugInSession;
 
+// The mouse-button flags a view passes with its clicks.
+constexpr UINT kLeftButton = 0x0001;
+constexpr UINT kRightButton = 0x0002;
+
+// A click of the left or right button at a point, as a view sends it: press and release, the
+// host's loop pumped after each.
+void ClickTool(CDrawTool* tool, const CLQPoint& at);
+void RightClickTool(CDrawTool* tool, const CLQPoint& at);
+
 class ToolDriver {
 public:
     // nmPerPixel sets the context's zoom, and with it the size of what the tools measure in pixels.

@@ -10,6 +10,7 @@
 #include "app/render/SvgDrawContext.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
+#include "app/session/ToolIds.h"
 #include "host/Events.h"
 #include "host/HostApp.h"
 #include "host/PlugInBase.h"
@@ -113,10 +114,10 @@ void DrawPads(std::string& out, const Board& board, const std::set<PinIndex>& ch
     out += "</g>\n";
 }
 
-void DrawAirwires(std::string& out, const Board& board, std::int64_t px)
+void DrawAirwires(std::string& out, const std::vector<Airwire>& airwires, std::int64_t px)
 {
     out += fmt::format("<g id=\"airwires\" stroke=\"{}\" stroke-width=\"{}\">\n", kAirwire, SvgLength(px));
-    for (const Airwire& a : ComputeAirwires(board))
+    for (const Airwire& a : airwires)
         out += fmt::format("<line x1=\"{}\" y1=\"{}\" x2=\"{}\" y2=\"{}\"/>\n", SvgX(a.from.x), SvgY(a.from.y), SvgX(a.to.x),
                            SvgY(a.to.y));
     out += "</g>\n";
@@ -143,6 +144,11 @@ void DrawChangedRings(std::string& out, const Board& board, const std::set<PinIn
 
 std::string RenderBoardSvg(const Board& board, const BoardPicture& picture)
 {
+    return RenderBoardSvg(board, picture, ComputeAirwires(board));
+}
+
+std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, const std::vector<Airwire>& airwires)
+{
     const std::int64_t px = board.sheet.zoom;
     Bounds b = BoardBounds(board);
     const std::int64_t margin = std::max({(b.maxX - b.minX) / 20, (b.maxY - b.minY) / 20, 20 * px});
@@ -161,7 +167,7 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture)
     DrawParts(out, board, px);
     DrawCopper(out, board, px);
     DrawPads(out, board, picture.highlighted, px);
-    DrawAirwires(out, board, px);
+    DrawAirwires(out, airwires, px);
     out += "<g id=\"gates\">\n" + picture.markers + "</g>\n";
     DrawChangedRings(out, board, picture.highlighted, px);
     out += fmt::format("<text x=\"{}\" y=\"{}\" font-family=\"sans-serif\" font-size=\"{}\" fill=\"#222222\">{}</text>\n",

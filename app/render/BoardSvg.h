@@ -3,16 +3,15 @@
 #pragma once
 #include <set>
 #include <string>
+#include <vector>
 
+#include "app/metrics/Airwires.h"
 #include "app/model/Board.h"
 
 namespace lq {
 
 class HostSheet;
 class PlugInSession;
-
-// The UI ID under which the host fetches the plug-in's swap gate tool.
-constexpr unsigned kSwapGateToolUIID = 0x703E9;
 
 struct BoardPicture {
     std::string title;               // a line of text over the board
@@ -23,6 +22,8 @@ struct BoardPicture {
 // The whole SVG document. The canvas spans everything on the board with a margin; its size in
 // pixels follows the board's zoom (nm per pixel), within 200 to 8000 pixels across.
 std::string RenderBoardSvg(const Board& board, const BoardPicture& picture);
+// The same with the board's airwires (ComputeAirwires) already at hand, so they are computed once.
+std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, const std::vector<Airwire>& airwires);
 
 // The gate markers the plug-in paints for the sheet: fetches the swap gate tool through the
 // draw-objects interface, makes it the current tool with an SVG draw context at the sheet's

@@ -8,7 +8,6 @@
 #include "app/render/BoardSvg.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
-#include "host/Events.h"
 #include "host/HostApp.h"
 #include "host/Window.h"
 
@@ -31,29 +30,27 @@ AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, co
         throw JobError(fmt::format("the plug-in has no command \"{}\"", kAutoSwapCommand));
 
     AutoSwapOutcome outcome;
-    outcome.before = board;
     outcome.run.board = name;
-    outcome.run.before = MeasureAirwires(board);
+    const std::vector<Airwire> airwiresBefore = ComputeAirwires(board);
+    outcome.run.before = MeasureAirwires(airwiresBefore);
 
     HostSheet sheet(board, name);
     sheet.MakeCurrent();
-    CCmdUI ui(command->fullId);
-    session.PlugIn()->UpdateCommandUI(command->commandId, &ui);
-    AfxPumpEvents();
+    const CCmdUI ui = session.QueryState(*command);
     if (ui.m_nEnabled != 1)
         throw JobError(fmt::format("{}: the command {} is disabled on this sheet (document type \"{}\"; it needs \"{}\")",
                                    name, command->name, board.sheet.documentType, LQ_DOCTYPE_LAYOUT));
     if (options.pictures)
         outcome.svgBefore = RenderBoardSvg(board, BoardPicture{FiguresLine(name + " before", outcome.run.before),
-                                                               {}, PaintGateMarkers(session, sheet)});
+                                                               {}, PaintGateMarkers(session, sheet)},
+                                           airwiresBefore);
     if (CBackAnnotationManager* manager = sheet.Sheet()->GetBackAnnotationManager())
         manager->ClearRecords();
 
     UINT result = 0;
     {
         ElapsedTicker ticker(name);
-        result = session.PlugIn()->ExecuteCommand(command->commandId);
-        AfxPumpEvents();
+        result = session.Execute(*command);
         outcome.run.seconds = ticker.Seconds();
     }
     if (result == 0)
@@ -63,8 +60,9 @@ AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, co
     if (const auto problem = CheckBoard(outcome.after))
         throw JobError(fmt::format("{}: the plug-in left a board that breaks the board rules at {}: {}", name,
                                    problem->place, problem->message));
-    outcome.run.after = MeasureAirwires(outcome.after);
-    outcome.run.changes = NetChanges(outcome.before, outcome.after);
+    const std::vector<Airwire> airwiresAfter = ComputeAirwires(outcome.after);
+    outcome.run.after = MeasureAirwires(airwiresAfter);
+    outcome.run.changes = NetChanges(board, outcome.after);
     outcome.run.records = BackAnnotationEntries(sheet.Sheet()->GetBackAnnotationManager());
 
     if (options.pictures) {
@@ -72,7 +70,7 @@ AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, co
                              PaintGateMarkers(session, sheet)};
         for (const PinChange& c : outcome.run.changes)
             picture.highlighted.insert(c.index);
-        outcome.svgAfter = RenderBoardSvg(outcome.after, picture);
+        outcome.svgAfter = RenderBoardSvg(outcome.after, picture, airwiresAfter);
     }
     LQSetDrwSubSheet(nullptr);
     return outcome;

@@ -17,7 +17,6 @@ struct AutoSwapOptions {
 };
 
 struct AutoSwapOutcome {
-    Board before;
     Board after;
     BoardRun run;           // figures, changes, records and time; output left empty
     std::string svgBefore;  // when pictures were asked for

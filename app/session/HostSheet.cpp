@@ -96,7 +96,6 @@ void HostSheet::Build()
         CLayoutNet* net = m_sheet->GetNetlist()->AddNet(n.name.c_str());
         for (const PinRef& ref : n.pins)
             CLayoutNetlist::AttachPin(PinObject(*index.FindPin(ref)), net);
-        m_nets.push_back(net);
     }
     // What the plug-in does shows in the records from here on, not the loading.
     m_sheet->GetNetlist()->ClearRecords();

@@ -47,7 +47,6 @@ public:
 
     CLayoutComponent* Component(std::size_t part) const { return m_components.at(part); }
     CLayoutPin* PinObject(const PinIndex& pin) const { return m_pins.at(pin.part).at(pin.pin); }
-    CLayoutNet* NetObject(std::size_t net) const { return m_nets.at(net); }
     std::optional<std::size_t> FindPart(const CDrawObject* object) const;
     std::optional<PinIndex> FindPin(const CDrawObject* object) const;
 
@@ -69,7 +68,6 @@ private:
     CDrawContext m_view;
     std::vector<CLayoutComponent*> m_components;
     std::vector<std::vector<CLayoutPin*>> m_pins;
-    std::vector<CLayoutNet*> m_nets;
     std::vector<CLayoutTrack*> m_tracks;
     std::vector<CLayoutVia*> m_vias;
     std::vector<CLayoutPolygon*> m_polygons;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/core/Errors.h"
+#include "host/Events.h"
 #include "host/Extension.h"
 #include "host/String.h"
 
@@ -89,6 +90,21 @@ std::optional<CommandDescription> PlugInSession::FindCommand(const std::string& 
         if (_mbsicmp(c.name.c_str(), name.c_str()) == 0)
             return c;
     return std::nullopt;
+}
+
+CCmdUI PlugInSession::QueryState(const CommandDescription& command) const
+{
+    CCmdUI ui(command.fullId);
+    m_pPlugIn->UpdateCommandUI(command.commandId, &ui);
+    AfxPumpEvents();
+    return ui;
+}
+
+UINT PlugInSession::Execute(const CommandDescription& command) const
+{
+    const UINT result = m_pPlugIn->ExecuteCommand(command.commandId);
+    AfxPumpEvents();
+    return result;
 }
 
 std::string DefaultModulePath()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/PlugInBase.h"
+#include "host/Window.h"
 
 namespace lq {
 
@@ -32,6 +33,10 @@ public:
     std::vector<CommandDescription> Commands() const;
     // The command whose name (its command-name string) matches, case-insensitively.
     std::optional<CommandDescription> FindCommand(const std::string& name) const;
+    // The command's state as a menu asks it, and the command executed (its result returned); each
+    // pumps the host's loop after the call, so what the plug-in posts is handled before the caller reads.
+    CCmdUI QueryState(const CommandDescription& command) const;
+    UINT Execute(const CommandDescription& command) const;
 
 private:
     HINSTANCE m_hModule = nullptr;
