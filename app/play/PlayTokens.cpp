@@ -5,6 +5,8 @@
 #include <cctype>
 #include <limits>
 
+#include "app/core/Decimal.h"
+
 namespace lq::play {
 
 namespace {
@@ -195,17 +197,6 @@ bool ParseSwitch(const std::string& word, const char* what)
     throw LineError(fmt::format("\"{}\" is not {} (on or off)", word, what));
 }
 
-std::string FormatLength(std::int64_t nm)
-{
-    const bool negative = nm < 0;
-    const std::uint64_t a = negative ? 0 - static_cast<std::uint64_t>(nm) : static_cast<std::uint64_t>(nm);
-    std::string s = fmt::format("{}{}", negative ? "-" : "", a / 1000000);
-    if (const std::uint64_t frac = a % 1000000; frac != 0) {
-        std::string digits = fmt::format("{:06}", frac);
-        digits.erase(digits.find_last_not_of('0') + 1);
-        s += "." + digits;
-    }
-    return s + "mm";
-}
+std::string FormatLength(std::int64_t nm) { return ShortDecimal(nm, 6) + "mm"; }
 
 }  // namespace lq::play

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/core/Decimal.h"
 #include "host/DrawObject.h"
 
 namespace lq {
@@ -14,18 +15,7 @@ constexpr const char* kFaint = "0.35";
 constexpr int kAlignCentre = 4;
 }  // namespace
 
-std::string SvgLength(std::int64_t nm)
-{
-    const bool negative = nm < 0;
-    const std::uint64_t a = negative ? 0 - static_cast<std::uint64_t>(nm) : static_cast<std::uint64_t>(nm);
-    std::string s = fmt::format("{}{}", negative ? "-" : "", a / 1000);
-    if (const std::uint64_t frac = a % 1000; frac != 0) {
-        std::string digits = fmt::format("{:03}", frac);
-        digits.erase(digits.find_last_not_of('0') + 1);
-        s += "." + digits;
-    }
-    return s;
-}
+std::string SvgLength(std::int64_t nm) { return ShortDecimal(nm, 3); }
 
 std::string SvgX(std::int64_t x) { return SvgLength(x); }
 std::string SvgY(std::int64_t y) { return SvgLength(-y); }
