@@ -6,12 +6,20 @@
 #include <memory>
 
 #include "app/cli/CommandTable.h"
+#include "app/cli/Interrupt.h"
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/session/PlugInSession.h"
 
 namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// One line, whatever the names quoted in it hold.
+void Report(const char* prefix, const char* what)
+{
+    std::fprintf(stderr, "lqhost: %s%s\n", prefix, lq::Printable(what, 2000).c_str());
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -37,23 +45,24 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::fprintf(stderr, "lqhost: %s (run 'lqhost --help' for usage)\n", e.what());
+        std::fprintf(stderr, "lqhost: %s (run 'lqhost --help' for usage)\n", lq::Printable(e.what(), 2000).c_str());
         return kExitUsage;
     }
 
+    lq::InstallInterruptHandlers();
     try {
         for (auto& [sub, run] : runners)
             if (sub->parsed())
                 return run();
         return lq::RunDefaultJob(global);
     } catch (const lq::UsageError& e) {
-        std::fprintf(stderr, "lqhost: %s\n", e.what());
+        Report("", e.what());
         return kExitUsage;
     } catch (const lq::JobError& e) {
-        std::fprintf(stderr, "lqhost: %s\n", e.what());
+        Report("", e.what());
         return kExitFailed;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "lqhost: internal error: %s\n", e.what());
+        Report("internal error: ", e.what());
         return kExitFailed;
     }
 }

@@ -8,11 +8,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
 #include "app/core/Errors.h"
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
+#include "app/io/OutputCheck.h"
+#include "app/cli/PathOption.h"
 #include "app/report/RunReport.h"
 #include "app/resources/SampleBoard.h"
 #include "app/session/AutoSwapRun.h"
@@ -51,42 +54,30 @@ std::string Stem(const std::string& path)
     return fs::path(name).stem().string();
 }
 
-// Refuses outputs that would land on an input or on each other; -o may name its own input.
+// Refuses outputs that would land on an input or on each other, or on what is not a file; -o
+// may name its own input board, and then replaces that board's files.
 void CheckOutputs(const Options& o, const Plan& plan)
 {
-    std::vector<std::pair<std::string, std::string>> outputs;  // path, option
-    std::vector<std::string> inputs;
+    std::vector<PlannedOutput> outputs;
+    std::vector<PlannedInput> inputs;
     for (std::size_t i = 0; i < o.boards.size(); ++i) {
-        for (const std::string& input : BoardInputs(o.boards[i], ReadOptions(o)))
-            inputs.push_back(input);
-        if (!plan.boardOutputs[i].empty())
-            for (const std::string& p : BoardOutputs(o.boards[i], ReadOptions(o), plan.boardOutputs[i]))
-                outputs.emplace_back(p, o.output.empty() ? "--out-dir" : "-o");
+        const std::vector<std::string> read = BoardInputs(o.boards[i], ReadOptions(o));
+        for (std::size_t k = 0; k < read.size(); ++k)
+            inputs.push_back(PlannedInput{read[k], k == 0 ? "board" : "schematic"});
+        if (plan.boardOutputs[i].empty())
+            continue;
+        const bool inPlace = !o.output.empty() && SamePath(plan.boardOutputs[i], o.boards[i]);
+        for (const std::string& p : BoardOutputs(o.boards[i], ReadOptions(o), plan.boardOutputs[i]))
+            outputs.push_back(PlannedOutput{p, o.output.empty() ? "--out-dir" : "-o", inPlace ? read : std::vector<std::string>{},
+                                            o.output.empty() ? "; give -o to replace it on purpose" : ""});
     }
     for (const auto& [before, after] : plan.svgOutputs)
-        outputs.emplace_back(before, "--svg"), outputs.emplace_back(after, "--svg");
+        outputs.push_back(PlannedOutput{before, "--svg"}), outputs.push_back(PlannedOutput{after, "--svg"});
     if (!o.report.empty())
-        outputs.emplace_back(o.report, "--report");
+        outputs.push_back(PlannedOutput{o.report, "--report"});
     if (!o.eco.empty())
-        outputs.emplace_back(o.eco, "--eco");
-    std::vector<std::string> normalOutputs, normalInputs;
-    for (const auto& output : outputs)
-        normalOutputs.push_back(NormalPath(output.first));
-    for (const std::string& input : inputs)
-        normalInputs.push_back(NormalPath(input));
-    for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const auto& [path, option] = outputs[i];
-        for (std::size_t k = 0; k < inputs.size(); ++k) {
-            const std::string& input = inputs[k];
-            const bool same = normalOutputs[i] == normalInputs[k] || SameFile(path, input);
-            if (same && option != std::string("-o"))
-                throw UsageError(fmt::format("{} {}: would overwrite the input board {}{}", option, path, input,
-                                             option == std::string("--out-dir") ? "; give -o to replace it on purpose" : ""));
-        }
-        for (std::size_t j = 0; j < i; ++j)
-            if (normalOutputs[i] == normalOutputs[j])
-                throw UsageError(fmt::format("{} {}: the same file as the output of {}", option, path, outputs[j].second));
-    }
+        outputs.push_back(PlannedOutput{o.eco, "--eco"});
+    CheckPlannedOutputs(outputs, inputs);
 }
 
 Plan MakePlan(const Options& o)
@@ -127,7 +118,7 @@ int Run(const Options& o, const GlobalOptions& global)
     for (const std::string& path : o.boards) {
         boards.push_back(LoadBoard(path, ReadOptions(o)));
         for (const std::string& note : boards.back().notes)
-            std::fprintf(stderr, "%s\n", note.c_str());
+            std::fprintf(stderr, "%s\n", Printable(note).c_str());
     }
     std::vector<std::string> notes;
 
@@ -150,17 +141,19 @@ int Run(const Options& o, const GlobalOptions& global)
             outputs.Add(plan.svgOutputs[i].second, std::move(outcome.svgAfter));
         }
         if (boards.size() > 1)
-            std::fprintf(stderr, "%s\n", ProgressLine(i, boards.size(), outcome.run).c_str());
+            std::fprintf(stderr, "%s\n", Printable(ProgressLine(i, boards.size(), outcome.run)).c_str());
         report.boards.push_back(std::move(outcome.run));
     }
-    if (!o.report.empty())
-        outputs.Add(o.report, FormatReportJson(report));
-    if (!o.eco.empty())
-        outputs.Add(o.eco, FormatEcoCsv(report));
+    std::string toStdout;  // what an option given "-" asks for there, instead of the table
+    for (const auto& [path, text] : {std::pair{o.report, &FormatReportJson}, std::pair{o.eco, &FormatEcoCsv}})
+        if (path == kStandardOutput)
+            toStdout += text(report);
+        else if (!path.empty())
+            outputs.Add(path, text(report));
     outputs.Commit();
-    std::fputs(FormatReportTable(report).c_str(), stdout);
+    std::fputs(toStdout.empty() ? Printable(FormatReportTable(report), std::string::npos, true).c_str() : toStdout.c_str(), stdout);
     for (const std::string& note : notes)
-        std::printf("%s\n", note.c_str());
+        std::fprintf(toStdout.empty() ? stdout : stderr, "%s\n", Printable(note).c_str());
     return 0;
 }
 
@@ -187,19 +180,30 @@ CommandSpec MakeAutoswapCommand()
         "lqhost autoswap examples/sample.qbrd.json -o sample.out.qbrd.json --report report.json --eco eco.csv --svg pictures",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json, or Eagle .brd with the .sch beside it)")->required();
+            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json, or Eagle .brd with the .sch beside it)")
+                ->required()
+                ->check(NonEmptyPath);
             auto* out = sub.add_option("-o,--output", o->output,
                                        "Write the optimised board here (one board only; may name the input). Without "
                                        "-o or --out-dir no board is written, only the report shown")
-                            ->option_text("FILE");
+                            ->option_text("FILE")
+                            ->check(NonEmptyPath);
             auto* dir = sub.add_option("--out-dir", o->outDir, "Write each optimised board into this folder, under its own name")
-                            ->option_text("DIR");
+                            ->option_text("DIR")
+                            ->check(NonEmptyPath);
             out->excludes(dir);
-            sub.add_option("--report", o->report, "Write the report as JSON to this file")->option_text("FILE");
-            sub.add_option("--eco", o->eco, "Write the changes and back-annotation records as CSV to this file")->option_text("FILE");
-            sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")->option_text("DIR");
+            sub.add_option("--report", o->report, "Write the report as JSON to this file ('-': to standard output, instead of the table)")
+                ->option_text("FILE")
+                ->check(NonEmptyPath);
+            sub.add_option("--eco", o->eco, "Write the changes and back-annotation records as CSV to this file ('-': to standard output)")
+                ->option_text("FILE")
+                ->check(NonEmptyPath);
+            sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")
+                ->option_text("DIR")
+                ->check(NonEmptyPath);
             sub.add_option("--schematic", o->schematic, "Eagle: the board's schematic, when it is not the .sch beside it")
-                ->option_text("FILE");
+                ->option_text("FILE")
+                ->check(NonEmptyPath);
             sub.add_flag("--unrouted", o->unrouted,
                          "Eagle: ignore existing copper, as if the board were placed but not routed; signals whose pads "
                          "change lose their wires and vias");

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
+#include "app/cli/PathOption.h"
 #include "app/play/BoardSource.h"
 #include "app/probe/BoardProbe.h"
 #include "app/probe/InfoFormat.h"
@@ -32,7 +34,7 @@ int Run(const Options& o, const GlobalOptions& global)
         const BoardProbe probe = ProbeBoard(session, sheet);
         text = o.json ? FormatInfoJson(board, o.board, probe) : FormatInfoText(board, o.board, probe);
     }
-    std::fputs(text.c_str(), stdout);
+    std::fputs(o.json ? text.c_str() : Printable(text, std::string::npos, true).c_str(), stdout);
     return 0;
 }
 
@@ -45,7 +47,7 @@ CommandSpec MakeInfoCommand()
         "lqhost info examples/sample.qbrd.json --json",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->board, "The board file (.qbrd.json)")->required();
+            sub.add_option("BOARD", o->board, "The board file (.qbrd.json, or Eagle .brd)")->required()->check(NonEmptyPath);
             sub.add_flag("--json", o->json, "Write JSON for machines instead of text");
             return [o, &global] { return Run(*o, global); };
         }};

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
+#include "app/cli/PathOption.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayParser.h"
 #include "app/play/PlayResolve.h"
@@ -41,8 +43,8 @@ int Run(const Options& o, const GlobalOptions& global)
         summary = runner.Run();
     }
     for (const std::string& output : summary.outputs)
-        fmt::print("wrote {}\n", output);
-    fmt::print("{}: {} lines run, {} expectation{} met\n", o.script, summary.steps, summary.expectations,
+        fmt::print("wrote {}\n", Printable(output));
+    fmt::print("{}: {} lines run, {} expectation{} met\n", Printable(o.script), summary.steps, summary.expectations,
                summary.expectations == 1 ? "" : "s");
     return 0;
 }
@@ -56,7 +58,7 @@ CommandSpec MakePlayCommand()
         "lqhost play examples/manual-swaps.play --verbose",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("SCRIPT", o->script, "The play script (see docs/play.md)")->required();
+            sub.add_option("SCRIPT", o->script, "The play script (see docs/play.md)")->required()->check(NonEmptyPath);
             sub.add_flag("-v,--verbose", o->verbose, "Print each line as it runs, with the messages and records it caused");
             return [o, &global] { return Run(*o, global); };
         }};

@@ -4,9 +4,12 @@
 
 #include <memory>
 
+#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
+#include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
+#include "app/io/OutputCheck.h"
 #include "app/metrics/Airwires.h"
 #include "app/play/BoardSource.h"
 #include "app/render/BoardSvg.h"
@@ -25,8 +28,7 @@ struct Options {
 
 int Run(const Options& o, const GlobalOptions& global)
 {
-    if (SamePath(o.output, o.board))
-        throw UsageError(fmt::format("-o {}: would overwrite the input board", o.output));
+    CheckPlannedOutputs({PlannedOutput{o.output, "-o"}}, {PlannedInput{o.board, "board"}});
     const Board board = OpenBoardFile(o.board);
     PlugInSession session(global.modulePath);
     std::string svg;
@@ -41,7 +43,7 @@ int Run(const Options& o, const GlobalOptions& global)
         svg = RenderBoardSvg(board, picture, airwires);
     }
     WriteFileAtomically(o.output, std::move(svg));
-    fmt::print("wrote {}\n", o.output);
+    fmt::print("wrote {}\n", Printable(o.output));
     return 0;
 }
 
@@ -54,8 +56,8 @@ CommandSpec MakeRenderCommand()
         "lqhost render examples/sample.qbrd.json -o sample.svg",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->board, "The board file (.qbrd.json)")->required();
-            sub.add_option("-o,--output", o->output, "The SVG file to write")->required();
+            sub.add_option("BOARD", o->board, "The board file (.qbrd.json, or Eagle .brd)")->required()->check(NonEmptyPath);
+            sub.add_option("-o,--output", o->output, "The SVG file to write")->required()->check(NonEmptyPath);
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -2,6 +2,8 @@
 
 #include <fmt/core.h>
 
+#include <string_view>
+
 #include "app/core/Errors.h"
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"
@@ -9,12 +11,29 @@
 
 namespace lq {
 
-BoardFormat BoardFormatOf(const std::string& path)
+const std::vector<BoardKind>& BoardKinds()
+{
+    static const std::vector<BoardKind> kinds = {
+        {".json", BoardFormat::QuillonJson, "Quillon board JSON"},
+        {".brd", BoardFormat::Eagle, "Eagle boards"},
+    };
+    return kinds;
+}
+
+BoardFormat BoardFormatOf(const std::string& path, bool output)
 {
     std::string lower = path;
     for (char& c : lower)
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return lower.ends_with(".brd") ? BoardFormat::Eagle : BoardFormat::QuillonJson;
+    std::string known;
+    for (const BoardKind& kind : BoardKinds()) {
+        if (lower.ends_with(kind.extension) && lower.size() > std::string_view(kind.extension).size())
+            return kind.format;
+        known += fmt::format("{}{} ({})", known.empty() ? "" : ", ", kind.name, kind.extension);
+    }
+    if (output)
+        throw UsageError(fmt::format("{}: not a kind of board file lqhost writes; it writes {}", path, known));
+    throw JobError(fmt::format("{}: not a kind of board file lqhost reads; it reads {}", path, known));
 }
 
 LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
@@ -46,7 +65,7 @@ std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOpt
 
 std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOptions& options, const std::string& output)
 {
-    const BoardFormat in = BoardFormatOf(path), out = BoardFormatOf(output);
+    const BoardFormat in = BoardFormatOf(path), out = BoardFormatOf(output, true);
     if (out == BoardFormat::Eagle && in != BoardFormat::Eagle)
         throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board; give a .qbrd.json name",
                                      output));
@@ -59,7 +78,7 @@ std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOp
 SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string& output)
 {
     SavedBoard saved;
-    if (BoardFormatOf(output) == BoardFormat::QuillonJson) {
+    if (BoardFormatOf(output, true) == BoardFormat::QuillonJson) {
         saved.files.emplace_back(output, WriteBoardJson(after));
         return saved;
     }

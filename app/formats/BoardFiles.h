@@ -1,5 +1,5 @@
 // Board files by their names: Autodesk Eagle boards (.brd, with the schematic beside them) and
-// Quillon board JSON (.qbrd.json, and any other name). Reading keeps what writing back needs.
+// Quillon board JSON (.json, as in .qbrd.json); other names are refused. Reading keeps what writing back needs.
 #pragma once
 #include <memory>
 #include <string>
@@ -16,8 +16,19 @@ struct EagleDesign;
 
 enum class BoardFormat { QuillonJson, Eagle };
 
-// The format a file name stands for: .brd (any case) is Eagle, everything else board JSON.
-BoardFormat BoardFormatOf(const std::string& path);
+// A kind of board file, told by the end of its name (any case).
+struct BoardKind {
+    const char* extension;  // ".brd"
+    BoardFormat format;
+    const char* name;  // "Eagle boards", for messages
+};
+
+// Every kind lqhost reads and writes; a new format is one more row.
+const std::vector<BoardKind>& BoardKinds();
+
+// The format a file name stands for. Throws JobError naming the file when lqhost does not read
+// that kind, or UsageError when output is set and lqhost does not write it.
+BoardFormat BoardFormatOf(const std::string& path, bool output = false);
 
 struct BoardReadOptions {
     std::string schematic;  // Eagle: the schematic, when it is not the .sch beside the board

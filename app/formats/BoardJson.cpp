@@ -436,6 +436,9 @@ Board ParseBoardJson(std::string_view text, const std::string& fileName)
         // A number beyond a double's range, such as 1e400: the parser gives no byte, the guard the path.
         throw ParseError(fileName, guard.ValuePath(), SyntaxReason(e.what()));
     }
+    // The parser takes a NUL byte for the end of the text; whatever follows it is not a board.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+        throw ParseError(fileName, LineColumn(text, nul), "trailing data after the board (a NUL byte)");
     Board board = Reader(fileName).Read(root);
     if (const auto problem = CheckBoard(board))
         throw ParseError(fileName, problem->place, problem->message);

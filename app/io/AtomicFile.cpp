@@ -1,10 +1,12 @@
 #include "app/io/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -13,10 +15,13 @@
 #include <fmt/core.h>
 
 #include "app/core/Errors.h"
+#include "app/io/InputFile.h"
 
 namespace lq {
 
 namespace {
+
+volatile std::sig_atomic_t g_committed = 0;
 
 std::string DirOf(const std::string& path)
 {
@@ -58,6 +63,37 @@ bool WriteAll(int fd, const std::string& data)
     return true;
 }
 
+// Holds back SIGINT, SIGTERM and SIGHUP while it lives, so that an interrupted batch is not
+// left half renamed or with temporary files; they are delivered when it ends.
+class SignalsHeld {
+public:
+    SignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        for (int s : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&held, s);
+        ::pthread_sigmask(SIG_BLOCK, &held, &m_before);
+    }
+    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_before, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t m_before;
+};
+
+// Where an output lands: the path, or the file a link leads to.
+std::string Target(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    std::error_code ec;
+    const std::filesystem::path resolved = std::filesystem::canonical(path, ec);
+    return ec ? path : resolved.string();
+}
+
 void SyncDir(const std::string& dir)
 {
     const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -68,6 +104,29 @@ void SyncDir(const std::string& dir)
 }
 
 }  // namespace
+
+std::string OutputTargetProblem(const std::string& path)
+{
+    if (path.empty())
+        return "the file name is empty";
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) != 0)
+        return "";  // a new file; whether its folder takes it shows when it is written
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return "a link that leads nowhere; lqhost writes regular files only";
+    if (S_ISREG(st.st_mode))
+        return "";
+    return fmt::format("{}{}, not a regular file; lqhost writes regular files only", S_ISLNK(link.st_mode) ? "a link to " : "",
+                       FileKind(st.st_mode));
+}
+
+void CheckOutputTarget(const std::string& path, const std::string& option)
+{
+    const std::string problem = OutputTargetProblem(path);
+    if (!problem.empty())
+        throw IoError(fmt::format("{}{}: {}", option.empty() ? "" : option + " ", path, problem));
+}
 
 OutputBatch::~OutputBatch() { Discard(); }
 
@@ -91,7 +150,9 @@ std::vector<std::string> OutputBatch::Paths() const
 
 void OutputBatch::Stage(Output& output)
 {
-    const std::string dir = DirOf(output.path);
+    CheckOutputTarget(output.path, "");
+    output.target = Target(output.path);
+    const std::string dir = DirOf(output.target);
     // Make missing folders, outermost first, remembering them to take back on failure.
     std::vector<std::string> missing;
     for (std::string d = dir; !d.empty() && d != "." && d != "/"; d = DirOf(d)) {
@@ -111,12 +172,17 @@ void OutputBatch::Stage(Output& output)
 
     struct stat target {};
     mode_t mode = NewFileMode();
-    if (::stat(output.path.c_str(), &target) == 0) {
-        if (S_ISDIR(target.st_mode))
-            throw IoError(fmt::format("{}: cannot write: it is a folder", output.path));
+    if (::stat(output.target.c_str(), &target) == 0) {
         mode = target.st_mode & 07777;
+        // In a sticky folder only the owner of a file (or of the folder) may replace it; found
+        // now, before any output is renamed.
+        struct stat folder {};
+        const uid_t me = ::geteuid();
+        if (::stat(dir.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) != 0 && me != 0 && me != target.st_uid &&
+            me != folder.st_uid)
+            throw IoError(fmt::format("{}: cannot replace: it belongs to another user in a sticky folder", output.path));
     }
-    std::string temp = dir + "/." + BaseOf(output.path) + ".tmp.XXXXXX";
+    std::string temp = dir + "/." + BaseOf(output.target) + ".tmp.XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         Fail(output.path, "cannot write", errno);
@@ -127,12 +193,40 @@ void OutputBatch::Stage(Output& output)
         Fail(output.path, "cannot write", ok ? errno : error);
 }
 
+// A second name for the file an output replaces, so that it can be put back.
+void OutputBatch::Keep(Output& output)
+{
+    struct stat st {};
+    if (::lstat(output.target.c_str(), &st) != 0)
+        return;
+    const std::string kept = output.temp + ".old";
+    if (::link(output.target.c_str(), kept.c_str()) != 0)
+        Fail(output.path, "cannot keep the file it replaces until every output is in place", errno);
+    output.kept = kept;
+}
+
+void OutputBatch::Undo(std::size_t renamed)
+{
+    for (std::size_t i = 0; i < renamed; ++i) {
+        Output& o = m_outputs[i];
+        if (!o.kept.empty()) {
+            if (::rename(o.kept.c_str(), o.target.c_str()) == 0)
+                o.kept.clear();
+        } else {
+            ::unlink(o.target.c_str());
+        }
+    }
+}
+
 void OutputBatch::Discard()
 {
     for (Output& o : m_outputs) {
         if (!o.temp.empty())
             ::unlink(o.temp.c_str());
+        if (!o.kept.empty())
+            ::unlink(o.kept.c_str());
         o.temp.clear();
+        o.kept.clear();
     }
     for (auto it = m_madeDirs.rbegin(); it != m_madeDirs.rend(); ++it)
         ::rmdir(it->c_str());
@@ -141,28 +235,42 @@ void OutputBatch::Discard()
 
 void OutputBatch::Commit()
 {
+    const SignalsHeld held;
     try {
         for (Output& o : m_outputs)
             Stage(o);
+        // The last rename needs nothing to fall back on: nothing follows it.
+        for (std::size_t i = 0; i + 1 < m_outputs.size(); ++i)
+            Keep(m_outputs[i]);
     } catch (...) {
         Discard();
         throw;
     }
+    const RenameStep rename = m_rename != nullptr ? m_rename : &::rename;
     std::set<std::string> dirs;
-    for (Output& o : m_outputs) {
-        if (::rename(o.temp.c_str(), o.path.c_str()) != 0) {
+    for (std::size_t i = 0; i < m_outputs.size(); ++i) {
+        Output& o = m_outputs[i];
+        if (rename(o.temp.c_str(), o.target.c_str()) != 0) {
             const int error = errno;
+            Undo(i);
             Discard();
-            Fail(o.path, "cannot replace", error);
+            throw IoError(fmt::format("{}: cannot replace: {}{}", o.path, std::strerror(error),
+                                      i > 0 ? "; the outputs already written were put back as they were" : ""));
         }
         o.temp.clear();
-        dirs.insert(DirOf(o.path));
+        dirs.insert(DirOf(o.target));
     }
+    g_committed = 1;
+    for (Output& o : m_outputs)
+        if (!o.kept.empty())
+            ::unlink(o.kept.c_str());
     for (const std::string& d : dirs)
         SyncDir(d);
     m_outputs.clear();
     m_madeDirs.clear();
 }
+
+bool OutputsCommitted() { return g_committed != 0; }
 
 void WriteFileAtomically(const std::string& path, std::string content)
 {

@@ -31,9 +31,30 @@ private:
 };
 }  // namespace
 
+const char* FileKind(unsigned mode)
+{
+    switch (mode & S_IFMT) {
+    case S_IFREG: return "a regular file";
+    case S_IFDIR: return "a folder";
+    case S_IFIFO: return "a FIFO";
+    case S_IFCHR: return "a character device";
+    case S_IFBLK: return "a block device";
+    case S_IFSOCK: return "a socket";
+    case S_IFLNK: return "a symbolic link";
+    default: return "a special file";
+    }
+}
+
 std::string ReadInputFile(const std::string& path, std::size_t maxBytes)
 {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (path.empty())
+        throw IoError("an input file name is empty");
+    struct stat before {};
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode) && !S_ISDIR(before.st_mode))
+        throw IoError(fmt::format("{}: not a regular file ({}); only regular files are read", path, FileKind(before.st_mode)));
+    // Opening a FIFO or a terminal for reading would block before fstat could tell; O_NONBLOCK
+    // makes the open return at once, and only a regular file is read.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.get() < 0)
         throw IoError(fmt::format("{}: cannot open: {}", path, std::strerror(errno)));
     struct stat st {};
@@ -42,7 +63,7 @@ std::string ReadInputFile(const std::string& path, std::size_t maxBytes)
     if (S_ISDIR(st.st_mode))
         throw IoError(fmt::format("{}: is a directory, not a file", path));
     if (!S_ISREG(st.st_mode))
-        throw IoError(fmt::format("{}: not a regular file", path));
+        throw IoError(fmt::format("{}: not a regular file ({}); only regular files are read", path, FileKind(st.st_mode)));
     if (static_cast<std::size_t>(st.st_size) > maxBytes)
         throw IoError(fmt::format("{}: too large ({} bytes; the limit is {})", path, st.st_size, maxBytes));
     std::string data;

@@ -2,16 +2,26 @@
 
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
+#include "app/core/Errors.h"
 
 namespace lq {
 
 // Eagle boards open with the schematic beside them; saving stays board JSON.
 Board OpenBoardFile(const std::string& path) { return LoadBoard(path, BoardReadOptions{}).board; }
 
+std::vector<std::string> BoardFilesRead(const std::string& path)
+{
+    try {
+        return BoardInputs(path, BoardReadOptions{});
+    } catch (const JobError&) {
+        return {path};
+    }
+}
+
 std::optional<std::string> BoardOutputProblem(const std::string& path)
 {
     if (!path.ends_with(".json"))
-        return "boards are saved as Quillon board JSON; give a name ending in .qbrd.json";
+        return "boards are saved as Quillon board JSON; give a name ending in .json, such as after.qbrd.json";
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/model/Board.h"
 
@@ -10,6 +11,10 @@ namespace lq {
 
 // Reads a board file (IoError when it cannot be read, ParseError when it is not a sound board).
 Board OpenBoardFile(const std::string& path);
+
+// The files opening the board reads (an Eagle board's schematic too); just path when its kind
+// is unknown, which opening it reports.
+std::vector<std::string> BoardFilesRead(const std::string& path);
 
 // Why a board cannot be saved under this name, or nothing when it can.
 std::optional<std::string> BoardOutputProblem(const std::string& path);

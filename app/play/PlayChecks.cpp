@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/core/Printable.h"
 #include "app/report/Labels.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
@@ -197,7 +198,7 @@ struct Checker {
     {
         const auto command = host.session->FindCommand(e.name);
         if (!command)
-            return fmt::format("the plug-in has no command \"{}\"", e.name);
+            return fmt::format("the plug-in has no command \"{}\"", Excerpt(e.name));
         const CCmdUI ui = host.session->QueryState(*command);
         const bool enabled = ui.m_nEnabled == 1, checked = ui.m_nChecked == 1;
         if (enabled == e.enabled && (!e.checked || *e.checked == checked))

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/io/InputFile.h"
 #include "app/play/PlayTokens.h"
 
@@ -72,7 +73,7 @@ PinName Pin(const Word& w)
 {
     const std::size_t dot = w.text.find('.');
     if (dot == std::string::npos || dot == 0 || dot + 1 == w.text.size())
-        throw LineError(fmt::format("\"{}\" is not a pin; write PART.PIN, e.g. U1.3", w.text));
+        throw LineError(fmt::format("\"{}\" is not a pin; write PART.PIN, e.g. U1.3", Excerpt(w.text)));
     return PinName{w.text, {}};
 }
 
@@ -223,7 +224,7 @@ Action ParseExpect(const Words& w)
     }
     throw LineError(fmt::format("cannot expect \"{}\"; write expect net, pins, pincount, records, record, message, "
                                 "messages, tool, pickmode, selected, command or overlay",
-                                w[1].text));
+                                Excerpt(w[1].text)));
 }
 
 Action ParseAction(const Words& w, const std::string& dir)
@@ -257,7 +258,7 @@ Action ParseAction(const Words& w, const std::string& dir)
             return OverlayStep{};
         const std::string& path = w[1].text;
         if (path.size() < 5 || !path.ends_with(".svg"))  // a bare ".svg" names no file
-            throw LineError(fmt::format("\"{}\": overlay pictures are SVG files; give a name ending in .svg", path));
+            throw LineError(fmt::format("\"{}\": overlay pictures are SVG files; give a name ending in .svg", Excerpt(path)));
         return OverlayStep{path, InDir(dir, path)};
     }
     if (keyword == "select" || keyword == "deselect") {
@@ -292,7 +293,7 @@ Action ParseAction(const Words& w, const std::string& dir)
         return ParseExpect(w);
     throw LineError(fmt::format("unknown line \"{}\"; a line starts with open, moveswap, tool, click, rclick, dblclick, "
                                 "overlay, select, deselect, move, command, database-changed, netlist-changed, save or expect",
-                                w[0].text));
+                                Excerpt(w[0].text)));
 }
 
 }  // namespace
@@ -301,7 +302,8 @@ Script ParsePlayScript(std::string_view text, const std::string& fileName, const
 {
     Script script{fileName, dir, {}};
     int line = 0;
-    std::size_t start = 0;
+    // A UTF-8 byte-order mark, as some editors write, is not part of the first line.
+    std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos)

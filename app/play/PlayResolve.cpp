@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayTokens.h"
@@ -23,7 +24,8 @@ public:
         m_inputs.push_back(m_script.file);
         for (const Step& step : m_script.steps)
             if (const auto* open = std::get_if<OpenStep>(&step.action))
-                m_inputs.push_back(open->file);
+                for (const std::string& input : BoardFilesRead(open->file))
+                    m_inputs.push_back(input);
         for (Step& step : m_script.steps) {
             try {
                 std::visit([this](auto& a) { Resolve(a); }, step.action);
@@ -52,7 +54,7 @@ private:
     {
         if (const auto part = m_index->FindPart(ref))
             return *part;
-        throw LineError(fmt::format("unknown part \"{}\" on the board {}", ref, m_boardName));
+        throw LineError(fmt::format("unknown part \"{}\" on the board {}", Excerpt(ref), m_boardName));
     }
 
     PinIndex FindPin(const std::string& text) const
@@ -67,8 +69,8 @@ private:
                 knownPart = ref.part;
         }
         if (knownPart)
-            throw LineError(fmt::format("part {} has no pin \"{}\"", *knownPart, text.substr(knownPart->size() + 1)));
-        throw LineError(fmt::format("unknown part \"{}\" on the board {}", text.substr(0, text.find('.')), m_boardName));
+            throw LineError(fmt::format("part {} has no pin \"{}\"", *knownPart, Excerpt(text.substr(knownPart->size() + 1))));
+        throw LineError(fmt::format("unknown part \"{}\" on the board {}", Excerpt(text.substr(0, text.find('.'))), m_boardName));
     }
 
     void Resolve(PinName& pin) const { pin.pin = FindPin(pin.text); }
@@ -77,11 +79,13 @@ private:
     {
         NeedBoard();
         if (!m_index->FindNet(net))
-            throw LineError(fmt::format("unknown net \"{}\" on the board {}", net, m_boardName));
+            throw LineError(fmt::format("unknown net \"{}\" on the board {}", Excerpt(net), m_boardName));
     }
 
     void NeedOutput(const std::string& file, const std::string& written) const
     {
+        if (const std::string problem = OutputTargetProblem(file); !problem.empty())
+            throw LineError(fmt::format("{}: {}", written, problem));
         for (const std::string& input : m_inputs)
             if (SamePath(file, input))
                 throw LineError(fmt::format("{} would overwrite the input {}; save under another name", written, input));
@@ -163,7 +167,7 @@ private:
                 o.part = *part;
             } else {
                 if (o.text.find('.') == std::string::npos)
-                    throw LineError(fmt::format("unknown part \"{}\" on the board {}", o.text, m_boardName));
+                    throw LineError(fmt::format("unknown part \"{}\" on the board {}", Excerpt(o.text), m_boardName));
                 o.isPin = true;
                 o.pin = FindPin(o.text);
             }
@@ -195,7 +199,7 @@ private:
                 return;
             known += (known.empty() ? "" : ", ") + c;
         }
-        throw LineError(fmt::format("the plug-in has no command \"{}\" (it has {})", name, known.empty() ? "none" : known));
+        throw LineError(fmt::format("the plug-in has no command \"{}\" (it has {})", Excerpt(name), known.empty() ? "none" : known));
     }
 
     Script& m_script;

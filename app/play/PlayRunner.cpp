@@ -1,3 +1,4 @@
+#include "app/core/Printable.h"
 #include "app/play/PlayRunner.h"
 
 #include <fmt/core.h>
@@ -93,10 +94,10 @@ void PlayRunner::Trace(const Step& step)
 {
     if (m_trace == nullptr)
         return;
-    std::fprintf(m_trace, "%s:%d: %s\n", m_script.file.c_str(), step.line, step.text.c_str());
+    std::fprintf(m_trace, "%s:%d: %s\n", Printable(m_script.file).c_str(), step.line, Printable(step.text).c_str());
     const auto& boxes = AfxGetHostLog().messageBoxes;
     for (; m_tracedMessages < boxes.size(); ++m_tracedMessages)
-        std::fprintf(m_trace, "    message box: \"%s\"\n", boxes[m_tracedMessages].strText.str().c_str());
+        std::fprintf(m_trace, "    message box: \"%s\"\n", Printable(boxes[m_tracedMessages].strText.str()).c_str());
     if (m_sheet == nullptr)
         return;
     if (const CBackAnnotationManager* manager = m_sheet->Sheet()->GetBackAnnotationManager()) {
@@ -105,7 +106,7 @@ void PlayRunner::Trace(const Step& step)
             const CBackAnnotationRecord& r = records[m_tracedRecords];
             std::string texts;
             for (const std::string& t : r.args)
-                texts += " \"" + t + "\"";
+                texts += " \"" + Printable(t) + "\"";
             std::fprintf(m_trace, "    back-annotation record %zu: kind %d, undo id %u,%s\n", m_tracedRecords + 1,
                          static_cast<int>(r.eKind), static_cast<unsigned>(r.dwUndoActionID), texts.c_str());
         }
@@ -280,13 +281,14 @@ void PlayRunner::Do(const MoveStep& s, const Step& step)
     PushUndoStep(step);
     LQMoveSelection(s.dx, s.dy);
     AfxPumpEvents();
+    m_sheet->ReadBack();  // a part pushed beyond the 32-bit range fails this line, not a later save
 }
 
 void PlayRunner::Do(const CommandStep& s, const Step& step)
 {
     const auto command = m_session.FindCommand(s.name);
     if (!command)
-        throw StepFailure(fmt::format("the plug-in has no command \"{}\"", s.name));
+        throw StepFailure(fmt::format("the plug-in has no command \"{}\"", Excerpt(s.name)));
     const CCmdUI ui = m_session.QueryState(*command);
     if (ui.m_nEnabled != 1)
         throw StepFailure(fmt::format("the command {} is disabled here", command->name));

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/core/Decimal.h"
+#include "app/core/Printable.h"
 
 namespace lq::play {
 
@@ -78,7 +79,7 @@ std::vector<Word> SplitWords(std::string_view line)
         } else {
             while (i < line.size() && !IsBlank(line[i]) && line[i] != '#') {
                 if (line[i] == '"')
-                    throw LineError(fmt::format("a quote inside the word \"{}\"; quote the whole word", w.text));
+                    throw LineError(fmt::format("a quote inside the word \"{}\"; quote the whole word", Excerpt(w.text)));
                 w.text += line[i++];
             }
         }
@@ -112,7 +113,7 @@ std::string StripComment(std::string_view line)
 std::int32_t ParseLength(const std::string& word)
 {
     const auto bad = [&] {
-        return LineError(fmt::format("\"{}\" is not a length (write nanometres, or a number with mm, um or mil: 12.7mm)", word));
+        return LineError(fmt::format("\"{}\" is not a length (write nanometres, or a number with mm, um or mil: 12.7mm)", Excerpt(word)));
     };
     std::string_view s = word;
     const bool negative = !s.empty() && (s.front() == '-' || s.front() == '+') ? s.front() == '-' : false;
@@ -132,7 +133,7 @@ std::int32_t ParseLength(const std::string& word)
     const std::string_view fraction = dot == std::string_view::npos ? std::string_view() : s.substr(dot + 1);
     if (!AllDigits(whole) || (dot != std::string_view::npos && !AllDigits(fraction)))
         throw bad();
-    const auto outOfRange = [&] { return LineError(fmt::format("\"{}\" is outside the 32-bit coordinate range", word)); };
+    const auto outOfRange = [&] { return LineError(fmt::format("\"{}\" is outside the 32-bit coordinate range", Excerpt(word))); };
     constexpr std::uint64_t kLimit = 1ull << 40;  // far beyond 32 bits, so that overflow cannot hide
     std::uint64_t w = 0;
     if (!ToNumber(whole, 10, kLimit, w))
@@ -147,7 +148,7 @@ std::int32_t ParseLength(const std::string& word)
     }
     const unsigned __int128 scaledFraction = static_cast<unsigned __int128>(f) * scale;
     if (scaledFraction % denominator != 0)
-        throw LineError(fmt::format("\"{}\" is not a whole number of nanometres", word));
+        throw LineError(fmt::format("\"{}\" is not a whole number of nanometres", Excerpt(word)));
     const unsigned __int128 magnitude = static_cast<unsigned __int128>(w) * scale + scaledFraction / denominator;
     const unsigned __int128 max = negative ? static_cast<unsigned __int128>(std::numeric_limits<std::int32_t>::max()) + 1
                                            : std::numeric_limits<std::int32_t>::max();
@@ -163,7 +164,7 @@ std::uint32_t ParseUnsigned32(const std::string& word, const char* what)
     const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
     const std::string_view digits = hex ? std::string_view(word).substr(2) : std::string_view(word);
     if (!(hex || AllDigits(digits)) || !ToNumber(digits, hex ? 16 : 10, std::numeric_limits<std::uint32_t>::max(), v))
-        throw LineError(fmt::format("\"{}\" is not {} (a number from 0 to 4294967295, or 0x hexadecimal)", word, what));
+        throw LineError(fmt::format("\"{}\" is not {} (a number from 0 to 4294967295, or 0x hexadecimal)", Excerpt(word), what));
     return static_cast<std::uint32_t>(v);
 }
 
@@ -174,7 +175,7 @@ std::int32_t ParseSigned32(const std::string& word, const char* what)
     const std::string_view digits = std::string_view(word).substr(negative ? 1 : 0);
     const std::uint64_t limit = negative ? 2147483648ull : 2147483647ull;
     if (!AllDigits(digits) || !ToNumber(digits, 10, limit, v))
-        throw LineError(fmt::format("\"{}\" is not {} (a whole number within 32 bits)", word, what));
+        throw LineError(fmt::format("\"{}\" is not {} (a whole number within 32 bits)", Excerpt(word), what));
     return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v));
 }
 
@@ -182,7 +183,7 @@ std::size_t ParseCount(const std::string& word, const char* what)
 {
     std::uint64_t v = 0;
     if (!AllDigits(word) || !ToNumber(word, 10, std::numeric_limits<std::uint32_t>::max(), v))
-        throw LineError(fmt::format("\"{}\" is not {} (a whole number, 0 or more)", word, what));
+        throw LineError(fmt::format("\"{}\" is not {} (a whole number, 0 or more)", Excerpt(word), what));
     return static_cast<std::size_t>(v);
 }
 
@@ -194,7 +195,7 @@ bool ParseSwitch(const std::string& word, const char* what)
     for (const char* off : {"off", "false", "no", "0"})
         if (word == off)
             return false;
-    throw LineError(fmt::format("\"{}\" is not {} (on or off)", word, what));
+    throw LineError(fmt::format("\"{}\" is not {} (on or off)", Excerpt(word), what));
 }
 
 std::string FormatLength(std::int64_t nm) { return ShortDecimal(nm, 6) + "mm"; }

@@ -1,3 +1,4 @@
+#include "app/core/Printable.h"
 #include "app/render/SvgDrawContext.h"
 
 #include <fmt/core.h>
@@ -37,7 +38,7 @@ std::string SvgColour(int index)
 std::string XmlEscape(const std::string& text)
 {
     std::string out;
-    for (char c : text) {
+    for (char c : Printable(text)) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;

@@ -2,21 +2,28 @@
 // per back-annotation record, for every board of the run.
 #include <fmt/core.h>
 
+#include <string_view>
+
 #include "app/report/RunReport.h"
 
 namespace lq {
 
 namespace {
 
-// RFC 4180: quoted when it holds a separator, a quote, a line break or edge blanks.
+// RFC 4180: quoted when it holds a separator, a quote, a line break or edge blanks. A cell that
+// a spreadsheet would take for a formula (=, +, -, @, tab or CR first) gets a leading
+// apostrophe, as spreadsheet practice recommends, so that "=SUM(A1)" shows as text; the name
+// after it is unchanged.
 std::string Field(const std::string& s)
 {
-    const bool quote = s.find_first_of(",\"\r\n") != std::string::npos ||
-                       (!s.empty() && (s.front() == ' ' || s.back() == ' '));
+    const bool formula = !s.empty() && std::string_view("=+-@\t\r").find(s.front()) != std::string_view::npos;
+    const std::string cell = formula ? "'" + s : s;
+    const bool quote = formula || cell.find_first_of(",\"\r\n") != std::string::npos ||
+                       (!cell.empty() && (cell.front() == ' ' || cell.back() == ' '));
     if (!quote)
-        return s;
+        return cell;
     std::string out = "\"";
-    for (char c : s)
+    for (char c : cell)
         out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }

@@ -6,16 +6,19 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 
 #include "app/cli/ElapsedTicker.h"
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
+#include "app/io/InputFile.h"
 #include "tests/app/AppTestSupport.h"
 
 using namespace lq;
 using namespace lqapptest;
+using lqe2e::ErrorText;
 
 namespace {
 unsigned ModeOf(const std::string& path)
@@ -58,6 +61,71 @@ TEST(AtomicBatch, OneOutputThatCannotBeWrittenLeavesEveryTargetAlone)
     EXPECT_EQ(ReadFile(dir / "keep.txt"), "before");
     // No temporary file and no folder made on the way stays behind.
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"keep.txt", "plain"}));
+}
+
+namespace {
+// Fails every rename after the first: a later output that cannot be put in place.
+int RenameOnce(const char* from, const char* to)
+{
+    static int calls = 0;
+    if (++calls > 1) {
+        errno = EPERM;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+}  // namespace
+
+// A later rename that failed used to leave the outputs renamed before it replaced.
+TEST(AtomicBatch, ALaterRenameThatFailsPutsBackWhatTheEarlierOnesReplaced)
+{
+    ScratchDir dir;
+    WriteFileAtomically(dir / "old.txt", "before");
+    WriteFileAtomically(dir / "third.txt", "third before");
+    OutputBatch batch(&RenameOnce);
+    batch.Add(dir / "old.txt", "after");
+    batch.Add(dir / "new.txt", "new");
+    batch.Add(dir / "third.txt", "third after");
+    const std::string error = lqe2e::ErrorText<IoError>([&] { batch.Commit(); });
+    EXPECT_EQ(error, (dir / "new.txt") + ": cannot replace: Operation not permitted; the outputs already written were put back as they were");
+    EXPECT_EQ(ReadFile(dir / "old.txt"), "before");
+    EXPECT_EQ(ReadFile(dir / "third.txt"), "third before");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"old.txt", "third.txt"}));
+}
+
+// Outputs used to replace whatever their name led to: a FIFO, a device node, the link to one.
+// Inputs that are not regular files used to be opened and block (a FIFO) or read.
+TEST(SpecialFiles, AreNeitherReplacedByOutputsNorReadAsInputs)
+{
+    ScratchDir dir;
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("fifo", (dir / "to-fifo").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", (dir / "dangling").c_str()), 0);
+    WriteFileAtomically(dir / "file", "old");
+    ASSERT_EQ(::symlink("file", (dir / "to-file").c_str()), 0);
+    // A character device made here (where it can do no harm) when this system allows it.
+    const bool device = ::mknod((dir / "null").c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0;
+    EXPECT_EQ(OutputTargetProblem(dir / "fifo"), "a FIFO, not a regular file; lqhost writes regular files only");
+    EXPECT_EQ(OutputTargetProblem(dir / "to-fifo"), "a link to a FIFO, not a regular file; lqhost writes regular files only");
+    EXPECT_EQ(OutputTargetProblem(dir / "dangling"), "a link that leads nowhere; lqhost writes regular files only");
+    if (device)
+        EXPECT_EQ(OutputTargetProblem(dir / "null"), "a character device, not a regular file; lqhost writes regular files only");
+    std::vector<std::string> special{"fifo", "to-fifo"};
+    if (device)
+        special.push_back("null");
+    for (const std::string& name : special) {
+        EXPECT_THROW(WriteFileAtomically(dir / name, "x"), IoError) << name;
+        EXPECT_EQ(ErrorText<IoError>([&] { ReadInputFile(dir / name, 100); }),
+                  (dir / name) + ": not a regular file (" + (name == "null" ? "a character device" : "a FIFO") +
+                      "); only regular files are read");
+    }
+    // A link to a regular file is written through: the link stays, the file it leads to changes.
+    WriteFileAtomically(dir / "to-file", "new");
+    EXPECT_EQ(ReadFile(dir / "file"), "new");
+    struct stat st {};
+    EXPECT_TRUE(::lstat((dir / "to-file").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    for (const std::string& name : special)
+        EXPECT_TRUE(::lstat((dir / name).c_str(), &st) == 0 && !S_ISREG(st.st_mode)) << name;
 }
 
 TEST(SameFileTest, SeesThroughSpellingsAndLinks)

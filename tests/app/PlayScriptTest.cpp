@@ -229,8 +229,9 @@ TEST(PlayScriptNames, UnknownNamesAndMissingContextFailBeforeAnythingRuns)
          "p.play:2: a.qbrd.json would overwrite the input /d/a.qbrd.json; save under another name"},
         {"open a.qbrd.json\nsave out.qbrd.json\nopen out.qbrd.json\n",
          "p.play:2: out.qbrd.json would overwrite the input /d/out.qbrd.json; save under another name"},
+        // The message used to ask for .qbrd.json where any .json name is taken (docs/play.md).
         {"open a.qbrd.json\nsave p.play\n", "p.play:2: p.play: boards are saved as Quillon board JSON; give a name "
-                                            "ending in .qbrd.json"},
+                                            "ending in .json, such as after.qbrd.json"},
         {"open a.qbrd.json\ntool 0x703E8\noverlay ../d/a.qbrd.json.svg\noverlay /d/./p.play.svg\n", "(no error)"},
     };
     for (const auto& [text, message] : cases)

@@ -165,12 +165,16 @@ TEST(RunReportViews, JsonCarriesEveryFigure)
     EXPECT_TRUE(k["boards"][0]["output"].is_null());
 }
 
-TEST(RunReportViews, EcoCsvQuotesWhereNeeded)
+// Cells that begin like a formula used to reach spreadsheets as they were ("=HYPERLINK(...)").
+TEST(RunReportViews, EcoCsvQuotesWhereNeededAndKeepsFormulasText)
 {
-    EXPECT_EQ(FormatEcoCsv(OneRun()),
+    RunReport report = OneRun();
+    report.boards[0].changes.push_back(PinChange{{0, 2}, "@U1", "-3", "=1+1", "\tX"});
+    EXPECT_EQ(FormatEcoCsv(report),
               "board,record,part,pin,old_net,new_net,kind,undo_id,text1,text2,text3,text4\r\n"
               "\"a,b.qbrd.json\",net,U1,1,\"N\"\"1\",,,,,,,\r\n"
-              "\"a,b.qbrd.json\",net,U1,2,,+5V,,,,,,\r\n"
+              "\"a,b.qbrd.json\",net,U1,2,,\"'+5V\",,,,,,\r\n"
+              "\"a,b.qbrd.json\",net,\"'@U1\",\"'-3\",\"'=1+1\",\"'\tX\",,,,,,\r\n"
               "\"a,b.qbrd.json\",backannotation,,,,,13,0xFFFFFFFF,U1,1,U1,2\r\n");
 }
 
@@ -263,4 +267,18 @@ TEST(BoardSvgTest, PictureHoldsEveryLayerAndTheHighlights)
     EXPECT_EQ(Count(group("pads"), "<rect"), 24u);
     EXPECT_EQ(Count(group("pads"), "fill=\"#e63946\""), 1u);
     EXPECT_EQ(Count(group("copper"), "<polygon"), 1u);
+}
+
+// Control characters and broken UTF-8 in names used to reach the SVG raw, which no XML reader takes.
+TEST(BoardSvgTest, NamesWithControlCharactersAndBrokenUtf8StayWellFormedXml)
+{
+    Board board = SmallBoard();
+    board.parts[2].ref = "R\x1B[31m\x01\xFF";
+    const std::string svg = RenderBoardSvg(board, BoardPicture{"title \x07\xC3", {}, ""});
+    lqe2e::TempDir dir;
+    lqe2e::WriteFile(dir / "p.svg", svg);
+    const lqe2e::Result xml = lqe2e::RunProcess({"/usr/bin/xmllint", "--noout", dir / "p.svg"});
+    EXPECT_EQ(xml.exitCode, 0) << xml.err;
+    EXPECT_NE(svg.find(">R\\x1B[31m\\x01\\xFF</text>"), std::string::npos);
+    EXPECT_NE(svg.find("<title>title \\x07\\xC3</title>"), std::string::npos);
 }

@@ -1,6 +1,9 @@
 // Bad input and bad usage for every subcommand: one line on stderr naming the file and the place,
 // the right exit code, no output, and every file in the folder left as it was.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "tests/e2e/LqhostProcess.h"
 
@@ -11,7 +14,7 @@ namespace {
 struct Case {
     const char* name;
     std::string file;               // written to {dir} before the run, unless empty
-    std::string text;               // "from=>to": the sample with that change; else the text itself
+    std::string text;               // "from=>to": the sample with that change; "<fifo>": a FIFO; else the text itself
     std::vector<std::string> args;  // {dir} is the scratch folder, {sample} the example board
     int exitCode;
     std::string message;  // the whole stderr is "lqhost: " + this + a line end
@@ -58,7 +61,7 @@ const Case kCases[] = {
     {"MissingPlugIn", "", "", {"--module", "{dir}/none.so", "autoswap", "{sample}"}, 1,
      "{dir}/none.so: cannot load the plug-in: {dir}/none.so: cannot open shared object file: No such file or directory"},
     {"RenderOverTheInput", "b.qbrd.json", "=>", {"render", "{dir}/b.qbrd.json", "-o", "{dir}/b.qbrd.json"}, 2,
-     "-o {dir}/b.qbrd.json: would overwrite the input board"},
+     "-o {dir}/b.qbrd.json: would overwrite the input board {dir}/b.qbrd.json"},
     {"RenderUnwritable", "b.qbrd.json", "a file, not a folder", {"render", "{sample}", "-o", "{dir}/b.qbrd.json/s.svg"}, 1,
      "{dir}/b.qbrd.json/s.svg: cannot write: {dir}/b.qbrd.json is not a folder"},
     {"MissingScript", "", "", kPlay, 1, "{dir}/s.play: cannot open: No such file or directory"},
@@ -73,6 +76,34 @@ const Case kCases[] = {
      "{dir}/s.play:3: {dir}/nothere.qbrd.json: cannot open: No such file or directory"},
     {"PlayFailedExpectation", "s.play", kSaving + "tool 0x703E8\noverlay pick.svg\nexpect pickmode on\n", kPlay, 1,
      "{dir}/s.play:5: expected pick mode on, found off"},
+    // Each row below used to hang, to replace what it names, or to pass without a word.
+    {"OutputIsAFifo", "o.qbrd.json", "<fifo>", {"autoswap", "{sample}", "-o", "{dir}/o.qbrd.json"}, 1,
+     "-o {dir}/o.qbrd.json: a FIFO, not a regular file; lqhost writes regular files only"},
+    {"ReportIsAFifo", "r.json", "<fifo>", {"autoswap", "{sample}", "--report", "{dir}/r.json"}, 1,
+     "--report {dir}/r.json: a FIFO, not a regular file; lqhost writes regular files only"},
+    {"RenderToAFifo", "p.svg", "<fifo>", {"render", "{sample}", "-o", "{dir}/p.svg"}, 1,
+     "-o {dir}/p.svg: a FIFO, not a regular file; lqhost writes regular files only"},
+    {"BoardIsAFifo", "b.qbrd.json", "<fifo>", kRun, 1, "{dir}/b.qbrd.json: not a regular file (a FIFO); only regular files are read"},
+    {"ScriptIsAFifo", "s.play", "<fifo>", kPlay, 1, "{dir}/s.play: not a regular file (a FIFO); only regular files are read"},
+    {"BoardOutputNotABoardName", "", "", {"autoswap", "{sample}", "-o", "{dir}/p.sch"}, 2,
+     "{dir}/p.sch: not a kind of board file lqhost writes; it writes Quillon board JSON (.json), Eagle boards (.brd)"},
+    {"UnsupportedKind", "b.kicad_pcb", "(kicad_pcb (version 20211014))", {"info", "{dir}/b.kicad_pcb"}, 1,
+     "{dir}/b.kicad_pcb: not a kind of board file lqhost reads; it reads Quillon board JSON (.json), Eagle boards (.brd)"},
+    {"EmptyOutputName", "", "", {"autoswap", "{sample}", "-o", ""}, 2,
+     "--output: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
+    {"EmptyReportName", "", "", {"autoswap", "{sample}", "--report", ""}, 2,
+     "--report: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
+    {"EmptySvgName", "", "", {"autoswap", "{sample}", "--svg", ""}, 2,
+     "--svg: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
+    {"EmptyBoardName", "", "", {"autoswap", ""}, 2, "BOARD: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
+    {"TwoReportsOnStandardOutput", "", "", {"autoswap", "{sample}", "--report", "-", "--eco", "-"}, 2,
+     "--eco -: the same file as the output of --report"},
+    {"ControlCharactersInANameAreShownEscaped", "b.qbrd.json", "[\"J1\", \"2\"], [\"U1\", \"2\"]=>[\"J1\", \"2\"], [\"U\\u001b[2J\", \"2\"]",
+     kRun, 1, "{dir}/b.qbrd.json:/nets/1/pins/1: unknown part \"U\\x1B[2J\""},
+    {"TrailingNulAndGarbage", "b.qbrd.json", "\n}\n=>\n}\n" + std::string(1, '\0') + "garbage", kRun, 1,
+     "{dir}/b.qbrd.json:187:1: trailing data after the board (a NUL byte)"},
+    {"PlayMoveBeyond32Bits", "s.play", kSaving + "select U1\nmove 2147mm 0\n", kPlay, 1,
+     "{dir}/s.play:4: {sample}: part U1 was moved beyond the 32-bit coordinate range"},
 };
 
 // ctest lists the case by its name, not by its bytes.
@@ -84,7 +115,7 @@ std::map<std::string, std::string> Contents(const TempDir& dir)
 {
     std::map<std::string, std::string> files;
     for (const std::string& name : dir.List())
-        files[name] = ReadFile(dir / name);
+        files[name] = std::filesystem::is_regular_file(dir / name) ? ReadFile(dir / name) : "(not a file)";
     return files;
 }
 
@@ -99,6 +130,8 @@ TEST_P(LqhostError, OneLineTheExitCodeAndNothingWritten)
         if (arrow > 0)
             text.replace(text.find(c.text.substr(0, arrow)), arrow, c.text.substr(arrow + 2));
         WriteFile(dir / c.file, text);
+    } else if (c.text == "<fifo>") {
+        ASSERT_EQ(::mkfifo((dir / c.file).c_str(), 0600), 0);
     } else if (!c.file.empty()) {
         WriteFile(dir / c.file, Expand(c.text, dir));
     }

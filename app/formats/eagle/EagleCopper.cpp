@@ -60,13 +60,17 @@ SignalCopper ReadSignalCopper(const XmlFile& file, const pugi::xml_node& signal,
             count(node, 1);
             const std::uint32_t bit = CopperLayerBit(Layer(file, node));
             const Point a = PointAt(file, node, "x1", "y1"), b = PointAt(file, node, "x2", "y2");
+            NonNegative(file, node, "width", 0.0);
             if (bit != 0)
                 copper.points.push_back({a, bit}), copper.points.push_back({b, bit});
         } else if (std::strcmp(tag, "via") == 0) {
             count(node, 1);
             copper.points.push_back({PointAt(file, node), ViaLayers(file, node)});
+            NonNegative(file, node, "drill", 0.0);
+            NonNegative(file, node, "diameter", 0.0);
         } else if (std::strcmp(tag, "polygon") == 0) {
             const std::uint32_t bit = CopperLayerBit(Layer(file, node));
+            NonNegative(file, node, "width", 0.0);
             std::vector<Point> points;
             for (const pugi::xml_node v : Children(node, "vertex")) {
                 count(v, 1);

@@ -23,15 +23,6 @@ const Def* FindIn(const std::vector<Def>& defs, const std::string& name)
     return nullptr;
 }
 
-double NonNegative(const XmlFile& file, const pugi::xml_node& node, const char* attribute,
-                   std::optional<double> fallback = std::nullopt)
-{
-    const double v = Nanometres(file, node, attribute, fallback);
-    if (v < 0)
-        file.Fail(node, fmt::format("{} is negative", attribute));
-    return v;
-}
-
 PadDef ReadPad(const XmlFile& file, const pugi::xml_node& node, const PadRules& rules)
 {
     PadDef pad;

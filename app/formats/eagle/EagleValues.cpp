@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "app/core/Printable.h"
+
 namespace lq::eagle {
 
 namespace {
@@ -53,9 +55,9 @@ int Integer(const XmlFile& file, const pugi::xml_node& node, const char* attribu
     long long v = 0;
     const auto [end, ec] = std::from_chars(text, text + n, v);
     if (n == 0 || ec != std::errc() || end != text + n)
-        file.Fail(node, fmt::format("{}=\"{}\" is not a whole number", attribute, text));
+        file.Fail(node, fmt::format("{}=\"{}\" is not a whole number", attribute, Excerpt(text)));
     if (v < min || v > max)
-        file.Fail(node, fmt::format("{}=\"{}\" is outside {}..{}", attribute, text, min, max));
+        file.Fail(node, fmt::format("{}=\"{}\" is outside {}..{}", attribute, Excerpt(text), min, max));
     return static_cast<int>(v);
 }
 
@@ -69,11 +71,19 @@ double Nanometres(const XmlFile& file, const pugi::xml_node& node, const char* a
     }
     const std::optional<double> mm = ParseReal(a.value());
     if (!mm)
-        file.Fail(node, fmt::format("{}=\"{}\" is not a number", attribute, a.value()));
+        file.Fail(node, fmt::format("{}=\"{}\" is not a number", attribute, Excerpt(a.value())));
     if (std::fabs(*mm) > kMaxMillimetres)
-        file.Fail(node, fmt::format("{}=\"{}\" is outside the 32-bit nanometre range (±{} mm)", attribute, a.value(),
+        file.Fail(node, fmt::format("{}=\"{}\" is outside the 32-bit nanometre range (±{} mm)", attribute, Excerpt(a.value()),
                                     kMaxMillimetres));
     return *mm * 1e6;
+}
+
+double NonNegative(const XmlFile& file, const pugi::xml_node& node, const char* attribute, std::optional<double> fallback)
+{
+    const double v = Nanometres(file, node, attribute, fallback);
+    if (v < 0)
+        file.Fail(node, fmt::format("{} is negative", attribute));
+    return v;
 }
 
 Vec VecAt(const XmlFile& file, const pugi::xml_node& node, const char* x, const char* y)
@@ -94,7 +104,7 @@ Rotation RotationOf(const XmlFile& file, const pugi::xml_node& node, const char*
         return Rotation{};
     const std::optional<Rotation> r = ParseRotation(a.value());
     if (!r)
-        file.Fail(node, fmt::format("{}=\"{}\" is not a rotation (such as R90, MR180 or SR45)", attribute, a.value()));
+        file.Fail(node, fmt::format("{}=\"{}\" is not a rotation (such as R90, MR180 or SR45)", attribute, Excerpt(a.value())));
     return *r;
 }
 

@@ -30,6 +30,10 @@ int Integer(const XmlFile& file, const pugi::xml_node& node, const char* attribu
 double Nanometres(const XmlFile& file, const pugi::xml_node& node, const char* attribute,
                   std::optional<double> fallback = std::nullopt);
 
+// The same for a size, which may not be negative.
+double NonNegative(const XmlFile& file, const pugi::xml_node& node, const char* attribute,
+                   std::optional<double> fallback = std::nullopt);
+
 // A required point as nanometres (x read before y), unrounded or rounded to 32 bits.
 Vec VecAt(const XmlFile& file, const pugi::xml_node& node, const char* x = "x", const char* y = "y");
 Point PointAt(const XmlFile& file, const pugi::xml_node& node, const char* x = "x", const char* y = "y");

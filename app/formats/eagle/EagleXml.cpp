@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/io/InputFile.h"
 
 namespace lq::eagle {
@@ -66,8 +67,8 @@ std::string Describe(const pugi::xml_node& node)
 {
     const pugi::xml_attribute name = node.attribute("name");
     if (name)
-        return fmt::format("<{} name=\"{}\">", node.name(), name.value());
-    return fmt::format("<{}>", node.name());
+        return fmt::format("<{} name=\"{}\">", Excerpt(node.name()), Excerpt(name.value()));
+    return fmt::format("<{}>", Excerpt(node.name()));
 }
 
 std::vector<pugi::xml_node> Children(const pugi::xml_node& node, const char* tag)

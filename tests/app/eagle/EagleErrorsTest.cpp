@@ -80,6 +80,11 @@ const BadCase kBoardCases[] = {
     {"BadRotation", false, R"(rot="R0")", R"(rot="R400")", "<element name=\"IC2\">: rot=\"R400\" is not a rotation (such as R90, MR180 or SR45)"},
     {"BadViaExtent", false, "</signal>\n</signals>", "<via x=\"1\" y=\"1\" extent=\"1-17\" drill=\"0.3\"/>\n</signal>\n</signals>",
      "<via>: extent=\"1-17\" is not a layer range such as 1-16"},
+    // Negative copper sizes used to be read without a word.
+    {"NegativeViaDrill", false, "</signal>\n</signals>", "<via x=\"1\" y=\"1\" extent=\"1-16\" drill=\"-0.3\"/>\n</signal>\n</signals>",
+     "<via>: drill is negative"},
+    {"NegativeWireWidth", false, "</signal>\n</signals>", "<wire x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\" width=\"-0.2\" layer=\"1\"/>\n</signal>\n</signals>",
+     "<wire>: width is negative"},
 };
 
 const BadCase kSchematicCases[] = {

@@ -123,6 +123,13 @@ TEST(EagleCommandLine, BadInputIsOneLineWithExitCodeOneAndNothingWritten)
     }
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.brd", "bad.sch", "good.brd"}));
 
+    // An output that is another input used to be overwritten: here the schematic beside -o.
+    WriteFile(dir / "other.sch", d.schematic);
+    const Result over = RunLqhost({"autoswap", dir / "good.brd", "--schematic", dir / "other.sch", "-o", dir / "other.brd"});
+    EXPECT_EQ(over.exitCode, 2);
+    EXPECT_EQ(over.err, "lqhost: -o " + (dir / "other.sch") + ": would overwrite the input schematic " + (dir / "other.sch") + "\n");
+    std::remove((dir / "other.sch").c_str());
+
     // Without a schematic beside it the board is still read, and lqhost says so in one line.
     Result r = RunLqhost({"autoswap", dir / "good.brd", "-o", dir / "out.brd"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
