@@ -16,7 +16,6 @@ constexpr int kBoardFormatVersion = 1;
 // What a board file may hold; more is refused before anything reaches the host.
 struct BoardLimits {
     static constexpr std::size_t kFileBytes = 64u << 20;
-    static constexpr std::size_t kDepth = 16;  // nested arrays and objects
     static constexpr std::size_t kTextBytes = 1024;
     static constexpr std::size_t kAttributes = 256;  // per part or pin
     static constexpr std::size_t kParts = 100000;
@@ -27,8 +26,10 @@ struct BoardLimits {
     static constexpr std::size_t kPolygonPoints = 100000;
 };
 
-// Parses the text of a board file. fileName names the file in errors. Throws ParseError
-// ("file:/json/path: message", or "file:line:column: ..." for malformed JSON).
+// Parses the text of a board file, checking each value as it arrives, so that time grows
+// linearly with the text and memory with the board. fileName names the file in errors. Throws
+// ParseError ("file:/json/path: message", or "file:line:column: ..." for malformed JSON and
+// for anything after the board).
 Board ParseBoardJson(std::string_view text, const std::string& fileName);
 
 // Reads and parses a board file. Throws IoError when it cannot be read, ParseError when it is

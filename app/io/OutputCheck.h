@@ -2,6 +2,7 @@
 // on an input it was not meant to replace, and no two land on one file.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace lq {
@@ -10,6 +11,10 @@ namespace lq {
 constexpr const char* kStandardOutput = "-";
 
 struct PlannedOutput {
+    PlannedOutput(std::string path_, std::string option_, std::vector<std::string> mayReplace_ = {}, std::string hint_ = {})
+        : path(std::move(path_)), option(std::move(option_)), mayReplace(std::move(mayReplace_)), hint(std::move(hint_))
+    {
+    }
     std::string path;    // kStandardOutput is not a file and is not checked
     std::string option;  // "-o", "--report", ...: names the output in errors
     std::vector<std::string> mayReplace;  // inputs this output replaces on purpose

@@ -53,7 +53,7 @@ const Case kCases[] = {
     {"NulInText", {{"/parts/0/ref", std::string("U\0" "1", 3)}}, "/parts/0/ref: text contains a NUL character"},
     {"LongText", {{"/parts/0/ref", std::string(1025, 'x')}}, "/parts/0/ref: text of 1025 bytes is longer than the 1024 allowed"},
     {"TooManyAttributes", {{"/parts/0/attributes", Json(std::vector<Json>(257, {"A", "1"}))}},
-     "/parts/0/attributes: 257 attributes is more than the 256 allowed"},
+     "/parts/0/attributes: more than the 256 attributes allowed"},
     {"LayerRange", {{"/parts/0/pins/0/layers", {17}}}, "/parts/0/pins/0/layers/0: 17 is out of range (1 to 16)"},
     {"LayerTwice", {{"/parts/0/pins/0/layers", {1, 1}}}, "/parts/0/pins/0/layers/1: layer 1 is listed twice"},
     {"NoLayers", {{"/parts/0/pins/0/layers", Json::array()}}, "/parts/0/pins/0/layers: a pin is on at least one copper layer"},
@@ -120,10 +120,14 @@ TEST(BoardJsonSyntax, MalformedTextIsPlacedByLineAndColumn)
 TEST(BoardJsonSyntax, DuplicateKeysDeepNestingAndWrongShapesAreRefusedWithTheirPlace)
 {
     const std::string deep = "{\"parts\": " + std::string(100000, '[') + std::string(100000, ']') + "}";
+    const std::string longKey(100000, 'k');
     const std::pair<std::string, std::string> cases[] = {
         {R"({"format": "quillon-board", "format": "x"})", "/: the key \"format\" appears twice"},
-        {R"({"parts": [{"ref": "a"}, {"ref": "a", "at": [0, 0], "ref": "b"}]})", "/parts/1: the key \"ref\" appears twice"},
-        {deep, "/parts/0/0/0/0/0/0/0/0/0/0/0/0/0/0: nested deeper than 16 levels of arrays and objects"},
+        {R"({"parts": [{"ref": "a", "at": [0, 0]}, {"ref": "a", "at": [0, 0], "ref": "b"}]})", "/parts/1: the key \"ref\" appears twice"},
+        {deep, "/parts/0: expected an object {...}"},
+        // Quoted tokens used to be whole: here a key of 100000 bytes, then a bad literal.
+        {"{\"" + longKey + "\": 1}", "/" + longKey.substr(0, 60) + "...: unknown field \"" + longKey.substr(0, 60) + "...\""},
+
         {"[]", "/: expected an object {...}"},
         {R"({"parts": [{"at": [0, -3e10000]}]})", "/parts/0/at/1: number overflow parsing '-3e10000'"},
         {R"({"version": 1e999})", "/version: number overflow parsing '1e999'"},
@@ -131,6 +135,14 @@ TEST(BoardJsonSyntax, DuplicateKeysDeepNestingAndWrongShapesAreRefusedWithTheirP
     };
     for (const auto& [text, message] : cases)
         EXPECT_EQ(ErrorOf(text), "b.qbrd.json:" + message);
+    const std::string badString = ErrorOf("{\"format\": \"" + longKey + "\x01\"}");
+    EXPECT_NE(badString.find("must be escaped to \\u0001; last read: '\"" + longKey.substr(0, 59) + "...'"), std::string::npos);
+    EXPECT_LT(badString.size(), 300u);
+    // What followed the board used to be read past when a NUL byte stood before it.
+    const std::string board = ValidBoard().dump();
+    EXPECT_EQ(ErrorOf(board + std::string("\0garbage", 8)), "b.qbrd.json:1:" + std::to_string(board.size() + 1) +
+                                                              ": trailing data after the board (a NUL byte)");
+    EXPECT_EQ(ErrorOf(board + " {}"), "b.qbrd.json:1:" + std::to_string(board.size() + 2) + ": trailing data after the board");
 }
 
 TEST(BoardJsonRoundTrip, ExampleBoardsReadAndWriteToTheSameBytes)
