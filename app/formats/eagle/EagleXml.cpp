@@ -3,6 +3,9 @@
 #include <fmt/core.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -19,6 +22,48 @@ namespace {
 // back unchanged.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata | pugi::parse_pi |
                                    pugi::parse_comments | pugi::parse_declaration | pugi::parse_doctype;
+
+// pugixml's memory, counted, with a budget while a file is parsed: a file packed with tiny
+// elements and attributes would otherwise take twenty times its size before its node count is
+// looked at. Each block carries its size in front, so that freeing it can be counted.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+std::size_t g_used = 0;
+std::size_t g_budget = SIZE_MAX;
+
+void* Allocate(std::size_t size)
+{
+    if (size > g_budget || g_used > g_budget - size)
+        return nullptr;
+    void* block = std::malloc(size + kHeader);
+    if (block == nullptr)
+        return nullptr;
+    *static_cast<std::size_t*>(block) = size;
+    g_used += size;
+    return static_cast<char*>(block) + kHeader;
+}
+
+void Deallocate(void* p)
+{
+    if (p == nullptr)
+        return;
+    void* block = static_cast<char*>(p) - kHeader;
+    g_used -= *static_cast<std::size_t*>(block);
+    std::free(block);
+}
+
+// Installs the counting functions once and holds the budget while it lives.
+class ParseBudget {
+public:
+    explicit ParseBudget(std::size_t bytes)
+    {
+        static const bool installed = (pugi::set_memory_management_functions(Allocate, Deallocate), true);
+        (void)installed;
+        g_budget = g_used + bytes;
+    }
+    ~ParseBudget() { g_budget = SIZE_MAX; }
+    ParseBudget(const ParseBudget&) = delete;
+    ParseBudget& operator=(const ParseBudget&) = delete;
+};
 
 struct StringWriter : pugi::xml_writer {
     std::string out;
@@ -128,7 +173,15 @@ XmlFile::XmlFile(std::string text, std::string name) : m_name(std::move(name)), 
         if (m_text[i] == '\n')
             m_lineStarts.push_back(i + 1);
 
-    const pugi::xml_parse_result r = m_doc.load_buffer(m_text.data(), m_text.size(), kParseOptions, pugi::encoding_utf8);
+    pugi::xml_parse_result r;
+    {
+        const ParseBudget budget(EagleLimits::ParseBytes(m_text.size()));
+        r = m_doc.load_buffer(m_text.data(), m_text.size(), kParseOptions, pugi::encoding_utf8);
+    }
+    if (r.status == pugi::status_out_of_memory)
+        throw ParseError(m_name, "", fmt::format("too dense: its elements and attributes would take more than {} MiB to hold, {} "
+                                                 "times its size (Eagle's own files take five to six)",
+                                                 EagleLimits::ParseBytes(m_text.size()) >> 20, EagleLimits::kParseBytesPerByte));
     if (!r) {
         const auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(r.offset, 0));
         const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);

@@ -23,6 +23,9 @@ struct EagleLimits {
     static constexpr std::size_t kSignals = 1000000;
     static constexpr std::size_t kCopper = 4000000;     // wires, vias and polygon vertices of signals
     static constexpr std::size_t kVertices = 100000;    // per polygon
+    // Memory the parser may take for a file: its copy of the text and the document tree.
+    static constexpr std::size_t kParseBytesPerByte = 8;
+    static constexpr std::size_t ParseBytes(std::size_t fileBytes) { return kParseBytesPerByte * fileBytes + (4u << 20); }
 };
 
 class XmlFile {

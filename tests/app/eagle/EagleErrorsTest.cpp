@@ -134,6 +134,12 @@ TEST(EagleBadInput, EmptyBinaryForeignAndOversizedFilesAreRefused)
     EXPECT_EQ(refusal(deep + "\n</eagle>"), "x.brd:2: <x>: nested deeper than 32 elements");
     EXPECT_EQ(refusal("<eagle>\n<note text=\"" + std::string(5000, 'a') + "\"/>\n</eagle>"),
               "x.brd:2: <note>: attribute text is longer than 4096 bytes");
+    // Tiny elements used to be parsed whole first: twenty times the file's size in memory.
+    std::string dense = "<eagle>\n";
+    while (dense.size() < (2u << 20))
+        dense += "<a/>\n";
+    EXPECT_EQ(refusal(dense + "</eagle>\n"), "x.brd: too dense: its elements and attributes would take more than 20 MiB to hold, 8 "
+                                              "times its size (Eagle's own files take five to six)");
 
     EXPECT_EQ(lqe2e::ErrorText<ParseError>([] { ImportBoardOnly(MakeDesign(TypicalSignals()).schematic); }),
               "board.brd:3: <eagle>: not an Eagle board: there is no <drawing><board>");
