@@ -132,20 +132,21 @@ void CheckBelonging(const EagleDesign& design, const SchematicPart& sp, const Pa
 {
     const XmlFile& board = *design.board;
     const XmlFile& sch = *design.schematic;
-    const std::string where = fmt::format("the schematic's part {} (line {})", Text(sch, sp.node, "name"), sch.Line(sp.node));
+    // Only for messages: a line number is counted, not kept.
+    const auto where = [&] { return fmt::format("the schematic's part {} (line {})", Text(sch, sp.node, "name"), sch.Line(sp.node)); };
     const std::string library = Text(board, link.element, "library");
     if (library != sp.library->name)
         board.Fail(link.element, fmt::format("library {}, but {} comes from library {}: the board and schematic do not "
-                                             "belong together", library, where, sp.library->name));
+                                             "belong together", library, where(), sp.library->name));
     if (sp.device->package != link.package->name)
         board.Fail(link.element, fmt::format("package {}, but {} has {}: the board and schematic do not belong together",
-                                             link.package->name, where,
+                                             link.package->name, where(),
                                              sp.device->package.empty() ? "no package" : "package " + sp.device->package));
     for (const ConnectDef& c : sp.device->connects)
         for (const std::string& pad : c.pads)
             if (link.package->FindPad(pad) == nullptr)
                 board.Fail(link.element, fmt::format("package {} has no pad \"{}\", which {} connects: the board and "
-                                                     "schematic do not belong together", link.package->name, pad, where));
+                                                     "schematic do not belong together", link.package->name, pad, where()));
 }
 
 void DescribePart(EagleDesign& design, Board& board, std::size_t i, const SchematicPart& sp)

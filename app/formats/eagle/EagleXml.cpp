@@ -168,10 +168,6 @@ XmlFile::XmlFile(std::string text, std::string name) : m_name(std::move(name)), 
     const std::size_t firstBreak = m_text.find('\n');
     if (firstBreak != std::string::npos && firstBreak > 0 && m_text[firstBreak - 1] == '\r')
         m_newline = "\r\n";
-    m_lineStarts.push_back(0);
-    for (std::size_t i = 0; i < m_text.size(); ++i)
-        if (m_text[i] == '\n')
-            m_lineStarts.push_back(i + 1);
 
     pugi::xml_parse_result r;
     {
@@ -183,10 +179,10 @@ XmlFile::XmlFile(std::string text, std::string name) : m_name(std::move(name)), 
                                                  "times its size (Eagle's own files take five to six)",
                                                  EagleLimits::ParseBytes(m_text.size()) >> 20, EagleLimits::kParseBytesPerByte));
     if (!r) {
-        const auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(r.offset, 0));
-        const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), offset);
-        const std::size_t line = static_cast<std::size_t>(it - m_lineStarts.begin());
-        const std::size_t column = offset - m_lineStarts[line - 1] + 1;
+        const auto offset = std::min(static_cast<std::size_t>(std::max<std::ptrdiff_t>(r.offset, 0)), m_text.size());
+        const std::size_t line = static_cast<std::size_t>(Line(offset));
+        const std::size_t lineStart = m_text.rfind('\n', offset == 0 ? 0 : offset - 1);
+        const std::size_t column = offset - (lineStart == std::string::npos || offset == 0 ? 0 : lineStart + 1) + 1;
         throw ParseError(m_name, fmt::format("{}:{}", line, column), fmt::format("malformed XML: {}", r.description()));
     }
     for (pugi::xml_node n = m_doc.first_child(); n; n = n.next_sibling())
@@ -246,8 +242,13 @@ int XmlFile::Line(const pugi::xml_node& node) const
     const std::ptrdiff_t offset = node.offset_debug();
     if (offset < 0 || static_cast<std::size_t>(offset) >= m_text.size())
         return 0;
-    const auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), static_cast<std::size_t>(offset));
-    return static_cast<int>(it - m_lineStarts.begin());
+    return Line(static_cast<std::size_t>(offset));
+}
+
+// Counted when asked, for messages only: a table of line starts would cost more than the tree.
+int XmlFile::Line(std::size_t offset) const
+{
+    return 1 + static_cast<int>(std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
 }
 
 void XmlFile::Fail(const pugi::xml_node& node, const std::string& message) const

@@ -42,6 +42,7 @@ public:
     pugi::xml_node Root() const { return m_doc.document_element(); }
 
     // The 1-based line of a node in the original text (0 when unknown, e.g. for added nodes).
+    // Counted on each call: for messages.
     int Line(const pugi::xml_node& node) const;
     // Throws ParseError "name:line: <tag name="...">: message".
     [[noreturn]] void Fail(const pugi::xml_node& node, const std::string& message) const;
@@ -56,11 +57,11 @@ public:
 
 private:
     void CheckShape() const;
+    int Line(std::size_t offset) const;
 
     std::string m_name;
     std::string m_text;
     pugi::xml_document m_doc;
-    std::vector<std::size_t> m_lineStarts;
     std::size_t m_rootBegin = 0;
     std::size_t m_rootEnd = 0;
     bool m_exact = false;
