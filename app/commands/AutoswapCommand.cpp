@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
+#include "app/cli/ElapsedTicker.h"
 #include "app/core/Errors.h"
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
@@ -113,12 +115,14 @@ std::string ProgressLine(std::size_t i, std::size_t n, const BoardRun& run)
 
 int Run(const Options& o, const GlobalOptions& global)
 {
+    // Counts the whole job on a terminal; the plug-in's pass shows as a phase of it.
+    std::optional<ElapsedTicker> ticker(std::in_place, "lqhost autoswap");
     const Plan plan = MakePlan(o);
     std::vector<LoadedBoard> boards;
     for (const std::string& path : o.boards) {
         boards.push_back(LoadBoard(path, ReadOptions(o)));
         for (const std::string& note : boards.back().notes)
-            std::fprintf(stderr, "%s\n", Printable(note).c_str());
+            ticker->Say(Printable(note));
     }
     std::vector<std::string> notes;
 
@@ -141,7 +145,7 @@ int Run(const Options& o, const GlobalOptions& global)
             outputs.Add(plan.svgOutputs[i].second, std::move(outcome.svgAfter));
         }
         if (boards.size() > 1)
-            std::fprintf(stderr, "%s\n", Printable(ProgressLine(i, boards.size(), outcome.run)).c_str());
+            ticker->Say(Printable(ProgressLine(i, boards.size(), outcome.run)));
         report.boards.push_back(std::move(outcome.run));
     }
     std::string toStdout;  // what an option given "-" asks for there, instead of the table
@@ -151,6 +155,7 @@ int Run(const Options& o, const GlobalOptions& global)
         else if (!path.empty())
             outputs.Add(path, text(report));
     outputs.Commit();
+    ticker.reset();
     std::fputs(toStdout.empty() ? Printable(FormatReportTable(report), std::string::npos, true).c_str() : toStdout.c_str(), stdout);
     for (const std::string& note : notes)
         std::fprintf(toStdout.empty() ? stdout : stderr, "%s\n", Printable(note).c_str());

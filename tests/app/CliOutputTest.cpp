@@ -108,11 +108,11 @@ TEST(SpecialFiles, AreNeitherReplacedByOutputsNorReadAsInputs)
     EXPECT_EQ(OutputTargetProblem(dir / "fifo"), "a FIFO, not a regular file; lqhost writes regular files only");
     EXPECT_EQ(OutputTargetProblem(dir / "to-fifo"), "a link to a FIFO, not a regular file; lqhost writes regular files only");
     EXPECT_EQ(OutputTargetProblem(dir / "dangling"), "a link that leads nowhere; lqhost writes regular files only");
-    if (device)
-        EXPECT_EQ(OutputTargetProblem(dir / "null"), "a character device, not a regular file; lqhost writes regular files only");
     std::vector<std::string> special{"fifo", "to-fifo"};
-    if (device)
+    if (device) {
+        EXPECT_EQ(OutputTargetProblem(dir / "null"), "a character device, not a regular file; lqhost writes regular files only");
         special.push_back("null");
+    }
     for (const std::string& name : special) {
         EXPECT_THROW(WriteFileAtomically(dir / name, "x"), IoError) << name;
         EXPECT_EQ(ErrorText<IoError>([&] { ReadInputFile(dir / name, 100); }),
@@ -153,6 +153,8 @@ void TickWithStderrOn(int fd)
     {
         ElapsedTicker ticker("board.qbrd.json");
         std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+        const ElapsedTicker phase("the pass");  // shown on the same line, not on a second one
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
     ::dup2(saved, 2);
     ::close(saved);
@@ -172,6 +174,7 @@ TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLineButIsSilentWhenStderrIs
         shown.append(buf, static_cast<std::size_t>(n));
     ::close(master);
     EXPECT_EQ(shown.rfind("\rboard.qbrd.json: running, 1.", 0), 0u) << shown;
+    EXPECT_NE(shown.find("\rthe pass: running, 1."), std::string::npos) << shown;
     EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
 
     ScratchDir dir;
