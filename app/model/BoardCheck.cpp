@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 
+#include "app/core/Printable.h"
 #include "host/AttributeNames.h"
 
 namespace lq {
@@ -78,7 +79,7 @@ Result CheckParts(const Board& board)
             return Problem(place + "/ref", "the reference designator is empty");
         if (auto [it, fresh] = refs.emplace(part.ref, i); !fresh)
             return Problem(place + "/ref",
-                           fmt::format("duplicate reference designator \"{}\" (first at /parts/{})", part.ref, it->second));
+                           fmt::format("duplicate reference designator \"{}\" (first at /parts/{})", Excerpt(part.ref), it->second));
         if (!RectFitsAt(part.at, part.outline))
             return Problem(place + "/outline", "the outline reaches outside the 32-bit coordinate range once placed");
         if (Result r = CheckAttributeNames(part.attributes, place + "/attributes"))
@@ -90,7 +91,7 @@ Result CheckParts(const Board& board)
                 return Problem(at, "the reference designator is the part's \"ref\", not an attribute");
             if (a.name == LQ_GATESWAP && !IsGateSwapSetting(a.value))
                 return Problem(at + "/1", fmt::format("LQ_GATESWAP is a whole number from 0 to {}, not \"{}\"",
-                                                          kMaxGateSwapSetting, a.value));
+                                                          kMaxGateSwapSetting, Excerpt(a.value)));
         }
         std::map<std::string, std::size_t> names;
         for (std::size_t j = 0; j < part.pins.size(); ++j) {
@@ -99,8 +100,8 @@ Result CheckParts(const Board& board)
                 return r;
             const std::string name = PinName(part.pins[j]);
             if (auto [it, fresh] = names.emplace(name, j); !fresh)
-                return Problem(pinPlace, fmt::format("duplicate pin \"{}\" in part {} (first at {}/pins/{})", name,
-                                                     part.ref, place, it->second));
+                return Problem(pinPlace, fmt::format("duplicate pin \"{}\" in part {} (first at {}/pins/{})", Excerpt(name),
+                                                     Excerpt(part.ref), place, it->second));
         }
     }
     return std::nullopt;
@@ -117,18 +118,18 @@ Result CheckNets(const Board& board, const BoardIndex& index)
             return Problem(place + "/name", "the net name is empty");
         if (auto [it, fresh] = names.emplace(net.name, n); !fresh)
             return Problem(place + "/name",
-                           fmt::format("duplicate net name \"{}\" (first at /nets/{})", net.name, it->second));
+                           fmt::format("duplicate net name \"{}\" (first at /nets/{})", Excerpt(net.name), it->second));
         for (std::size_t k = 0; k < net.pins.size(); ++k) {
             const PinRef& ref = net.pins[k];
             const std::string at = fmt::format("{}/pins/{}", place, k);
             if (!index.FindPart(ref.part))
-                return Problem(at, fmt::format("unknown part \"{}\"", ref.part));
+                return Problem(at, fmt::format("unknown part \"{}\"", Excerpt(ref.part)));
             const auto pin = index.FindPin(ref);
             if (!pin)
-                return Problem(at, fmt::format("part {} has no pin \"{}\"", ref.part, ref.pin));
+                return Problem(at, fmt::format("part {} has no pin \"{}\"", Excerpt(ref.part), Excerpt(ref.pin)));
             if (auto [it, fresh] = netOfPin.emplace(*pin, n); !fresh)
-                return Problem(at, fmt::format("pin {}.{} is already on net \"{}\"", ref.part, ref.pin,
-                                               board.nets[it->second].name));
+                return Problem(at, fmt::format("pin {}.{} is already on net \"{}\"", Excerpt(ref.part), Excerpt(ref.pin),
+                                               Excerpt(board.nets[it->second].name)));
         }
     }
     return std::nullopt;
@@ -137,7 +138,7 @@ Result CheckNets(const Board& board, const BoardIndex& index)
 Result CheckCopperNet(const std::string& net, const BoardIndex& index, const std::string& place)
 {
     if (!net.empty() && !index.FindNet(net))
-        return Problem(place + "/net", fmt::format("unknown net \"{}\"", net));
+        return Problem(place + "/net", fmt::format("unknown net \"{}\"", Excerpt(net)));
     return std::nullopt;
 }
 

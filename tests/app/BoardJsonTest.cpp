@@ -36,7 +36,12 @@ struct Case {
     const char* message;                                // after "b.qbrd.json:"
 };
 
+// A name quoted in an error line used to be quoted whole, up to the 1024 bytes a text may have.
+const std::string kLongName(1000, 'Q');
+const std::string kLongNameMessage = "/nets/0/pins/1: unknown part \"" + kLongName.substr(0, 60) + "...\"";
+
 const Case kCases[] = {
+    {"LongNameQuotedAsAnExcerpt", {{"/nets/0/pins/1", {kLongName, "1"}}}, kLongNameMessage.c_str()},
     {"PointShape", {{"/parts/0/pins/1/at", {1}}}, "/parts/0/pins/1/at: expected [x, y] in nm"},
     {"CoordinateRange", {{"/parts/0/at/0", 3000000000u}}, "/parts/0/at/0: 3000000000 nm is outside the 32-bit coordinate range"},
     {"NegativeCoordinateRange", {{"/parts/0/at/1", -2147483649LL}},
