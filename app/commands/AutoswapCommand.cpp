@@ -9,15 +9,15 @@
 #include <memory>
 #include <optional>
 
-#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/ElapsedTicker.h"
+#include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
 #include "app/io/OutputCheck.h"
-#include "app/cli/PathOption.h"
 #include "app/report/RunReport.h"
 #include "app/resources/SampleBoard.h"
 #include "app/session/AutoSwapRun.h"

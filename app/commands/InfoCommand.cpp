@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
+#include "app/core/Printable.h"
 #include "app/play/BoardSource.h"
 #include "app/probe/BoardProbe.h"
 #include "app/probe/InfoFormat.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
+#include "app/core/Printable.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayParser.h"
 #include "app/play/PlayResolve.h"

@@ -4,10 +4,10 @@
 
 #include <memory>
 
-#include "app/core/Printable.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/io/AtomicFile.h"
 #include "app/io/OutputCheck.h"
 #include "app/metrics/Airwires.h"
@@ -28,7 +28,10 @@ struct Options {
 
 int Run(const Options& o, const GlobalOptions& global)
 {
-    CheckPlannedOutputs({PlannedOutput{o.output, "-o"}}, {PlannedInput{o.board, "board"}});
+    std::vector<PlannedInput> inputs;
+    for (const std::string& input : BoardFilesRead(o.board))
+        inputs.push_back(PlannedInput{input, inputs.empty() ? "board" : "schematic"});
+    CheckPlannedOutputs({PlannedOutput{o.output, "-o"}}, inputs);
     const Board board = OpenBoardFile(o.board);
     PlugInSession session(global.modulePath);
     std::string svg;

@@ -83,6 +83,23 @@ private:
     sigset_t m_before;
 };
 
+bool CopyFile(const std::string& from, const std::string& to, mode_t mode)
+{
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    bool ok = out >= 0;
+    char buffer[1 << 16];
+    for (ssize_t n; ok && (n = ::read(in, buffer, sizeof buffer)) != 0;)
+        ok = n > 0 ? WriteAll(out, std::string(buffer, static_cast<std::size_t>(n))) : errno == EINTR;
+    ok = ok && ::fsync(out) == 0;
+    ::close(in);
+    if (out >= 0 && (::close(out) != 0 || !ok))
+        ::unlink(to.c_str());
+    return ok;
+}
+
 // Where an output lands: the path, or the file a link leads to.
 std::string Target(const std::string& path)
 {
@@ -137,7 +154,7 @@ void OutputBatch::Add(const std::string& path, std::string content)
             o.content = std::move(content);
             return;
         }
-    m_outputs.push_back(Output{path, std::move(content), {}});
+    m_outputs.push_back(Output{path, std::move(content), {}, {}, {}});
 }
 
 std::vector<std::string> OutputBatch::Paths() const
@@ -200,7 +217,9 @@ void OutputBatch::Keep(Output& output)
     if (::lstat(output.target.c_str(), &st) != 0)
         return;
     const std::string kept = output.temp + ".old";
-    if (::link(output.target.c_str(), kept.c_str()) != 0)
+    // A second link keeps the very file; where links are not to be had (some removable media),
+    // a copy of its bytes and mode does.
+    if (::link(output.target.c_str(), kept.c_str()) != 0 && !CopyFile(output.target, kept, st.st_mode & 07777))
         Fail(output.path, "cannot keep the file it replaces until every output is in place", errno);
     output.kept = kept;
 }

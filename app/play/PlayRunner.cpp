@@ -1,4 +1,3 @@
-#include "app/core/Printable.h"
 #include "app/play/PlayRunner.h"
 
 #include <fmt/core.h>
@@ -6,6 +5,7 @@
 #include <algorithm>
 
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
 #include "app/model/BoardCheck.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayTokens.h"

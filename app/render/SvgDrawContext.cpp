@@ -1,4 +1,3 @@
-#include "app/core/Printable.h"
 #include "app/render/SvgDrawContext.h"
 
 #include <fmt/core.h>
@@ -6,6 +5,7 @@
 #include <algorithm>
 
 #include "app/core/Decimal.h"
+#include "app/core/Printable.h"
 #include "host/DrawObject.h"
 
 namespace lq {
