@@ -120,12 +120,34 @@ void SyncDir(const std::string& dir)
     }
 }
 
+// Whether a name leads into /proc, as /dev/stdout, /dev/fd/1 and /proc/self/fd/1 do: a file
+// renamed there would replace what this process's descriptor leads to, and cut the descriptor off.
+bool IsProcessEntry(std::string path)
+{
+    namespace fs = std::filesystem;
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code ec;
+        const fs::path parent = fs::weakly_canonical(fs::absolute(fs::path(path)).parent_path(), ec);
+        if (!ec && (parent == "/proc" || parent.string().starts_with("/proc/")))
+            return true;
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0)
+            return false;
+        target.resize(static_cast<std::size_t>(n));
+        path = target.front() == '/' ? target : (parent / target).string();
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string OutputTargetProblem(const std::string& path)
 {
     if (path.empty())
         return "the file name is empty";
+    if (IsProcessEntry(path))
+        return "a descriptor of this process, not a file; give - for standard output where an option offers it";
     struct stat link {};
     if (::lstat(path.c_str(), &link) != 0)
         return "";  // a new file; whether its folder takes it shows when it is written

@@ -108,6 +108,10 @@ TEST(SpecialFiles, AreNeitherReplacedByOutputsNorReadAsInputs)
     EXPECT_EQ(OutputTargetProblem(dir / "fifo"), "a FIFO, not a regular file; lqhost writes regular files only");
     EXPECT_EQ(OutputTargetProblem(dir / "to-fifo"), "a link to a FIFO, not a regular file; lqhost writes regular files only");
     EXPECT_EQ(OutputTargetProblem(dir / "dangling"), "a link that leads nowhere; lqhost writes regular files only");
+    // Whatever standard output is, a file renamed over what it leads to would cut it off.
+    for (const char* own : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/2"})
+        EXPECT_EQ(OutputTargetProblem(own), "a descriptor of this process, not a file; give - for standard output where an option offers it")
+            << own;
     std::vector<std::string> special{"fifo", "to-fifo"};
     if (device) {
         EXPECT_EQ(OutputTargetProblem(dir / "null"), "a character device, not a regular file; lqhost writes regular files only");
