@@ -45,10 +45,21 @@ void LQCloseSubSheet(std::unique_ptr<CDrwSubSheet> pSheet)
 
 void LQMoveSelection(int dx, int dy)
 {
+    LQBeginMoveSelection();
+    LQEndMoveSelection(dx, dy);
+}
+
+void LQBeginMoveSelection()
+{
+    if (DYNAMIC_DOWNCAST(CLayoutSubSheet, GetDrwSubSheet()) != nullptr)
+        EventMove.Raise(0, 0);
+}
+
+void LQEndMoveSelection(int dx, int dy)
+{
     auto* pSheet = DYNAMIC_DOWNCAST(CLayoutSubSheet, GetDrwSubSheet());
     if (pSheet == nullptr)
         return;
-    EventMove.Raise(0, 0);
     const CZNDynArray<CDrawObject*> moved = pSheet->GetDrawingStore()->GetSelectedObjects();
     for (CDrawObject* p : moved) {
         // A selected pin of a selected package moves with its package, once.

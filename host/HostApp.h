@@ -29,3 +29,7 @@ LQ_HOST_API void LQCloseSubSheet(std::unique_ptr<CDrwSubSheet> pSheet);
 // Moves the selected objects of the current layout sheet as the host does: the move event at the
 // start (phase 0), the offset, the move event at the end (phase 1), then a posted database change.
 LQ_HOST_API void LQMoveSelection(int dx, int dy);
+// The same in the two phases of a drag, as a view drives it: the start when the drag begins, the
+// offset and the end when the mouse is released. Each does nothing off a layout sheet.
+LQ_HOST_API void LQBeginMoveSelection();
+LQ_HOST_API void LQEndMoveSelection(int dx, int dy);

@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ g++-multilib clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libpugixml-dev nlohmann-json3-dev libcli11-dev libfmt-dev libxml2-utils)
+          libbenchmark-dev libpugixml-dev nlohmann-json3-dev libcli11-dev libfmt-dev libxml2-utils
+          libcpp-httplib-dev chromium chromium-driver python3-selenium fonts-wqy-microhei)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,6 +10,7 @@ const std::vector<CommandSpec>& CommandTable()
         MakeInfoCommand(),
         MakePlayCommand(),
         MakeRenderCommand(),
+        MakeServeCommand(),
     };
     return table;
 }

@@ -31,6 +31,7 @@ CommandSpec MakeAutoswapCommand();
 CommandSpec MakeInfoCommand();
 CommandSpec MakePlayCommand();
 CommandSpec MakeRenderCommand();
+CommandSpec MakeServeCommand();
 
 // lqhost without a subcommand: the automatic swap on the built-in sample board, with its report.
 int RunDefaultJob(const GlobalOptions& global);

@@ -37,6 +37,12 @@ public:
 
     // The elements drawn so far, one per line.
     const std::string& Elements() const { return m_elements; }
+    // Forgets the elements and the base class's call log, for a context that paints again and again.
+    void Clear();
+
+protected:
+    // Further attributes of the element an object draws as (" data-x=\"...\""); none by default.
+    virtual std::string ObjectAttributes(CDrawObject*) const { return {}; }
 
 private:
     // Width in nm of a stroke of the given width, at least one pixel.

@@ -1,0 +1,155 @@
+#include "app/serve/PageFiles.h"
+
+#include <fmt/core.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/io/AtomicFile.h"
+#include "app/serve/PageSession.h"
+
+namespace lq {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Lower(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return s;
+}
+
+bool IsBoardName(const std::string& name)
+{
+    const std::string lower = Lower(name);
+    return lower.ends_with(".brd") || lower.ends_with(".kicad_pcb") || lower.ends_with(".json");
+}
+
+// A private folder for one upload, removed with everything in it.
+class UploadFolder {
+public:
+    UploadFolder()
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/lqhost-upload-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw IoError("cannot make a private folder for the upload in " + pattern.substr(0, pattern.rfind('/')));
+        m_path = pattern;
+    }
+    ~UploadFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    UploadFolder(const UploadFolder&) = delete;
+    UploadFolder& operator=(const UploadFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+}  // namespace
+
+void CheckBaseName(const std::string& name, const std::string& what)
+{
+    if (name.empty())
+        throw JobError(fmt::format("{}: no file name given", what));
+    if (name.size() > 255)
+        throw JobError(fmt::format("{}: the file name is longer than 255 bytes", what));
+    for (const unsigned char c : name)
+        if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F)
+            throw JobError(fmt::format("{}: \"{}\" is not a plain file name (no folders, no control characters)", what,
+                                       name.find_first_of("/\\") != std::string::npos ? name : std::string("...")));
+    if (name.front() == '.')
+        throw JobError(fmt::format("{} \"{}\": a file name may not start with a dot", what, name));
+}
+
+OpenedUpload OpenUpload(const std::vector<UploadedFile>& files)
+{
+    if (files.empty())
+        throw JobError("upload: no file chosen");
+    if (files.size() > kUploadLimitFiles)
+        throw JobError(fmt::format("upload: {} files; at most {} are taken at once", files.size(), kUploadLimitFiles));
+    std::vector<const UploadedFile*> boards;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        CheckBaseName(files[i].name, "upload");
+        for (std::size_t j = 0; j < i; ++j)
+            if (files[j].name == files[i].name)
+                throw JobError(fmt::format("upload: the file {} was chosen twice", files[i].name));
+        if (IsBoardName(files[i].name))
+            boards.push_back(&files[i]);
+    }
+    if (boards.size() != 1)
+        throw JobError(fmt::format("upload: choose exactly one board (.qbrd.json, Eagle .brd, KiCad .kicad_pcb) with the "
+                                   "schematics beside it; {} boards were chosen",
+                                   boards.size()));
+    UploadFolder folder;
+    for (const UploadedFile& f : files)
+        WriteFileAtomically(folder.Path() + "/" + f.name, f.content);
+    const std::string path = folder.Path() + "/" + boards.front()->name;
+    try {
+        return OpenedUpload{LoadBoard(path, BoardReadOptions{}), boards.front()->name};
+    } catch (const JobError& e) {
+        // The command line's message, naming the file as the user knows it.
+        std::string message = e.what();
+        ReplaceAll(message, folder.Path() + "/", "");
+        throw JobError(message);
+    } catch (const UsageError& e) {
+        std::string message = e.what();
+        ReplaceAll(message, folder.Path() + "/", "");
+        throw JobError(message);
+    }
+}
+
+SaveResult SaveInFolder(PageSession& session, const std::string& folder, const std::string& name, bool overwrite)
+{
+    CheckBaseName(name, "save");
+    if (BoardFormatOf(name) == BoardFormat::QuillonJson && !Lower(name).ends_with(".json"))
+        throw JobError(fmt::format("save \"{}\": boards are saved as Quillon board JSON (a name ending in .qbrd.json) or "
+                                   "back into their own format (.brd for an Eagle board)",
+                                   name));
+    const std::string output = (fs::path(folder) / name).string();
+    SavedBoard saved;
+    try {
+        saved = session.Save(output);
+    } catch (const UsageError& e) {
+        throw JobError(e.what());
+    }
+    std::vector<std::string> existing;
+    OutputBatch batch;
+    SaveResult result;
+    for (auto& [path, content] : saved.files) {
+        for (const std::string& input : session.Inputs())
+            if (SamePath(path, input))
+                throw JobError(fmt::format("save \"{}\": would overwrite {}, which the open board was read from; choose "
+                                           "another name",
+                                           fs::path(path).filename().string(), input));
+        struct stat st {};
+        if (::stat(path.c_str(), &st) == 0)
+            existing.push_back(fs::path(path).filename().string());
+        result.written.push_back(fs::path(path).filename().string());
+        batch.Add(path, std::move(content));
+    }
+    if (!existing.empty() && !overwrite) {
+        std::string names;
+        for (const std::string& n : existing)
+            names += (names.empty() ? "" : ", ") + n;
+        throw ConflictError(fmt::format("save: {} already exists in {}; replace it?", names, folder));
+    }
+    batch.Commit();
+    result.notes = std::move(saved.notes);
+    return result;
+}
+
+}  // namespace lq

@@ -1,0 +1,314 @@
+"""lqhost serve in a real browser: headless Chromium, driven with the mouse as a person would,
+on the sample board. Each test starts its own server; the browser is shared by the tests of a
+class. Run: /usr/bin/python3 test_page.py --lqhost PATH --examples DIR --out DIR."""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pagehost import Browser, Server  # noqa: E402
+
+ARGS = None
+SWAP_PIN_TOOL, SWAP_GATE_TOOL = 0x703E8, 0x703E9
+
+
+def lqhost(*args, cwd=None):
+    return subprocess.run([ARGS.lqhost, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
+
+
+class PageTest(unittest.TestCase):
+    """A browser for the class; a fresh copy of the sample board and a server for each test."""
+
+    @classmethod
+    def setUpClass(cls):
+        from selenium.webdriver.common.by import By
+        cls.By = By
+        cls.browser = Browser()
+        cls.d = cls.browser.driver
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="lq-serve-test-")
+        self.addCleanup(shutil.rmtree, self.folder, ignore_errors=True)
+        shutil.copy(os.path.join(ARGS.examples, "sample.qbrd.json"), self.folder)
+        self.server = Server(ARGS.lqhost, ["sample.qbrd.json"], cwd=self.folder)
+        self.addCleanup(self.stop_server)
+        self.d.get(self.server.url)
+        self.settle()
+
+    def stop_server(self):
+        code = self.server.stop()
+        self.assertEqual(code, 0, "lqhost serve did not stop cleanly: " + self.server.errors())
+
+    # ---- reading and driving the page ----
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+    def revision(self):
+        return int(self.js("return Number(document.body.dataset.revision || 0)"))
+
+    def settle(self, after=None):
+        """Waits until the page has shown a revision past after and asks nothing more."""
+        def quiet():
+            return self.js("return window.lqPage && lqPage.pending === 0 && lqPage.state !== null")
+
+        def done():
+            if not quiet() or (after is not None and self.revision() <= after):
+                return False
+            time.sleep(0.05)
+            return quiet()
+        self.browser.wait(done, message="the page to show the host's answer")
+
+    def act(self, action):
+        """Does something in the page and waits for the page to show the result."""
+        before = self.revision()
+        action()
+        self.settle(after=before)
+
+    def button(self, selector):
+        return self.d.find_element(self.By.CSS_SELECTOR, selector)
+
+    def click(self, element):
+        from selenium.webdriver.common.action_chains import ActionChains
+        ActionChains(self.d).move_to_element(element).click().perform()
+
+    def pad(self, label):
+        return self.button(f'#g-static rect.pad[data-pin="{label}"]')
+
+    def gate_marker(self, ref, gate):
+        """The filled disc of the gate marker the plug-in painted for this gate of this part."""
+        index = self.js("""
+            const [ref, gate] = arguments;
+            const part = lqPage.geometry.parts.find((p) => p.ref === ref);
+            const o = part.outline, inside = (x, y) => x >= Math.min(o[0], o[2]) && x <= Math.max(o[0], o[2]) &&
+                y >= Math.min(o[1], o[3]) && y <= Math.max(o[1], o[3]);
+            const texts = [...document.querySelectorAll('#g-overlay text')];
+            const circles = [...document.querySelectorAll('#g-overlay circle')];
+            for (const t of texts) {
+              const x = Number(t.getAttribute('x')) * 1000, y = -Number(t.getAttribute('y')) * 1000;
+              if (t.textContent !== gate || !inside(x, y)) continue;
+              const i = circles.findIndex((c) => c.getAttribute('cx') === t.getAttribute('x') &&
+                                                  c.getAttribute('cy') === t.getAttribute('y'));
+              if (i >= 0) return i;
+            }
+            return -1;""", ref, gate)
+        self.assertGreaterEqual(index, 0, f"no gate marker {gate} of {ref} on the page")
+        return self.d.find_elements(self.By.CSS_SELECTOR, "#g-overlay circle")[index]
+
+    def overlay_pins(self):
+        return self.js("return [...document.querySelectorAll('#g-overlay [data-pin]')].map((e) => e.dataset.pin)")
+
+    def net_of(self, state, label):
+        ref, pin = label.split(".")
+        parts = self.js("return lqPage.geometry.parts.map((p) => [p.ref, p.pins.map((x) => x.name)])")
+        for i, (r, pins) in enumerate(parts):
+            if r == ref:
+                net = state["pinNets"][i][pins.index(pin)]
+                return None if net is None else state["nets"][net]
+        raise KeyError(label)
+
+    def message_box(self):
+        """The text of the message box on the page, closed with its OK button."""
+        self.browser.wait(lambda: self.js("return !document.getElementById('dialog-back').hidden"), message="a message box")
+        text = self.button("#dialog-text").text
+        self.button("#dialog-ok").click()
+        return text
+
+    def use(self, command):
+        self.act(lambda: self.click(self.button(f'#plugin-commands [data-command="{command}"]')))
+
+    # ---- the tests ----
+
+    def test_pin_swap_by_hand(self):
+        self.use("SwapPinTool")
+        state = self.server.state()
+        self.assertEqual(state["tool"], SWAP_PIN_TOOL)
+        self.assertEqual(self.button('[data-command="SwapPinTool"]').get_attribute("aria-pressed"), "true")
+        self.assertIn("/api/cursor/133", self.js("return document.getElementById('board').style.cursor"))
+
+        # A pin without pin-group information: the plug-in says so in its message box.
+        self.act(lambda: self.click(self.pad("J1.1")))
+        self.assertEqual(self.message_box(), "选择管脚不能对换因为它不包含管脚组信息.")
+
+        # The first pick: exactly the plug-in's candidates are painted, as the server's state says.
+        self.act(lambda: self.click(self.pad("U1.4")))
+        self.assertEqual(self.overlay_pins(), ["U1.4", "U1.5"])
+        self.assertEqual(self.server.state()["overlayPins"], ["U1.4", "U1.5"])
+
+        self.act(lambda: self.click(self.pad("U2.4")))
+        self.assertEqual(self.message_box(), "选择管脚不能被对换.")
+
+        self.act(lambda: self.click(self.pad("U1.5")))
+        state = self.server.state()
+        self.assertEqual((self.net_of(state, "U1.4"), self.net_of(state, "U1.5")), ("R4", "R3"))
+        self.assertEqual(self.overlay_pins(), [])
+        change = state["changes"][-1]
+        self.assertEqual(change["label"], "SwapPinTool")
+        self.assertEqual([r["kind"] for r in change["records"]], [13])
+        self.assertEqual(change["records"][0]["texts"], ["U1", "4", "U1", "5"])
+        rows = self.js("return [...document.querySelectorAll('#changes tr.pin')].map((r) => r.innerText.split('\\t').join(' '))")
+        self.assertEqual(sorted(rows), ["U1.4 R3 → R4", "U1.5 R4 → R3"])
+        self.assertIn("pin swap", self.button("#changes .record").text)
+
+    def test_gate_swap_by_hand(self):
+        self.use("SwapGateTool")
+        self.act(lambda: self.click(self.gate_marker("U1", "B")))
+        # The NAND gates of both packages but gate A, whose output is routed; the plug-in's order.
+        expected = self.server.state()["overlayPins"]
+        self.assertEqual(sorted(expected), sorted(("U1.4 U1.5 U1.6 U1.8 U1.9 U1.10 U1.11 U1.12 U1.13 U2.1 U2.2 U2.3 "
+                                                   "U2.4 U2.5 U2.6 U2.8 U2.9 U2.10 U2.11 U2.12 U2.13").split()))
+        self.assertEqual(self.overlay_pins(), expected)
+        self.save_screenshot("serve-gate-tool.png")
+
+        # Gate A has a routed pin: refused with the plug-in's message, the pick stays.
+        self.act(lambda: self.click(self.gate_marker("U1", "A")))
+        self.assertEqual(self.message_box(), "门不能对换")
+        self.assertEqual(self.overlay_pins(), expected)
+
+        self.act(lambda: self.click(self.gate_marker("U1", "C")))
+        state = self.server.state()
+        self.assertEqual((self.net_of(state, "U1.8"), self.net_of(state, "U1.6")), ("R5", "N_CD"))
+        self.assertEqual(state["changes"][-1]["records"][0]["kind"], 12)
+        self.assertEqual(state["changes"][-1]["records"][0]["texts"], ["U1", "B", "U1", "C"])
+        self.assertFalse(state["pickMode"])
+
+    def test_drag_with_swap_while_moving(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.act(lambda: self.click(self.button('#moveswap [data-mode="1"]')))
+        self.assertEqual(self.server.state()["moveSwap"], 1)
+        before = self.js("return lqPage.geometry.parts.find((p) => p.ref === 'U2').outline")
+        u2 = self.d.find_element(self.By.XPATH, "//*[@id='g-static']//*[local-name()='text' and text()='U2']")
+        revision = self.revision()
+        chain = ActionChains(self.d).move_to_element(u2).click_and_hold()
+        for _ in range(5):
+            chain.move_by_offset(8, 0)
+        chain.release().perform()
+        self.settle(after=revision)
+        state = self.server.state()
+        self.assertEqual(state["selectedParts"], [1])
+        after = self.js("return lqPage.geometry.parts.find((p) => p.ref === 'U2').outline")
+        self.assertGreater(after[0], before[0])
+        self.assertEqual(after[1], before[1])
+        change = state["changes"][-1]
+        self.assertTrue(change["label"].startswith("move U2 by"), change["label"])
+        # Pins only while moving: U2's gate C exchanged its inputs, with no back-annotation record.
+        self.assertEqual(sorted((p["pin"], p["oldNet"], p["newNet"]) for p in change["pins"]),
+                         [("10", "C_RIGHT", "C_LEFT"), ("9", "C_LEFT", "C_RIGHT")])
+        self.assertEqual(change["records"], [])
+
+        # Undo puts the part back where it was and the nets as they were.
+        self.act(lambda: self.button("#undo").click())
+        self.assertEqual(self.js("return lqPage.geometry.parts.find((p) => p.ref === 'U2').outline"), before)
+        self.assertEqual(self.server.state()["changedPins"], [])
+
+    def test_automatic_swap_undo_and_save(self):
+        self.use("AutoQuillon")
+        state = self.server.state()
+        self.assertLess(state["figures"]["now"]["length"], state["figures"]["before"]["length"])
+        cells = self.js("return [...document.querySelectorAll('#figures tr[data-figure=length] td')].map((c) => c.textContent)")
+        self.assertNotEqual(cells[0], cells[1])
+        self.assertIn("%", cells[2])
+
+        # Save through the page; the file is what lqhost autoswap -o writes.
+        self.button("#save").click()
+        field = self.button("#dialog-input")
+        self.assertEqual(field.get_attribute("value"), "sample.swapped.qbrd.json")
+        self.button("#dialog-ok").click()
+        self.assertIn("Saved sample.swapped.qbrd.json", self.message_box())
+        expected = lqhost("autoswap", "sample.qbrd.json", "-o", "expected.qbrd.json", "--eco", "expected.csv",
+                          cwd=self.folder)
+        self.assertEqual(expected.returncode, 0, expected.stderr)
+        with open(os.path.join(self.folder, "sample.swapped.qbrd.json"), "rb") as saved, \
+                open(os.path.join(self.folder, "expected.qbrd.json"), "rb") as wanted:
+            self.assertEqual(saved.read(), wanted.read())
+        status, eco = self.server.request("GET", "/api/download/eco")
+        with open(os.path.join(self.folder, "expected.csv"), "rb") as wanted:
+            self.assertEqual((status, eco), (200, wanted.read()))
+
+        # Saving again under that name asks first.
+        self.button("#save").click()
+        self.button("#dialog-ok").click()
+        self.browser.wait(lambda: "already exists" in self.button("#dialog-text").text, message="the question to replace")
+        self.button("#dialog-cancel").click()
+
+        # Undo back to the start: the nets are those of the file.
+        while self.button("#undo").is_enabled():
+            self.act(lambda: self.button("#undo").click())
+        status, board = self.server.request("GET", "/api/download/board")
+        with open(os.path.join(self.folder, "sample.qbrd.json")) as f:
+            self.assertEqual((status, board["nets"]), (200, json.load(f)["nets"]))
+        self.assertEqual(self.server.state()["changedPins"], [])
+        self.act(lambda: self.button("#redo").click())
+        self.assertEqual(self.server.state()["figures"]["now"], state["figures"]["now"])
+
+    def test_open_boards_from_the_page(self):
+        bad = os.path.join(self.folder, "broken.qbrd.json")
+        with open(os.path.join(self.folder, "sample.qbrd.json")) as f:
+            board = json.load(f)
+        board["nets"][0]["pins"].append(["U9", "1"])
+        with open(bad, "w") as f:
+            json.dump(board, f)
+        # The same one line as lqhost gives on the command line.
+        line = lqhost("info", "broken.qbrd.json", cwd=self.folder).stderr.strip()
+        self.assertTrue(line.startswith("lqhost: broken.qbrd.json"), line)
+        self.d.find_element(self.By.ID, "open").send_keys(bad)
+        self.browser.wait(lambda: self.button("#error").is_displayed(), message="the error")
+        self.settle()
+        self.assertEqual(self.button("#error-text").text, line[len("lqhost: "):])
+        self.assertEqual(self.server.state()["board"]["name"], "sample.qbrd.json")
+
+        # An Eagle pair: the board and its schematic chosen together.
+        eagle = os.path.realpath(os.path.join(ARGS.shared, "boards", "eagle"))
+        files = "\n".join(os.path.join(eagle, name) for name in ("m1-alu.brd", "m1-alu.sch"))
+        revision = self.revision()
+        self.d.find_element(self.By.ID, "open").send_keys(files)
+        self.settle(after=revision)
+        self.assertEqual(self.server.state()["board"]["name"], "m1-alu.brd")
+        self.assertFalse(self.button("#error").is_displayed())
+        self.assertGreater(self.js("return document.querySelectorAll('#g-static rect.pad').length"), 10)
+
+    def test_two_tabs_show_one_state(self):
+        first = self.d.current_window_handle
+        self.d.switch_to.new_window("tab")
+        self.addCleanup(lambda: (self.d.close(), self.d.switch_to.window(first)))
+        self.d.get(self.server.url)
+        self.settle()
+        second = self.d.current_window_handle
+        self.d.switch_to.window(first)
+        self.use("SwapPinTool")
+        self.act(lambda: self.click(self.pad("U1.4")))
+        revision = self.revision()
+        self.d.switch_to.window(second)
+        self.browser.wait(lambda: self.revision() == revision, message="the second tab to follow")
+        self.settle()
+        self.assertEqual(self.button('[data-command="SwapPinTool"]').get_attribute("aria-pressed"), "true")
+        self.assertEqual(self.overlay_pins(), ["U1.4", "U1.5"])
+
+    def save_screenshot(self, name):
+        os.makedirs(ARGS.out, exist_ok=True)
+        self.d.save_screenshot(os.path.join(ARGS.out, name))
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--lqhost", required=True)
+    parser.add_argument("--examples", required=True)
+    parser.add_argument("--shared", required=True)
+    parser.add_argument("--out", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
