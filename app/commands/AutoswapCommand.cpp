@@ -18,6 +18,7 @@
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
 #include "app/io/OutputCheck.h"
+#include "app/report/ReportHtml.h"
 #include "app/report/RunReport.h"
 #include "app/resources/SampleBoard.h"
 #include "app/session/AutoSwapRun.h"
@@ -36,6 +37,7 @@ struct Options {
     std::string report;
     std::string eco;
     std::string svgDir;
+    std::string html;
     std::string schematic;
     bool unrouted = false;
 };
@@ -79,6 +81,8 @@ void CheckOutputs(const Options& o, const Plan& plan)
         outputs.push_back(PlannedOutput{o.report, "--report"});
     if (!o.eco.empty())
         outputs.push_back(PlannedOutput{o.eco, "--eco"});
+    if (!o.html.empty())
+        outputs.push_back(PlannedOutput{o.html, "--html"});
     CheckPlannedOutputs(outputs, inputs);
 }
 
@@ -130,9 +134,14 @@ int Run(const Options& o, const GlobalOptions& global)
     RunReport report;
     OutputBatch outputs;
     AutoSwapOptions options;
-    options.pictures = !o.svgDir.empty();
+    options.pictures = !o.svgDir.empty() || !o.html.empty();
+    std::vector<HtmlPictures> pictures;  // for --html
+    std::vector<Board> afters;
+    afters.reserve(boards.size());
     for (std::size_t i = 0; i < boards.size(); ++i) {
         AutoSwapOutcome outcome = RunAutoSwap(session, boards[i].board, o.boards[i], options);
+        if (!o.html.empty())
+            pictures.push_back(HtmlPictures{outcome.svgBefore, outcome.svgAfter, &afters.emplace_back(outcome.after)});
         if (!plan.boardOutputs[i].empty()) {
             outcome.run.output = plan.boardOutputs[i];
             SavedBoard saved = SaveBoard(boards[i], outcome.after, plan.boardOutputs[i]);
@@ -140,7 +149,7 @@ int Run(const Options& o, const GlobalOptions& global)
                 outputs.Add(path, std::move(content));
             notes.insert(notes.end(), saved.notes.begin(), saved.notes.end());
         }
-        if (options.pictures) {
+        if (!o.svgDir.empty()) {
             outputs.Add(plan.svgOutputs[i].first, std::move(outcome.svgBefore));
             outputs.Add(plan.svgOutputs[i].second, std::move(outcome.svgAfter));
         }
@@ -154,6 +163,8 @@ int Run(const Options& o, const GlobalOptions& global)
             toStdout += text(report);
         else if (!path.empty())
             outputs.Add(path, text(report));
+    if (!o.html.empty())
+        outputs.Add(o.html, FormatReportHtml(report, pictures));
     outputs.Commit();
     ticker.reset();
     std::fputs(toStdout.empty() ? Printable(FormatReportTable(report), std::string::npos, true).c_str() : toStdout.c_str(), stdout);
@@ -201,6 +212,11 @@ CommandSpec MakeAutoswapCommand()
                 ->option_text("FILE")
                 ->check(NonEmptyPath);
             sub.add_option("--eco", o->eco, "Write the changes and back-annotation records as CSV to this file ('-': to standard output)")
+                ->option_text("FILE")
+                ->check(NonEmptyPath);
+            sub.add_option("--html", o->html,
+                           "Write the report as one self-contained HTML page: each board before and after, the figures "
+                           "and the changes")
                 ->option_text("FILE")
                 ->check(NonEmptyPath);
             sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")

@@ -24,7 +24,7 @@ constexpr const char* kOutline = "#4a4a4a";
 constexpr const char* kPad = "#b8b8b8";
 constexpr const char* kPadEdge = "#6b6b6b";
 constexpr const char* kCopper = "#c8743a";
-constexpr const char* kAirwire = "#2f6fd6";
+constexpr const char* kAirwire = "#1c6dd0";
 constexpr const char* kChanged = "#e63946";
 
 struct Bounds {
@@ -71,16 +71,64 @@ std::string RectElement(const Rect& r, const std::string& style)
 void DrawParts(std::string& out, const Board& board, std::int64_t px)
 {
     out += fmt::format("<g id=\"parts\" fill=\"none\" stroke=\"{}\" stroke-width=\"{}\">\n", kOutline, SvgLength(px));
+    for (const Part& part : board.parts)
+        out += RectElement(AbsoluteOutline(part), "");
+    out += "</g>\n";
+}
+
+// References go over pads and airwires, with a halo of the background, so that they stay readable.
+void DrawReferences(std::string& out, const Board& board, std::int64_t px)
+{
+    out += fmt::format("<g id=\"references\" font-family=\"sans-serif\" fill=\"{}\" stroke=\"{}\" stroke-width=\"{}\" "
+                       "paint-order=\"stroke\" text-anchor=\"middle\" dominant-baseline=\"central\">\n",
+                       kOutline, kBackground, SvgLength(3 * px));
     for (const Part& part : board.parts) {
         const Rect o = AbsoluteOutline(part);
-        out += RectElement(o, "");
         const std::int64_t height = std::abs(std::int64_t{o.y2} - o.y1);
-        const std::int64_t size = std::clamp(height / 5, 8 * px, 24 * px);
+        const std::int64_t size = std::clamp(height / 4, 10 * px, 28 * px);
         const std::int64_t cx = (std::int64_t{o.x1} + o.x2) / 2, cy = (std::int64_t{o.y1} + o.y2) / 2;
-        out += fmt::format("<text x=\"{}\" y=\"{}\" font-family=\"sans-serif\" font-size=\"{}\" fill=\"{}\" stroke=\"none\" "
-                           "text-anchor=\"middle\" dominant-baseline=\"central\">{}</text>\n",
-                           SvgX(cx), SvgY(cy), SvgLength(size), kOutline, XmlEscape(part.ref));
+        out += fmt::format("<text x=\"{}\" y=\"{}\" font-size=\"{}\">{}</text>\n", SvgX(cx), SvgY(cy), SvgLength(size),
+                           XmlEscape(part.ref));
     }
+    out += "</g>\n";
+}
+
+// What each colour means, and the figures, under the board.
+void DrawLegend(std::string& out, std::int64_t x, std::int64_t y, const std::string& figures, std::int64_t px)
+{
+    const std::int64_t font = 12 * px, step = 110 * px;
+    out += fmt::format("<g id=\"legend\" font-family=\"sans-serif\" font-size=\"{}\" fill=\"#222222\">\n", SvgLength(font));
+    const std::int64_t mid = y + 4 * px;
+    struct Key {
+        std::string mark;
+        const char* text;
+    };
+    const Key keys[] = {
+        {fmt::format("<rect x=\"{}\" y=\"{}\" width=\"{}\" height=\"{}\" fill=\"{}\" stroke=\"{}\"/>", SvgX(x), SvgY(mid + 5 * px),
+                     SvgLength(10 * px), SvgLength(10 * px), kPad, kPadEdge),
+         "pad"},
+        {"", "airwire"},
+        {"", "copper"},
+        {"", "pin on a new net"},
+        {"", "gate marker (plug-in)"},
+    };
+    for (std::size_t i = 0; i < std::size(keys); ++i) {
+        const std::int64_t kx = x + static_cast<std::int64_t>(i) * step;
+        std::string mark = keys[i].mark;
+        if (i == 1 || i == 2)
+            mark = fmt::format("<line x1=\"{}\" y1=\"{}\" x2=\"{}\" y2=\"{}\" stroke=\"{}\" stroke-width=\"{}\"/>", SvgX(kx),
+                               SvgY(mid), SvgX(kx + 14 * px), SvgY(mid), i == 1 ? kAirwire : kCopper, SvgLength(i == 1 ? 2 * px : 3 * px));
+        else if (i == 3)
+            mark = fmt::format("<circle cx=\"{}\" cy=\"{}\" r=\"{}\" fill=\"none\" stroke=\"{}\" stroke-width=\"{}\"/>",
+                               SvgX(kx + 5 * px), SvgY(mid), SvgLength(5 * px), kChanged, SvgLength(2 * px));
+        else if (i == 4)
+            mark = fmt::format("<circle cx=\"{}\" cy=\"{}\" r=\"{}\" fill=\"{}\" stroke=\"{}\" stroke-width=\"{}\"/>",
+                               SvgX(kx + 5 * px), SvgY(mid), SvgLength(5 * px), SvgColour(8), SvgColour(38), SvgLength(px));
+        out += mark + fmt::format("<text x=\"{}\" y=\"{}\" dominant-baseline=\"central\">{}</text>\n", SvgX(kx + 18 * px),
+                                  SvgY(mid), keys[i].text);
+    }
+    if (!figures.empty())
+        out += fmt::format("<text x=\"{}\" y=\"{}\">{}</text>\n", SvgX(x), SvgY(y - 14 * px), XmlEscape(figures));
     out += "</g>\n";
 }
 
@@ -116,7 +164,7 @@ void DrawPads(std::string& out, const Board& board, const std::set<PinIndex>& ch
 
 void DrawAirwires(std::string& out, const std::vector<Airwire>& airwires, std::int64_t px)
 {
-    out += fmt::format("<g id=\"airwires\" stroke=\"{}\" stroke-width=\"{}\">\n", kAirwire, SvgLength(px));
+    out += fmt::format("<g id=\"airwires\" stroke=\"{}\" stroke-width=\"{}\">\n", kAirwire, SvgLength(px + px / 2));
     for (const Airwire& a : airwires)
         out += fmt::format("<line x1=\"{}\" y1=\"{}\" x2=\"{}\" y2=\"{}\"/>\n", SvgX(a.from.x), SvgY(a.from.y), SvgX(a.to.x),
                            SvgY(a.to.y));
@@ -152,7 +200,7 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, cons
     const std::int64_t px = board.sheet.zoom;
     Bounds b = BoardBounds(board);
     const std::int64_t margin = std::max({(b.maxX - b.minX) / 20, (b.maxY - b.minY) / 20, 20 * px});
-    b.minX -= margin, b.maxX += margin, b.minY -= margin, b.maxY += margin + 20 * px;  // room for the title
+    b.minX -= margin, b.maxX += margin, b.minY -= margin + 44 * px, b.maxY += margin;  // room for the legend
     const std::int64_t w = b.maxX - b.minX, h = b.maxY - b.minY;
     const double pixelsAcross = std::clamp(static_cast<double>(w) / static_cast<double>(px), 200.0, 8000.0);
     const double pixelsDown = pixelsAcross * static_cast<double>(h) / static_cast<double>(w);
@@ -170,8 +218,8 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, cons
     DrawAirwires(out, airwires, px);
     out += "<g id=\"gates\">\n" + picture.markers + "</g>\n";
     DrawChangedRings(out, board, picture.highlighted, px);
-    out += fmt::format("<text x=\"{}\" y=\"{}\" font-family=\"sans-serif\" font-size=\"{}\" fill=\"#222222\">{}</text>\n",
-                       SvgX(b.minX + margin / 2), SvgY(b.maxY - 14 * px), SvgLength(12 * px), XmlEscape(picture.title));
+    DrawReferences(out, board, px);
+    DrawLegend(out, b.minX + margin / 2, b.minY + 12 * px, picture.title, px);
     out += "</svg>\n";
     return out;
 }

@@ -1,5 +1,5 @@
-// Pictures of a board as SVG: part outlines, pads, copper, airwires, the plug-in's own gate
-// markers, and the pins whose net changed picked out in red.
+// Pictures of a board as SVG: part outlines with their references, pads, copper, airwires, the
+// plug-in's own gate markers, the pins whose net changed picked out in red, and a legend.
 #pragma once
 #include <set>
 #include <string>
@@ -14,7 +14,7 @@ class HostSheet;
 class PlugInSession;
 
 struct BoardPicture {
-    std::string title;               // a line of text over the board
+    std::string title;               // a line of text in the legend under the board: the figures, or what it shows
     std::set<PinIndex> highlighted;  // pins drawn as changed
     std::string markers;             // SVG elements drawn over the board (PaintGateMarkers)
 };

@@ -26,7 +26,18 @@ std::string Lower(std::string s)
 bool IsBoardName(const std::string& name)
 {
     const std::string lower = Lower(name);
-    return lower.ends_with(".brd") || lower.ends_with(".kicad_pcb") || lower.ends_with(".json");
+    for (const BoardKind& kind : BoardKinds())
+        if (lower.ends_with(kind.extension))
+            return true;
+    return false;
+}
+
+std::string KnownKinds()
+{
+    std::string known;
+    for (const BoardKind& kind : BoardKinds())
+        known += fmt::format("{}{}", known.empty() ? "" : ", ", kind.extension);
+    return known;
 }
 
 // A private folder for one upload, removed with everything in it.
@@ -91,9 +102,9 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files)
             boards.push_back(&files[i]);
     }
     if (boards.size() != 1)
-        throw JobError(fmt::format("upload: choose exactly one board (.qbrd.json, Eagle .brd, KiCad .kicad_pcb) with the "
-                                   "schematics beside it; {} boards were chosen",
-                                   boards.size()));
+        throw JobError(fmt::format("upload: choose exactly one board ({}) with the schematics beside it; {} boards were "
+                                   "chosen",
+                                   KnownKinds(), boards.size()));
     UploadFolder folder;
     for (const UploadedFile& f : files)
         WriteFileAtomically(folder.Path() + "/" + f.name, f.content);
@@ -115,10 +126,11 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files)
 SaveResult SaveInFolder(PageSession& session, const std::string& folder, const std::string& name, bool overwrite)
 {
     CheckBaseName(name, "save");
-    if (BoardFormatOf(name) == BoardFormat::QuillonJson && !Lower(name).ends_with(".json"))
-        throw JobError(fmt::format("save \"{}\": boards are saved as Quillon board JSON (a name ending in .qbrd.json) or "
-                                   "back into their own format (.brd for an Eagle board)",
-                                   name));
+    try {
+        BoardFormatOf(name, true);
+    } catch (const UsageError& e) {
+        throw JobError(fmt::format("save: {}", e.what()));
+    }
     const std::string output = (fs::path(folder) / name).string();
     SavedBoard saved;
     try {

@@ -429,6 +429,7 @@ int PageServer::Run()
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     std::thread stopper([&] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
@@ -455,6 +456,7 @@ int Serve(ServeOptions options)
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     PageServer server(std::move(options));
     return server.Run();

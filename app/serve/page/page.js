@@ -27,7 +27,6 @@ function esc(text) {
   return String(text).replace(/[&<>"']/g, (c) => ({ "&": "&amp;", "<": "&lt;", ">": "&gt;", '"': "&quot;", "'": "&#39;" })[c]);
 }
 const um = (nm) => nm / 1000;
-const mm = (nm) => (nm / 1e6).toFixed(3) + " mm";
 
 // ---- talking to the host --------------------------------------------------------------------
 
@@ -277,7 +276,7 @@ function drawFigures(s) {
     const key = row.dataset.figure;
     const cells = row.querySelectorAll("td");
     if (!f) { cells.forEach((c) => (c.textContent = "")); continue; }
-    const show = key === "length" ? mm : String;
+    const show = key === "length" ? (nm) => (nm / 1e6).toFixed(3) : String;
     cells[0].textContent = show(f.before[key]);
     cells[1].textContent = show(f.now[key]);
     cells[2].innerHTML = key === "airwires" ? "" : percent(f.before[key], f.now[key]);
@@ -333,8 +332,8 @@ function drawStatus(s) {
   let hint = "";
   if (s.board) {
     if (s.tool === null) hint = "Click a part to select it, drag it to move it; drag the background or the middle button to pan, the wheel zooms.";
-    else if (s.pickMode) hint = "Click a highlighted candidate to swap, the pick again or the right button to start over.";
-    else hint = "Click a pin or a gate marker to pick it; double click a gate to optimise its pins.";
+    else if (s.pickMode) hint = "Click a highlighted candidate to swap, the pick again or the right button to start over. Shift+drag pans.";
+    else hint = "Click a pin or a gate marker to pick it; double click a gate to optimise its pins. Shift+drag pans.";
   }
   $("status-hint").textContent = hint;
   svg.style.cursor = s.cursor ? `url(/api/cursor/${s.cursor.id}) ${s.cursor.x} ${s.cursor.y}, crosshair` : "default";
@@ -382,6 +381,8 @@ async function applyState(s) {
   $("dl-schematic").hidden = !hasBoard || s.board.format !== "eagle";
   drawMessages(s);
   document.body.dataset.revision = String(s.revision);
+  if (hasBoard && !performance.getEntriesByName("board-shown").length)
+    requestAnimationFrame(() => performance.mark("board-shown"));
 }
 
 // ---- messages and dialogs -------------------------------------------------------------------
@@ -478,20 +479,20 @@ svg.addEventListener("pointerdown", (e) => {
     return;
   }
   if (e.button !== 0) return;
-  if (tool && e.detail >= 2) {
-    // The second press of a double click is the host's double-click message.
-    sendMouse([{ kind: "dblclk", x: at.x, y: at.y }], started);
-    press = { x: e.clientX, y: e.clientY, at, mode: "double", dragging: false };
+  if (e.shiftKey && tool) { pan = { x: e.clientX, y: e.clientY, view: { ...page.view } }; return; }
+  if (tool) {
+    // The host's mouse messages as they come: the press now, the release when it comes; the
+    // second press of a double click is the double-click message.
+    sendMouse([{ kind: e.detail >= 2 ? "dblclk" : "down", x: at.x, y: at.y }], started);
+    press = { x: e.clientX, y: e.clientY, at, mode: "tool", dragging: false };
     return;
   }
-  let mode = tool ? "tool" : "background";
-  if (!tool) {
-    const part = hitPart(at);
-    if (part >= 0) {
-      mode = "part";
-      const selected = page.state.selectedParts.includes(part);
-      if (!selected || e.shiftKey) timed(change("/api/select", { x: at.x, y: at.y, add: e.shiftKey }), started);
-    }
+  let mode = "background";
+  const part = hitPart(at);
+  if (part >= 0) {
+    mode = "part";
+    const selected = page.state.selectedParts.includes(part);
+    if (!selected || e.shiftKey) timed(change("/api/select", { x: at.x, y: at.y, add: e.shiftKey }), started);
   }
   press = { x: e.clientX, y: e.clientY, at, mode, dragging: false, started };
 });
@@ -514,7 +515,7 @@ svg.addEventListener("pointermove", (e) => {
     if (press.mode === "part") {
       // The host's move starts when the drag does.
       change("/api/move", { phase: "start" });
-    } else if (press.mode !== "double") {
+    } else if (press.mode === "background") {
       pan = { x: press.x, y: press.y, view: { ...page.view } };
       press = null;
       return;
@@ -537,8 +538,7 @@ function release(e) {
   const p = press;
   press = null;
   const at = boardPoint(e);
-  if (p.mode === "double") { change("/api/mouse", { events: [{ kind: "up", x: at.x, y: at.y }] }); return; }
-  if (p.mode === "tool") { sendMouse([{ kind: "down", x: p.at.x, y: p.at.y }, { kind: "up", x: at.x, y: at.y }], p.started); return; }
+  if (p.mode === "tool") { change("/api/mouse", { events: [{ kind: "up", x: at.x, y: at.y }] }); return; }
   if (p.mode === "background") { timed(change("/api/select", { x: at.x, y: at.y, add: e.shiftKey }), p.started); return; }
   if (p.mode === "part" && p.dragging) {
     const { dx, dy } = dragOffset(e, p);

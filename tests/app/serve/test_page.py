@@ -22,19 +22,61 @@ def lqhost(*args, cwd=None):
     return subprocess.run([ARGS.lqhost, *args], cwd=cwd, capture_output=True, text=True, timeout=120)
 
 
-class PageTest(unittest.TestCase):
-    """A browser for the class; a fresh copy of the sample board and a server for each test."""
+BROWSER = None
+
+
+def setUpModule():
+    global BROWSER
+    BROWSER = Browser()
+
+
+def tearDownModule():
+    BROWSER.close()
+
+
+class BrowserTest(unittest.TestCase):
+    """The one browser of the module, for every test."""
 
     @classmethod
     def setUpClass(cls):
         from selenium.webdriver.common.by import By
         cls.By = By
-        cls.browser = Browser()
-        cls.d = cls.browser.driver
+        cls.browser = BROWSER
+        cls.d = BROWSER.driver
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.browser.close()
+
+class ReportPageTest(BrowserTest):
+    def test_html_report_pictures_move_together_and_rows_light_pins(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        folder = tempfile.mkdtemp(prefix="lq-report-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        run = lqhost("autoswap", os.path.join(ARGS.examples, "sample.qbrd.json"), "--html", os.path.join(folder, "r.html"))
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(os.path.join(folder, "r.html")) as f:
+            html = f.read()
+        # Self-contained: nothing is fetched.
+        self.assertNotRegex(html, r'(src|href)="')
+        self.d.get("file://" + os.path.join(folder, "r.html"))
+        svgs = self.d.find_elements(self.By.CSS_SELECTOR, ".pictures svg")
+        self.assertEqual(len(svgs), 2)
+        rows = self.d.find_elements(self.By.CSS_SELECTOR, ".changes tr[data-x]")
+        self.assertGreater(len(rows), 0)
+        ActionChains(self.d).move_to_element(rows[0]).perform()
+        lit = self.js("return [...document.querySelectorAll('.pictures svg')].map((s) => s.querySelectorAll('.lit').length)")
+        self.assertEqual(lit, [1, 1])
+        boxes = lambda: self.js("return [...document.querySelectorAll('.pictures svg')].map((s) => s.getAttribute('viewBox'))")
+        home = boxes()[1]
+        from selenium.webdriver.common.actions.wheel_input import ScrollOrigin
+        ActionChains(self.d).scroll_from_origin(ScrollOrigin.from_element(svgs[0]), 0, -300).perform()
+        self.assertEqual(boxes()[0], boxes()[1])
+        self.assertNotEqual(boxes()[1], home)
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+
+class PageTest(BrowserTest):
+    """A fresh copy of the sample board and a server for each test."""
 
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="lq-serve-test-")
@@ -168,7 +210,6 @@ class PageTest(unittest.TestCase):
         self.assertEqual(sorted(expected), sorted(("U1.4 U1.5 U1.6 U1.8 U1.9 U1.10 U1.11 U1.12 U1.13 U2.1 U2.2 U2.3 "
                                                    "U2.4 U2.5 U2.6 U2.8 U2.9 U2.10 U2.11 U2.12 U2.13").split()))
         self.assertEqual(self.overlay_pins(), expected)
-        self.save_screenshot("serve-gate-tool.png")
 
         # Gate A has a routed pin: refused with the plug-in's message, the pick stays.
         self.act(lambda: self.click(self.gate_marker("U1", "A")))
@@ -181,6 +222,10 @@ class PageTest(unittest.TestCase):
         self.assertEqual(state["changes"][-1]["records"][0]["kind"], 12)
         self.assertEqual(state["changes"][-1]["records"][0]["texts"], ["U1", "B", "U1", "C"])
         self.assertFalse(state["pickMode"])
+        # The README's picture: the swap in the changes list, and the next pick with its candidates.
+        self.act(lambda: self.click(self.gate_marker("U2", "B")))
+        self.assertTrue(self.server.state()["pickMode"])
+        self.save_screenshot("serve-gate-tool.png")
 
     def test_drag_with_swap_while_moving(self):
         from selenium.webdriver.common.action_chains import ActionChains
@@ -295,6 +340,7 @@ class PageTest(unittest.TestCase):
         self.assertEqual(self.overlay_pins(), ["U1.4", "U1.5"])
 
     def save_screenshot(self, name):
+        """Into --out; the README's picture is this one, copied by hand from there."""
         os.makedirs(ARGS.out, exist_ok=True)
         self.d.save_screenshot(os.path.join(ARGS.out, name))
 

@@ -103,7 +103,7 @@ class SafetyTest(unittest.TestCase):
 
     def test_saves_name_no_path_and_spare_the_input(self):
         cases = [("../out.qbrd.json", "not a plain file name"), (".out.qbrd.json", "may not start with a dot"), ("a/b.qbrd.json", "not a plain file name"),
-                 ("sample.qbrd.json", "which the open board was read from"), ("out.txt", "Quillon board JSON")]
+                 ("sample.qbrd.json", "which the open board was read from"), ("out.txt", "not a kind of board file lqhost writes")]
         for name, why in cases:
             with self.subTest(name):
                 status, answer = self.server.request("POST", "/api/save", {"name": name})
