@@ -36,6 +36,8 @@ def clicks(browser, d, find, count):
         ActionChains(d).move_to_element(find()).click().perform()
         browser.wait(lambda: d.execute_script("return lqPage.timings.length") > before, timeout=60)
         settle(browser, d)
+        # A pin the plug-in refuses answers with a message box; OK closes it.
+        d.execute_script("if (!document.getElementById('dialog-back').hidden) document.getElementById('dialog-ok').click()")
     return d.execute_script("return lqPage.timings")
 
 
@@ -45,6 +47,7 @@ def main():
     parser.add_argument("--board", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared",
                                                          "boards", "eagle", "spu.brd"))
     parser.add_argument("--clicks", type=int, default=40)
+    parser.add_argument("--pin", default="IC17.12", help="a pin with candidates (lqhost info BOARD lists them)")
     args = parser.parse_args()
     server = Server(os.path.abspath(args.lqhost), [os.path.realpath(args.board)])
     browser = None
@@ -59,6 +62,7 @@ def main():
             browser.wait(lambda: d.execute_script("return performance.getEntriesByName('board-shown').length > 0"),
                          timeout=60)
             opened.append(d.execute_script("return performance.getEntriesByName('board-shown')[0].startTime"))
+            print(flush=True, end="")
             print(f"page shows the board {opened[-1]:.0f} ms after navigation starts "
                   f"({(time.perf_counter() - start) * 1000:.0f} ms after the driver asked for it)")
             settle(browser, d)
@@ -69,18 +73,9 @@ def main():
         from selenium.webdriver.common.by import By
         d.find_element(By.CSS_SELECTOR, '#plugin-commands [data-command="SwapPinTool"]').click()
         settle(browser, d)
-        # The first pad the plug-in picks with candidates, then picked and dropped again and again.
-        label = None
-        for pad in d.find_elements(By.CSS_SELECTOR, "#g-static rect.pad"):
-            if pad.size["width"] < 4 or pad.size["height"] < 4:
-                continue
-            clicks(browser, d, lambda: pad, 1)
-            if len(server.state()["overlayPins"]) > 1:
-                label = pad.get_attribute("data-pin")
-                clicks(browser, d, lambda: pad, 1)
-                break
-        if label is None:
-            raise RuntimeError("no pin with candidates could be clicked")
+        # A pin the plug-in picks with candidates (on spu the only pin group is IC17's; lqhost info
+        # lists them), picked and dropped again and again.
+        label = args.pin
         pin = d.find_element(By.CSS_SELECTOR, f'#g-static rect.pad[data-pin="{label}"]')
         summary(f"swap pin tool, {label}", clicks(browser, d, lambda: pin, args.clicks))
 

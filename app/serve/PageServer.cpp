@@ -199,15 +199,19 @@ private:
             Send(res, 422, ErrorJson(e.what()));
         }
     }
-    // A change: the body's fields are given to the job, the state (at the page's zoom) answered.
+    // A change: the body's fields are given to the job, the state (at the page's zoom) answered;
+    // with brief, a job that changed nothing (a hover) is answered with the revision alone.
     template <class Job>
-    void Change(const httplib::Request& req, httplib::Response& res, Job job)
+    void Change(const httplib::Request& req, httplib::Response& res, Job job, bool brief = false)
     {
         Answer(res, [&](PageSession& session) {
             const std::int64_t zoom = ZoomOf(req);
             if (zoom > 0)
                 session.SetZoom(zoom);
+            const std::uint64_t revision = session.Revision();
             job(session, BodyJson(req));
+            if (brief && session.Revision() == revision)
+                return Json{{"revision", revision}, {"unchanged", true}}.dump();
             return PageStateJson(session);
         });
     }
@@ -260,6 +264,9 @@ void PageServer::Routes()
             Send(res, 403, ErrorJson(*refusal));
             return httplib::Server::HandlerResponse::Handled;
         }
+        // Loopback gains nothing from compression, and the library's brotli, at its highest
+        // quality, costs half a second on the state of a board the size of spu.
+        const_cast<httplib::Request&>(req).headers.erase("Accept-Encoding");
         res.set_header("X-Content-Type-Options", "nosniff");
         res.set_header("Cache-Control", "no-store");
         return httplib::Server::HandlerResponse::Unhandled;
@@ -313,7 +320,7 @@ void PageServer::Routes()
                                                                                         Coordinate(e.value("y", Json()), "y"))});
             }
             s.Mouse(events);
-        });
+        }, true);
     });
     m_server.Post("/api/select", [this](const httplib::Request& req, httplib::Response& res) {
         Change(req, res, [](PageSession& s, const Json& body) {

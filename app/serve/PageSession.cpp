@@ -236,13 +236,25 @@ void PageSession::Mouse(const std::vector<MouseEvent>& events)
         throw JobError("no tool is active: pick the swap pin tool or the swap gate tool first");
     bool clicked = false;
     bool doubleClick = false;
+    const std::size_t invalidations = m_sheet->Sheet()->GetDrawingStore()->GetInvalidations().size();
     for (const MouseEvent& e : events) {
         SendMouse(e);
         clicked = clicked || e.kind != MouseKind::Move;
         doubleClick = doubleClick || e.kind == MouseKind::DoubleClick;
     }
-    if (!clicked)
+    if (!clicked) {
+        // The page paints again only where the host would: when the tool invalidated the view.
+        CDrawingStore* store = m_sheet->Sheet()->GetDrawingStore();
+        if (store->GetInvalidations().size() != invalidations) {
+            store->ClearRecords();
+            ++m_revision;
+        }
+        const std::uint64_t messages = m_messageSequence;
+        CollectMessages();
+        if (m_messageSequence != messages)
+            ++m_revision;
         return;
+    }
     std::string label = fmt::format("tool 0x{:X}", m_tool->GetUIID());
     for (const CommandDescription& c : m_commands)
         if (c.commandId == (m_tool->GetUIID() & 0xFFFF))

@@ -178,25 +178,38 @@ function padCentre(index) {
   return pin.at;
 }
 
-function drawState(s) {
-  let wires = "";
-  for (const a of s.airwires)
-    wires += `<line${a[4] ? ' class="new"' : ""} x1="${um(a[0])}" y1="${-um(a[1])}" x2="${um(a[2])}" y2="${-um(a[3])}"/>`;
-  $("g-airwires").innerHTML = wires;
+// Sets the element's content only when what it shows changed: a click on a large board must not
+// rebuild what it did not touch.
+const shown = new Map();  // element id -> the key of what it shows
+function setContent(id, key, build) {
+  if (shown.get(id) === key) return;
+  $(id).innerHTML = build();
+  shown.set(id, key);
+}
 
-  let marks = "";
-  for (const p of s.selectedPins) marks += `<rect class="selected-pin" ${rectAttrs(page.geometry.parts[p[0]].pins[p[1]].pad)}/>`;
+function drawState(s) {
+  setContent("g-airwires", s.geometry + ":" + JSON.stringify(s.airwires), () => {
+    let wires = "";
+    for (const a of s.airwires)
+      wires += `<line${a[4] ? ' class="new"' : ""} x1="${um(a[0])}" y1="${-um(a[1])}" x2="${um(a[2])}" y2="${-um(a[3])}"/>`;
+    return wires;
+  });
+
   const ring = Math.max(currentZoom() * 7, 300000);
-  for (const p of s.changedPins) {
-    const at = padCentre(p);
-    marks += `<circle class="moved" cx="${um(at[0])}" cy="${-um(at[1])}" r="${um(ring)}"/>`;
-  }
-  $("g-marks").innerHTML = marks;
+  setContent("g-marks", [s.geometry, ring, JSON.stringify(s.selectedPins), JSON.stringify(s.changedPins)].join(":"), () => {
+    let marks = "";
+    for (const p of s.selectedPins) marks += `<rect class="selected-pin" ${rectAttrs(page.geometry.parts[p[0]].pins[p[1]].pad)}/>`;
+    for (const p of s.changedPins) {
+      const at = padCentre(p);
+      marks += `<circle class="moved" cx="${um(at[0])}" cy="${-um(at[1])}" r="${um(ring)}"/>`;
+    }
+    return marks;
+  });
   const selected = new Set(s.selectedParts);
   for (const el of $("g-static").querySelectorAll(".part")) el.classList.toggle("selected", selected.has(Number(el.dataset.part)));
 
   // The plug-in's own painting, made by its draw code through the host's draw context.
-  $("g-overlay").innerHTML = s.overlay;
+  setContent("g-overlay", s.overlay, () => s.overlay);
 }
 
 function pinText(index) {
@@ -285,8 +298,11 @@ function drawFigures(s) {
 
 function drawChanges(s) {
   const list = $("changes");
-  list.replaceChildren();
   const changes = s.changes || [];
+  const key = `${changes.length}/${s.applied}/${JSON.stringify(changes[changes.length - 1] || null)}`;
+  if (shown.get("changes") === key) return;
+  shown.set("changes", key);
+  list.replaceChildren();
   $("no-changes").hidden = changes.length > 0;
   changes.forEach((c, i) => {
     const li = document.createElement("li");
@@ -350,7 +366,7 @@ function drawMessages(s) {
 }
 
 async function applyState(s) {
-  if (!s || s.revision === undefined) return;
+  if (!s || s.revision === undefined || s.unchanged) return;
   if (page.state && s.revision < page.state.revision) return;
   const hadBoard = page.geometry && page.geometry.parts;
   if (!page.geometry || page.geometry.revision !== s.geometry) {
@@ -373,7 +389,7 @@ async function applyState(s) {
   drawChanges(hasBoard ? s : { changes: [] });
   drawStatus(s);
   if (hasBoard) drawState(s);
-  else for (const id of ["g-airwires", "g-marks", "g-overlay"]) $(id).innerHTML = "";
+  else for (const id of ["g-airwires", "g-marks", "g-overlay"]) { $(id).innerHTML = ""; shown.delete(id); }
   $("undo").disabled = !hasBoard || !s.applied;
   $("redo").disabled = !hasBoard || s.applied >= s.changes.length;
   $("save").disabled = !hasBoard;
@@ -447,7 +463,7 @@ function sendHover(at) {
     pendingMove = null;
     moveInFlight = true;
     request("POST", "/api/mouse", { events: [{ kind: "move", x: point.x, y: point.y }] }, { quiet: true })
-      .then((s) => { if (s.revision !== page.lastRevision) applyState(s); })
+      .then((s) => { if (!s.unchanged && s.revision !== page.lastRevision) applyState(s); })
       .catch(() => {})
       .finally(next);
   };
