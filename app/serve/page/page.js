@@ -7,6 +7,7 @@
 const SVG_NS = "http://www.w3.org/2000/svg";
 const UPLOAD_LIMIT = 32 * 1024 * 1024;  // as the server's limit
 const DRAG_PIXELS = 4;                  // a press that moves further is a drag, not a click
+const DOUBLE_CLICK_MS = 500;
 const MOVE_GRID = 100000;               // drags move parts in steps of 0.1 mm (Alt: 1 µm)
 
 const $ = (id) => document.getElementById(id);
@@ -435,6 +436,7 @@ const messageBox = (text) => dialog({ text });
 let press = null;        // the left button held: {x, y, at, mode: "tool" | "part" | "background", dragging}
 let pan = null;          // {x, y, view}
 let pendingMove = null, moveInFlight = false;
+let lastPress = null;     // the last left press with a tool, for double clicks
 
 function hitPart(at) {
   if (!page.geometry || !page.geometry.parts) return -1;
@@ -491,6 +493,7 @@ svg.addEventListener("pointerdown", (e) => {
   if (e.button === 1) { pan = { x: e.clientX, y: e.clientY, view: { ...page.view } }; e.preventDefault(); return; }
   const tool = page.state.tool !== null;
   if (e.button === 2) {
+    lastPress = null;
     if (tool) timed(change("/api/mouse", { events: [{ kind: "rdown", x: at.x, y: at.y }] }), started);
     return;
   }
@@ -498,8 +501,12 @@ svg.addEventListener("pointerdown", (e) => {
   if (e.shiftKey && tool) { pan = { x: e.clientX, y: e.clientY, view: { ...page.view } }; return; }
   if (tool) {
     // The host's mouse messages as they come: the press now, the release when it comes; the
-    // second press of a double click is the double-click message.
-    sendMouse([{ kind: e.detail >= 2 ? "dblclk" : "down", x: at.x, y: at.y }], started);
+    // second press of a double click (within the system's usual 500 ms and a few pixels) is the
+    // double-click message.
+    const double = lastPress && started - lastPress.time < DOUBLE_CLICK_MS &&
+      Math.hypot(e.clientX - lastPress.x, e.clientY - lastPress.y) <= DRAG_PIXELS;
+    lastPress = double ? null : { time: started, x: e.clientX, y: e.clientY };
+    sendMouse([{ kind: double ? "dblclk" : "down", x: at.x, y: at.y }], started);
     press = { x: e.clientX, y: e.clientY, at, mode: "tool", dragging: false };
     return;
   }

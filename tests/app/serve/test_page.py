@@ -190,6 +190,12 @@ class PageTest(BrowserTest):
         self.act(lambda: self.click(self.pad("U2.4")))
         self.assertEqual(self.message_box(), "选择管脚不能被对换.")
 
+        # The right button puts the pick back; a new pick follows.
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.act(lambda: ActionChains(self.d).context_click(self.pad("U1.4")).perform())
+        self.assertEqual((self.server.state()["pickMode"], self.overlay_pins()), (False, []))
+        self.act(lambda: self.click(self.pad("U1.4")))
+
         self.act(lambda: self.click(self.pad("U1.5")))
         state = self.server.state()
         self.assertEqual((self.net_of(state, "U1.4"), self.net_of(state, "U1.5")), ("R4", "R3"))
@@ -226,6 +232,16 @@ class PageTest(BrowserTest):
         self.act(lambda: self.click(self.gate_marker("U2", "B")))
         self.assertTrue(self.server.state()["pickMode"])
         self.save_screenshot("serve-gate-tool.png")
+
+    def test_double_click_optimises_a_gate(self):
+        from selenium.webdriver.common.action_chains import ActionChains
+        self.use("SwapGateTool")
+        ActionChains(self.d).double_click(self.gate_marker("U2", "C")).perform()
+        self.browser.wait(lambda: self.js("return document.querySelectorAll('#changes li').length") == 1, message="the change")
+        self.settle()
+        change = self.server.state()["changes"][-1]
+        self.assertEqual(change["label"], "SwapGateTool (double click)")
+        self.assertEqual(sorted((p["pin"], p["newNet"]) for p in change["pins"]), [("10", "C_LEFT"), ("9", "C_RIGHT")])
 
     def test_drag_with_swap_while_moving(self):
         from selenium.webdriver.common.action_chains import ActionChains
