@@ -6,6 +6,8 @@
 #include "module/swap/ExchangeCheck.h"
 
 namespace {
+LQGroupEngine g_engine = nullptr;
+
 constexpr std::int64_t kNothing = std::numeric_limits<std::int64_t>::max();
 
 bool Measurable(std::int64_t d) { return d >= 0 && d < kNothing; }
@@ -21,8 +23,14 @@ CAutoSwapF::CAutoSwapF(std::vector<CSwapItem*> items) : m_items(std::move(items)
 
 CAutoSwapF::~CAutoSwapF() = default;
 
+void LQSetGroupEngine(LQGroupEngine engine) { g_engine = engine; }
+
 void CAutoSwapF::Run()
 {
+    if (g_engine != nullptr) {
+        g_engine(m_items);
+        return;
+    }
     // One item has no partner to exchange with.
     if (m_nItems < 2)
         return;

@@ -21,3 +21,8 @@ private:
     std::vector<CSwapItem*> m_items;
     std::int32_t m_nItems;
 };
+
+// Runs the pairwise exchange of a group in place of the module's own engine, so that tests and
+// benchmarks can compare engines on the same boards; null restores the module's engine.
+using LQGroupEngine = void (*)(const std::vector<CSwapItem*>& items);
+void LQSetGroupEngine(LQGroupEngine engine);

@@ -1,6 +1,7 @@
-// The group optimiser (order of measurements, choice of partner, passes) and the pairing
-// strategies (minimum total, its tie rule, forbidden pairs, applying a pairing), with a fake item
-// that logs every call and counts the connection-data lists it hands out.
+// The group optimiser (order of measurements in the reference, choice of partner and passes in
+// both engines) and the pairing strategies (minimum total, its tie rule, forbidden pairs, applying
+// a pairing), with a fake item that logs every call and counts the connection-data lists it hands
+// out.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "module/autoswap/AutoSwapD.h"
 #include "module/autoswap/AutoSwapF.h"
 #include "module/autoswap/AutoSwapNoOpt.h"
+#include "module/autoswap/reference/ReferenceEngine.h"
 #include "tests/support/StubItem.h"
 
 namespace {
@@ -106,11 +108,15 @@ class Engine : public ::testing::Test {
 protected:
     void SetUp() override { g_nLiveEntries = 0; }
     void TearDown() override { EXPECT_EQ(g_nLiveEntries, 0) << "a connection-data list was not released"; }
-    // Runs the group optimiser over items 0..n-1 of the cost table.
-    static void RunF(World& w, const Table& cost)
+    // Runs the reference group optimiser, or the module's, over items 0..n-1 of the cost table.
+    static void RunF(World& w, const Table& cost, bool bModule = false)
     {
         w.cost = cost;
-        CAutoSwapF(w.Make(0, static_cast<int>(cost.size()))).Run();
+        const std::vector<CSwapItem*> items = w.Make(0, static_cast<int>(cost.size()));
+        if (bModule)
+            CAutoSwapF(items).Run();
+        else
+            LQReferenceRunGroup(items);
         EXPECT_EQ(w.nDataNotNull, 0) << "GetDistance was called with data not null";
     }
     World w;
@@ -165,13 +171,14 @@ TEST_F(Engine, TheOptimiserTakesTheLargestStrictlyPositiveGainAmongUsableMeasure
          {{10, -5, 2}, {5, 10, 99}, {9, 99, 10}},
          &third},
     };
-    for (const auto& c : cases) {
-        World local;
-        RunF(local, c.cost);
-        Strings changes = local.Only(false);
-        changes.resize(c.firstChanges ? std::min(changes.size(), c.firstChanges->size()) : changes.size());
-        EXPECT_EQ(changes, c.firstChanges ? *c.firstChanges : Strings{}) << c.name;
-    }
+    for (const auto& c : cases)
+        for (const bool bModule : {false, true}) {
+            World local;
+            RunF(local, c.cost, bModule);
+            Strings changes = local.Only(false);
+            changes.resize(c.firstChanges ? std::min(changes.size(), c.firstChanges->size()) : changes.size());
+            EXPECT_EQ(changes, c.firstChanges ? *c.firstChanges : Strings{}) << c.name << (bModule ? ", module" : "");
+        }
 }
 
 TEST_F(Engine, TheOptimiserStopsAfterFivePassesAndGroupsOfFewerThanTwoItemsMeasureNothing)
@@ -183,8 +190,10 @@ TEST_F(Engine, TheOptimiserStopsAfterFivePassesAndGroupsOfFewerThanTwoItemsMeasu
     EXPECT_EQ(std::count_if(w.log.begin(), w.log.end(), [](const std::string& s) { return s[0] == 'U'; }), 5 * 2 * 2);
 
     World single;
-    CAutoSwapF(std::vector<CSwapItem*>{}).Run();
-    CAutoSwapF(single.Make(0, 1)).Run();
+    for (const auto& items : {std::vector<CSwapItem*>{}, single.Make(0, 1)}) {
+        CAutoSwapF(items).Run();
+        LQReferenceRunGroup(items);
+    }
     EXPECT_EQ(single.nDistanceCalls, 0);
 }
 

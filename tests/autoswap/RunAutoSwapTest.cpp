@@ -17,6 +17,7 @@
 #include "module/swap/SwapItemGate.h"
 #include "module/swap/SwapItemPin.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/RandomBoard.h"
 
 namespace {
 using namespace lqtest;
@@ -123,86 +124,6 @@ TEST_F(RunAutoSwap, PinPassImprovesTheGatesAgainstTheConnectionsTheGatePassLeft)
     EXPECT_EQ(NetSizes(board.Sheet()), sizes);
 }
 
-// A random board of mixed packages: quad gates with their supply pins outside the gates, single
-// buffers that hold their supply pins (stored in random order, in a pin group of their own, a
-// shared one or none), resistors without gates and connectors kept out of gate swapping; random
-// nets, unconnected pins and copper. Answers all pins.
-std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b)
-{
-    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    auto chance = [&](int percent) { return uniform(0, 99) < percent; };
-    std::vector<CLayoutPin*> all, signals, vccPins, gndPins;
-    auto add = [&](CLayoutComponent* part, CLQPoint at, Attrs attrs, const std::string& supply = "") {
-        all.push_back(b.Pin(part, at, attrs));
-        (supply.empty() ? signals : supply == "VCC" ? vccPins : gndPins).push_back(all.back());
-    };
-    for (int i = 0, n = uniform(2, 8); i < n; ++i) {
-        const std::string ref = "U" + std::to_string(i + 1);
-        const CLQPoint at{uniform(0, 40) * 250, uniform(0, 40) * 250};
-        const int kind = uniform(0, 9);
-        if (kind < 3) {
-            CLayoutComponent* part =
-                b.Part(ref, uniform(0, 2), chance(85), {{"Value", chance(70) ? "7400" : "74HC00"}});
-            // Gates A..D of two inputs and an output each; supply pins 7 and 14.
-            const int numbers[4][3] = {{1, 2, 3}, {4, 5, 6}, {9, 10, 8}, {12, 13, 11}};
-            auto dip = [&](int n) {
-                return n <= 7 ? CLQPoint(at.x, at.y + 100 * n) : CLQPoint(at.x + 300, at.y + 100 * (15 - n));
-            };
-            for (int g = 0; g < 4; ++g)
-                for (int k = 0; k < 3; ++k)
-                    add(part, dip(numbers[g][k]),
-                        {{LQ_PIN, std::to_string(numbers[g][k])}, {LQ_GATE, std::string(1, char('A' + g))},
-                         {LQ_GATEGROUP, "NAND"}, {LQ_PINGROUP, k < 2 ? "1" : "2"}});
-            add(part, dip(7), {{LQ_PIN, "7"}, {LQ_LABEL, "GND"}, {LQ_PINTYPE, "PWR"}}, "GND");
-            add(part, dip(14), {{LQ_PIN, "14"}, {LQ_LABEL, "VCC"}, {LQ_PINTYPE, "PWR"}}, "VCC");
-        } else if (kind < 7) {
-            CLayoutComponent* part = b.Part(ref, chance(60) ? 2 : uniform(0, 2), chance(85), {{"Value", "BUF"}});
-            const std::string vccGroup = std::vector<std::string>{"", "3", "P"}[uniform(0, 2)];
-            const std::string gndGroup = vccGroup == "P" || chance(50) ? vccGroup : "";
-            std::vector<Attrs> defs{{{LQ_PIN, "1"}, {LQ_LABEL, "IN"}, {LQ_PINGROUP, "1"}},
-                                    {{LQ_PIN, "2"}, {LQ_LABEL, "OUT"}, {LQ_PINGROUP, "2"}},
-                                    {{LQ_PIN, "5"}, {LQ_LABEL, "VCC"}, {LQ_PINGROUP, vccGroup}}};
-            if (chance(60))
-                defs.push_back({{LQ_PIN, "3"}, {LQ_LABEL, "GND"}, {LQ_PINGROUP, gndGroup}});
-            std::shuffle(defs.begin(), defs.end(), rng);
-            for (std::size_t k = 0; k < defs.size(); ++k) {
-                Attrs attrs{{LQ_GATE, "A"}, {LQ_GATEGROUP, "BUF"}};
-                for (const auto& [name, value] : defs[k])
-                    if (!value.empty())
-                        attrs.emplace_back(name, value);
-                const std::string label = defs[k][1].second, supply = label == "VCC" || label == "GND" ? label : "";
-                if (!supply.empty())
-                    attrs.emplace_back(LQ_PINTYPE, chance(80) ? "PWR" : "pwr");
-                add(part, {at.x + 100 * static_cast<int>(k), at.y}, attrs, supply);
-            }
-        } else {  // resistors, and connectors kept out of gate swapping
-            CLayoutComponent* part =
-                b.Part(ref, kind < 9 ? uniform(0, 2) : 0, true, {{"Value", kind < 9 ? "10k" : "HDR"}});
-            for (int n = 1; n <= (kind < 9 ? 2 : 4); ++n)
-                add(part, {at.x + 100 * n, at.y}, {{LQ_PIN, std::to_string(n)}, {LQ_PINGROUP, "1"}});
-        }
-    }
-    std::vector<CLayoutNet*> nets;
-    for (int i = 0, n = std::max(2, static_cast<int>(signals.size()) / 3); i < n; ++i)
-        nets.push_back(b.Net("N" + std::to_string(i + 1)));
-    for (CLayoutPin* pin : signals)
-        if (!chance(15))
-            CLayoutNetlist::AttachPin(pin, nets[uniform(0, static_cast<int>(nets.size()) - 1)]);
-    // Mostly the supply a pin is named for, so that packages with supply pins in their gates stay
-    // exchangeable; now and then another one or none.
-    CLayoutNet *vcc = b.Net("VCC"), *gnd = b.Net("GND"), *vcc2 = b.Net("VCC2");
-    for (CLayoutPin* pin : vccPins)
-        if (!chance(10))
-            CLayoutNetlist::AttachPin(pin, chance(85) ? vcc : vcc2);
-    for (CLayoutPin* pin : gndPins)
-        if (!chance(10))
-            CLayoutNetlist::AttachPin(pin, chance(90) ? gnd : vcc2);
-    for (CLayoutPin* pin : all)
-        if (chance(8))
-            b.Track(pin->GetLocation(), {pin->GetLocation().x + 40, pin->GetLocation().y});
-    return all;
-}
-
 // Pins that the pass may move: those of a real gate in a group of two or more gates, and those in
 // a pin group of two or more pins of a real gate.
 std::set<CLayoutPin*> MovablePins(CLayoutSubSheet* sheet)
@@ -231,7 +152,8 @@ TEST_F(RunAutoSwap, OnGeneratedBoardsThePassOnlyPermutesConnectionsOfSwappablePi
         BoardBuilder builder;
         UseSheet(builder);
         CLayoutSubSheet* sheet = builder.Sheet();
-        const std::vector<CLayoutPin*> pins = GenerateBoard(rng, builder);
+        const std::vector<CLayoutPin*> pins =
+            GenerateBoard(rng, builder, RandomBoardSpec{std::uniform_int_distribution<int>(2, 8)(rng)});
         const std::map<std::string, int> sizes = NetSizes(sheet);
         std::map<CLayoutPin*, CNet*> netBefore;
         std::set<CLayoutPin*> onCopper;

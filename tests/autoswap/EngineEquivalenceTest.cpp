@@ -1,0 +1,132 @@
+// The module's engine against the literal reference on random boards: the board-wide pass, a
+// manual gate exchange (which optimises both gates' pins) and moves with swap while moving must
+// make the same net edits in the same order. QUILLON_EQUIVALENCE_BOARDS sets the number of
+// boards (200 by default), QUILLON_EQUIVALENCE_SEED the first seed.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <random>
+
+#include "host/Events.h"
+#include "host/Net.h"
+#include "module/autoswap/reference/ReferenceEngine.h"
+#include "module/frame/CommandTable.h"
+#include "module/frame/Module.h"
+#include "module/frame/PlugInInterface.h"
+#include "module/gates/GateStore.h"
+#include "module/swap/SwapItemGate.h"
+#include "tests/support/ModuleFixture.h"
+#include "tests/support/RandomBoard.h"
+
+namespace {
+using namespace lqtest;
+
+int Setting(const char* name, int fallback)
+{
+    const char* text = std::getenv(name);
+    return text != nullptr && *text != '\0' ? std::atoi(text) : fallback;
+}
+
+struct Outcome {
+    std::vector<std::string> nets;   // every pin's net, in creation order
+    std::vector<std::string> edits;  // every net edit, in order
+    std::vector<std::string> records;
+    std::size_t updates = 0;
+    int nPackages = 0;
+};
+
+class EngineEquivalence : public ModuleTest {
+protected:
+    void SetUp() override
+    {
+        ModuleTest::SetUp();
+        InitModule();
+    }
+    void TearDown() override
+    {
+        LQUseReferenceEngine(false);
+        ModuleTest::TearDown();
+    }
+
+    Outcome Run(std::uint32_t seed, bool bReference)
+    {
+        LQUseReferenceEngine(bReference);
+        std::mt19937 rng(seed);
+        BoardBuilder b;
+        const RandomBoardSpec spec = RandomSpec(rng);
+        const std::vector<CLayoutPin*> pins = GenerateBoard(rng, b, spec);
+        UseSheet(b);
+        CLayoutSubSheet* sheet = b.Sheet();
+        GetPlugInInterface()->ExecuteCommand(ID_AUTOSWAP);
+        AfxPumpEvents();
+        auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+        // A manual exchange of two gates of one group.
+        for (const auto& group : GetPlugInInterface()->GetGateStore(sheet)->GetGateSwapGroups())
+            if (group.size() >= 2 && uniform(0, 2) == 0) {
+                group[static_cast<std::size_t>(uniform(1, static_cast<int>(group.size()) - 1))]->Swap(group.front());
+                sheet->GetNetlist()->UpdateNetlist(0x40000000, reinterpret_cast<LONG_PTR>(sheet));
+                break;
+            }
+        AfxPumpEvents();
+        std::vector<CDrawObject*> objects;
+        sheet->GetDrawingStore()->GetObjectList(objects, 0x1FF, 0, 0);
+        std::vector<CLayoutComponent*> parts;
+        for (CDrawObject* object : objects)
+            if (auto* part = DYNAMIC_DOWNCAST(CLayoutComponent, object))
+                parts.push_back(part);
+        for (int move = 0; move < 2; ++move) {
+            sheet->GetMoveSwapState() = CMoveSwapState{uniform(1, 3), true, 1};
+            for (int k = uniform(1, 3); k > 0; --k)
+                parts[static_cast<std::size_t>(uniform(0, static_cast<int>(parts.size()) - 1))]->SetSelected(true, true);
+            LQMoveSelection(uniform(-300, 300), uniform(-300, 300));
+            AfxPumpEvents();
+            for (CLayoutComponent* part : parts)
+                part->SetSelected(false, true);
+        }
+
+        Outcome out;
+        out.nPackages = spec.nPackages;
+        std::map<const CDrawObject*, std::size_t> index;
+        for (CLayoutPin* pin : pins) {
+            index[pin] = index.size();
+            out.nets.push_back(NetOf(pin));
+        }
+        for (const CNetEdit& e : sheet->GetNetlist()->GetEdits())
+            out.edits.push_back((e.bAdd ? "+" : "-") + e.pNet->GetName().str() + " " + std::to_string(index.at(e.pObject)));
+        for (const CBackAnnotationRecord& r : sheet->GetBackAnnotationManager()->GetRecords()) {
+            std::string text = std::to_string(r.eKind);
+            for (const std::string& arg : r.args)
+                text += "|" + arg;
+            out.records.push_back(text);
+        }
+        out.updates = sheet->GetNetlist()->GetUpdates().size();
+        UseSheet(board);
+        AfxPumpEvents();
+        return out;
+    }
+};
+
+TEST_F(EngineEquivalence, MakesTheReferencesNetEditsInTheReferencesOrderOnRandomBoards)
+{
+    const int nBoards = Setting("QUILLON_EQUIVALENCE_BOARDS", 200);
+    const auto firstSeed = static_cast<std::uint32_t>(Setting("QUILLON_EQUIVALENCE_SEED", 1));
+    std::size_t nEdits = 0;
+    int nLarge = 0;
+    for (int k = 0; k < nBoards; ++k) {
+        const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(k);
+        const Outcome reference = Run(seed, true);
+        const Outcome mine = Run(seed, false);
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(reference.nPackages) + " packages");
+        ASSERT_EQ(mine.edits, reference.edits);
+        ASSERT_EQ(mine.nets, reference.nets);
+        ASSERT_EQ(mine.records, reference.records);
+        ASSERT_EQ(mine.updates, reference.updates);
+        nEdits += reference.edits.size();
+        nLarge += reference.nPackages > 60;
+    }
+    std::printf("%d boards (%d of more than 60 packages), %zu net edits alike\n", nBoards, nLarge, nEdits);
+    EXPECT_GT(nEdits, static_cast<std::size_t>(nBoards) * 20) << "the boards must give the engines real work";
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+quillon_test(autoswap_equivalence_tests autoswap/EngineEquivalenceTest.cpp)
