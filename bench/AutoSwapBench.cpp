@@ -1,13 +1,19 @@
-// The board-wide automatic pin and gate swap on generated quad-gate boards, and the program's main.
+// The board-wide automatic pin and gate swap on generated quad-gate boards, with the module's
+// engine and with the reference engine; one full airwire computation of the same boards as a
+// yardstick; one move with swap while moving on a large board. Also the program's main.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include "app/metrics/Airwires.h"
 #include "bench/BoardGenerator.h"
 #include "host/DrawContext.h"
 #include "host/Events.h"
 #include "host/HostApp.h"
+#include "host/LayoutComponent.h"
+#include "host/LayoutPin.h"
+#include "module/autoswap/reference/ReferenceEngine.h"
 #include "module/frame/Module.h"
 #include "module/frame/PlugInInterface.h"
 #include "module/swap/DistanceCounter.h"
@@ -15,8 +21,22 @@
 namespace {
 constexpr std::uint32_t kSeed = 7400;
 
-// Lets the peak resident size of one benchmark be read apart from the ones before it.
-void ResetPeakRss()
+// A figure of /proc/self/status in megabytes: VmRSS now, VmHWM the peak since the last reset.
+double StatusMb(const char* key)
+{
+    double kb = 0;
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f) != nullptr)
+            if (std::strncmp(line, key, std::strlen(key)) == 0)
+                kb = std::atof(line + std::strlen(key) + 1);
+        std::fclose(f);
+    }
+    return kb / 1024.0;
+}
+
+// Lets the peak of what follows be read apart from what came before.
+void ResetPeak()
 {
     if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
         std::fputs("5", f);
@@ -24,59 +44,114 @@ void ResetPeakRss()
     }
 }
 
-double PeakRssMb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-void BM_RunAutoSwap(benchmark::State& state)
+void RunAutoSwap(benchmark::State& state, bool bReference)
 {
     const int nPackages = static_cast<int>(state.range(0));
-    ResetPeakRss();
+    LQUseReferenceEngine(bReference);
     std::uint64_t nCalls = 0;
-    double dBoardRss = 0;
-    std::size_t nEdits = 0;
+    double dBoardMb = 0, dPeakMb = 0;
     lqbench::BoardFigures before, after;
     for (auto _ : state) {
         state.PauseTiming();
-        std::unique_ptr<CDrwSubSheet> pSheet = lqbench::MakeQuadGateBoard(nPackages, kSeed);
+        const double dBaseMb = StatusMb("VmRSS:");
+        std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(nPackages, kSeed);
         auto* pLayout = static_cast<CLayoutSubSheet*>(pSheet.get());
         before = lqbench::MeasureBoard(pLayout);
-        dBoardRss = PeakRssMb();
+        dBoardMb = StatusMb("VmRSS:") - dBaseMb;
         LQSetDrwSubSheet(pSheet.get());
         const std::uint64_t nStart = LQGetDistanceCallCount();
+        ResetPeak();
         state.ResumeTiming();
 
         GetPlugInInterface()->RunAutoSwap();
 
         state.PauseTiming();
+        dPeakMb = StatusMb("VmHWM:") - dBaseMb;
         nCalls += LQGetDistanceCallCount() - nStart;
         after = lqbench::MeasureBoard(pLayout);
-        nEdits = pLayout->GetNetlist()->GetEdits().size();
         // The posted netlist change drops the sheet's gate store before the sheet goes.
         AfxPumpEvents();
         LQCloseSubSheet(std::move(pSheet));
         state.ResumeTiming();
     }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["distance_calls"] = static_cast<double>(nCalls) / n;
-    state.counters["peak_rss_MB"] = PeakRssMb();
-    state.counters["board_rss_MB"] = dBoardRss;
+    LQUseReferenceEngine(false);
     state.counters["gates"] = 4.0 * nPackages;
+    state.counters["distance_calls"] = static_cast<double>(nCalls) / static_cast<double>(state.iterations());
+    state.counters["board_MB"] = dBoardMb;
+    state.counters["peak_MB"] = dPeakMb;
+    state.counters["peak_per_board"] = dBoardMb > 0 ? dPeakMb / dBoardMb : 0;
     state.counters["wire_before_m"] = before.dWireMm / 1000.0;
     state.counters["wire_after_m"] = after.dWireMm / 1000.0;
     state.counters["connected_pins_delta"] = after.nConnectedPins - before.nConnectedPins;
     state.counters["result_hash"] = after.nHash;
-    // The host records every net-pin addition and removal; its record grows with the exchanges.
-    state.counters["net_edits"] = static_cast<double>(nEdits);
+}
+
+void BM_RunAutoSwap(benchmark::State& state) { RunAutoSwap(state, false); }
+void BM_RunAutoSwapReference(benchmark::State& state) { RunAutoSwap(state, true); }
+
+// Every net's exact minimum spanning tree and airwire lengths, as lqhost's reports compute them.
+void BM_Airwires(benchmark::State& state)
+{
+    std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(static_cast<int>(state.range(0)), kSeed);
+    std::uint64_t total = 0;
+    for (auto _ : state) {
+        total = 0;
+        std::vector<lq::Point> points;
+        for (const auto& pNet : pSheet->GetNetlist()->GetNets()) {
+            points.clear();
+            for (CNetPin* pNetPin : pNet->GetNetPins())
+                if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject()))
+                    points.push_back(lq::Point{pPin->GetLocation().x, pPin->GetLocation().y});
+            for (const auto& [a, b] : lq::MinimumSpanningTree(points)) {
+                const auto dx = static_cast<__int128>(points[a].x) - points[b].x;
+                const auto dy = static_cast<__int128>(points[a].y) - points[b].y;
+                total += lq::IntegerSqrt(static_cast<unsigned __int128>(dx * dx + dy * dy));
+            }
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["length_m"] = static_cast<double>(total) / 1e9;
+}
+
+// One package moved on a board with swap while moving on (pins and gates): the host's move, the
+// module's answer at its start and end, and the host's loop delivering the netlist change, which
+// drops the gate store, so that every move builds the store and regroups again.
+void BM_MoveSwap(benchmark::State& state)
+{
+    std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(static_cast<int>(state.range(0)), kSeed);
+    auto* pLayout = static_cast<CLayoutSubSheet*>(pSheet.get());
+    LQSetDrwSubSheet(pSheet.get());
+    pLayout->GetMoveSwapState() = CMoveSwapState{3, true, 1};
+    std::vector<CDrawObject*> objects;
+    pLayout->GetDrawingStore()->GetObjectList(objects, 0x1FF, 0, 0);
+    std::vector<CLayoutComponent*> parts;
+    for (CDrawObject* pObject : objects)
+        if (auto* pPart = DYNAMIC_DOWNCAST(CLayoutComponent, pObject))
+            parts.push_back(pPart);
+    std::size_t nMove = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        CLayoutComponent* pPart = parts[(nMove++ * 7919) % parts.size()];
+        pPart->SetSelected(true, true);
+        const int step = nMove % 2 == 0 ? lqbench::kPinPitch : -lqbench::kPinPitch;
+        state.ResumeTiming();
+
+        LQMoveSelection(step, step);
+        AfxPumpEvents();
+
+        state.PauseTiming();
+        pPart->SetSelected(false, true);
+        state.ResumeTiming();
+    }
+    AfxPumpEvents();
+    LQCloseSubSheet(std::move(pSheet));
 }
 }  // namespace
 
-BENCHMARK(BM_RunAutoSwap)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
-// One run each: 1000 packages may take far longer than a benchmark should; the middle sizes show the growth.
-BENCHMARK(BM_RunAutoSwap)->Arg(200)->Arg(300)->Arg(500)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunAutoSwap)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunAutoSwapReference)->Arg(100)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Airwires)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveSwap)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -51,3 +51,6 @@ private:
 
 // Euclidean distance between two board points, rounded down; exact over the whole 32-bit range.
 std::int64_t LQPointDistance(const CLQPoint& a, const CLQPoint& b);
+// The same from the sum of the squared differences. Rounding down keeps the order, so the
+// distance to the nearest of several points is this of the least square.
+std::int64_t LQDistanceFromSquare(unsigned __int128 sum);

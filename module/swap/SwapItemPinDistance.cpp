@@ -46,6 +46,13 @@ std::int64_t Nearest(const CLQPoint& from, const std::vector<CLayoutPin*>& pins)
 }
 }  // namespace
 
+std::int64_t LQDistanceFromSquare(unsigned __int128 sum)
+{
+    if (sum <= static_cast<unsigned __int128>(kNothing))
+        return sqroot(static_cast<std::int64_t>(sum));
+    return Isqrt128(sum);
+}
+
 std::int64_t LQPointDistance(const CLQPoint& a, const CLQPoint& b)
 {
     const std::int64_t dx = static_cast<std::int64_t>(a.x) - b.x;
@@ -53,10 +60,7 @@ std::int64_t LQPointDistance(const CLQPoint& a, const CLQPoint& b)
     // |dx| and |dy| stay below 2^32, so their squares fit unsigned 64-bit and the sum 128-bit.
     const std::uint64_t ax = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
     const std::uint64_t ay = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
-    const unsigned __int128 sum = static_cast<unsigned __int128>(ax * ax) + static_cast<unsigned __int128>(ay * ay);
-    if (sum <= static_cast<unsigned __int128>(kNothing))
-        return sqroot(static_cast<std::int64_t>(sum));
-    return Isqrt128(sum);
+    return LQDistanceFromSquare(static_cast<unsigned __int128>(ax * ax) + static_cast<unsigned __int128>(ay * ay));
 }
 
 std::int64_t CSwapItemPin::GetDistance(CSwapItem* other, CObject**&, std::int64_t fallback)

@@ -1,0 +1,11 @@
+// The exchange model of a group of gates: what the gate items would measure, read from an index
+// of the nets their pins are on; each gate's present length is kept until one of the nets it
+// reads changes, and the pin groups of two kinds of gate are matched once.
+#pragma once
+#include <memory>
+#include <vector>
+
+#include "module/autoswap/ExchangeSearch.h"
+
+// Null unless every item is an optimising gate item of its own gate and no pin is in two gates.
+std::unique_ptr<CExchangeModel> LQMakeGateModel(const std::vector<CSwapItem*>& items);
