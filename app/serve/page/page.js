@@ -563,6 +563,11 @@ function release(e) {
   const at = boardPoint(e);
   if (p.mode === "tool") { change("/api/mouse", { events: [{ kind: "up", x: at.x, y: at.y }] }); return; }
   if (p.mode === "background") { timed(change("/api/select", { x: at.x, y: at.y, add: e.shiftKey }), p.started); return; }
+  if (p.mode === "part" && !p.dragging && !e.shiftKey && page.state.selectedParts.length > 1) {
+    // A click without a drag on one of several selected parts selects that part alone.
+    timed(change("/api/select", { x: at.x, y: at.y, add: false }), p.started);
+    return;
+  }
   if (p.mode === "part" && p.dragging) {
     const { dx, dy } = dragOffset(e, p);
     timed(change("/api/move", { phase: "end", dx, dy }), performance.now())

@@ -1,6 +1,7 @@
 """Runs lqhost serve and a headless Chromium for the page host's tests, and makes sure that
 neither outlives the test: both start in their own process groups, which are killed at the end
 whatever happened."""
+import ctypes
 import json
 import os
 import re
@@ -14,7 +15,13 @@ import urllib.request
 
 CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                   "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                  "--disable-dev-shm-usage"]
+                  "--disable-dev-shm-usage", "--disable-crash-reporter", "--disable-breakpad"]
+
+
+def die_with_parent():
+    """In the child before exec: SIGTERM when the test process dies, however it dies."""
+    PR_SET_PDEATHSIG = 1
+    ctypes.CDLL(None, use_errno=True).prctl(PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def kill_group(process, grace=3.0):
@@ -42,7 +49,8 @@ class Server:
     def __init__(self, lqhost, args, cwd=None):
         self.log = tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen([lqhost, "serve", "--port", "0", *args], cwd=cwd, stdout=subprocess.PIPE,
-                                        stderr=self.log, text=True, start_new_session=True)
+                                        stderr=self.log, text=True, start_new_session=True,
+                                        preexec_fn=die_with_parent)
         line = self.process.stdout.readline()
         match = re.search(r"http://127\.0\.0\.1:(\d+)/", line)
         if not match:
@@ -107,7 +115,8 @@ class Browser:
         options.add_argument(f"--window-size={width},{height}")
         options.add_experimental_option("prefs", {"download.default_directory": self.downloads,
                                                   "download.prompt_for_download": False})
-        self.service = Service("/usr/bin/chromedriver", popen_kw={"start_new_session": True})
+        self.service = Service("/usr/bin/chromedriver", popen_kw={"start_new_session": True,
+                                                                          "preexec_fn": die_with_parent})
         try:
             self.driver = webdriver.Chrome(service=self.service, options=options)
         except Exception:
