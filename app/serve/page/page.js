@@ -100,7 +100,9 @@ function currentZoom() {
 
 function setView(v) {
   page.view = v;
-  svg.setAttribute("viewBox", `${v.x} ${v.y} ${v.w} ${v.h}`);
+  const box = `${v.x} ${v.y} ${v.w} ${v.h}`;
+  svg.setAttribute("viewBox", box);
+  $("paint").setAttribute("viewBox", box);
 }
 
 function boardBounds() {
