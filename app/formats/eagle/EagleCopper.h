@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "app/formats/RoutedMarkers.h"
 #include "app/formats/eagle/EagleDesign.h"
 #include "app/model/Board.h"
 
@@ -15,11 +16,5 @@ namespace lq::eagle {
 // (layer 19) and other non-copper layers do not count. Reads and checks every wire, via and
 // polygon of every signal; throws ParseError for bad values.
 std::set<PinIndex> PinsOnCopper(const EagleDesign& design, const Board& board, const BoardIndex& index);
-
-// One zero-length track per routed pin, at a point of its pad and on one of its layers chosen so
-// that, where the geometry allows, the host's test (a track end inside a pad on a shared layer)
-// finds it on no pin that is not routed. The host's own view of Eagle copper would differ: it
-// does not look at signals, so a ground pour drawn over the whole board would mark every pad.
-std::vector<Track> CopperMarkers(const Board& board, const BoardIndex& index, const std::set<PinIndex>& routed);
 
 }  // namespace lq::eagle
