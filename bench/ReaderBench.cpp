@@ -2,6 +2,7 @@
 //
 //   reader_bench json FILE          writes the largest legal board JSON (just under 64 MiB)
 //   reader_bench eagle FILE.brd     writes the largest legal Eagle board (just under 64 MiB)
+//   reader_bench kicad FILE.kicad_pcb [MB]  writes a routed KiCad 6 board of MB megabytes (default 50)
 //   reader_bench hostile KIND FILE  writes a hostile file: empty-objects, list-items, nets, dense-eagle
 //   reader_bench read FILE          reads FILE as lqhost does and prints its size, the time and
 //                                   the peak resident memory of this process
@@ -9,7 +10,9 @@
 // Run each read in a process of its own (bench/readers.sh does), so that the peak is the reader's.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -132,6 +135,62 @@ std::string LargestEagle()
     return out + tail;
 }
 
+// A routed KiCad 6 board: DIP-14 footprints in a grid, each pad on a net with the same pad of the
+// next footprint, a track from every pad, a ground zone with a filled area, and tracks on to the size.
+std::string KicadBoard(std::size_t megabytes)
+{
+    const std::size_t target = megabytes * 1000000;
+    const int footprints = static_cast<int>(std::max<std::size_t>(1, target / 20000) * 2);
+    std::string out = "(kicad_pcb (version 20211014) (generator pcbnew)\n\n  (layers\n    (0 \"F.Cu\" signal)\n    (31 \"B.Cu\" signal)\n  )\n\n";
+    out += "  (net 0 \"\")\n  (net 1 \"GND\")\n";
+    auto netCode = [](int f, int k) { return 2 + (f / 2) * 14 + (k - 1); };
+    for (int f = 0; f < footprints; f += 2)
+        for (int k = 1; k <= 14; ++k)
+            out += fmt::format("  (net {} \"N{}_{}\")\n", netCode(f, k), f, k);
+    auto at = [](int f) { return std::pair<double, double>{10.0 + (f % 100) * 20.0, 10.0 + (f / 100) * 25.0}; };
+    for (int f = 0; f < footprints; ++f) {
+        const auto [x, y] = at(f);
+        out += fmt::format("  (footprint \"Package_DIP:DIP-14_W7.62mm\" (layer \"F.Cu\")\n    (tedit 5A02E8C5) (tstamp 00000000-0000-0000-0000-{:012d})\n"
+                           "    (at {} {})\n    (path \"/00000000-0000-0000-0000-{:012d}\")\n    (attr through_hole)\n"
+                           "    (fp_text reference \"U{}\" (at 3.81 -2.33) (layer \"F.SilkS\")\n      (effects (font (size 1 1) (thickness 0.15)))\n    )\n"
+                           "    (fp_text value \"74HC00\" (at 3.81 17.57) (layer \"F.Fab\")\n      (effects (font (size 1 1) (thickness 0.15)))\n    )\n",
+                           f, x, y, f, f);
+        for (int k = 1; k <= 14; ++k) {
+            const double px = k <= 7 ? 0 : 7.62, py = 2.54 * (k <= 7 ? k - 1 : 14 - k);
+            const int net = k == 7 ? 1 : netCode(f, k);
+            out += fmt::format("    (pad \"{}\" thru_hole oval (at {} {}) (size 2.4 1.6) (drill 0.8) (layers *.Cu *.Mask)\n"
+                               "      (net {} \"{}\") (pintype \"input\") (tstamp 00000000-0000-0000-0001-{:012d}))\n",
+                               k, px, py, net, k == 7 ? "GND" : fmt::format("N{}_{}", f - f % 2, k), f * 14 + k);
+        }
+        out += "  )\n\n";
+    }
+    // A track from every pad; GND as a filled zone over the whole board.
+    for (int f = 0; f < footprints; ++f) {
+        const auto [x, y] = at(f);
+        for (int k = 1; k <= 14; ++k) {
+            const double px = x + (k <= 7 ? 0 : 7.62), py = y + 2.54 * (k <= 7 ? k - 1 : 14 - k);
+            out += fmt::format("  (segment (start {} {}) (end {} {}) (width 0.25) (layer \"F.Cu\") (net {}) (tstamp 00000000-0000-0000-0002-{:012d}))\n",
+                               px, py, px + 1.5, py + 0.5, k == 7 ? 1 : netCode(f, k), f * 14 + k);
+        }
+    }
+    out += "  (zone (net 1) (net_name \"GND\") (layer \"B.Cu\") (tstamp 00000000-0000-0000-0003-000000000000) (hatch edge 0.508)\n"
+           "    (connect_pads (clearance 0.508))\n    (min_thickness 0.254) (filled_areas_thickness no)\n"
+           "    (fill yes (thermal_gap 0.508) (thermal_bridge_width 0.508))\n"
+           "    (polygon\n      (pts\n        (xy 0 0) (xy 900 0) (xy 900 900) (xy 0 900)\n      )\n    )\n"
+           "    (filled_polygon\n      (layer \"B.Cu\")\n      (pts\n";
+    for (int v = 0; v < 20000; ++v)
+        out += fmt::format("        (xy {:.6f} {:.6f})\n", 450 + 440 * std::cos(v * 2 * M_PI / 20000), 450 + 440 * std::sin(v * 2 * M_PI / 20000));
+    out += "      )\n    )\n  )\n";
+    for (std::size_t s = 0; out.size() + 200 < target; ++s) {
+        const int f = static_cast<int>(s % static_cast<std::size_t>(footprints)), k = 1 + static_cast<int>(s / footprints % 14);
+        const auto [x, y] = at(f);
+        out += fmt::format("  (segment (start {:.4f} {:.4f}) (end {:.4f} {:.4f}) (width 0.25) (layer \"B.Cu\") (net {}) (tstamp 00000000-0000-0000-0004-{:012d}))\n",
+                           x + 3, y + 0.01 * static_cast<double>(s % 1000), x + 4, y + 0.01 * static_cast<double>(s % 1000),
+                           k == 7 ? 1 : netCode(f, k), s);
+    }
+    return out + ")\n";
+}
+
 std::string Hostile(const std::string& kind)
 {
     std::string out;
@@ -190,12 +249,14 @@ int main(int argc, char** argv)
         Save(argv[2], LargestJson());
     else if (mode == "eagle" && argc == 3)
         Save(argv[2], LargestEagle());
+    else if (mode == "kicad" && (argc == 3 || argc == 4))
+        Save(argv[2], KicadBoard(argc == 4 ? std::stoul(argv[3]) : 50));
     else if (mode == "hostile" && argc == 4)
         Save(argv[3], Hostile(argv[2]));
     else if (mode == "read" && argc == 3)
         return Read(argv[2]);
     else {
-        std::fprintf(stderr, "usage: reader_bench json FILE | eagle FILE.brd | hostile KIND FILE | read FILE\n");
+        std::fprintf(stderr, "usage: reader_bench json FILE | eagle FILE.brd | kicad FILE.kicad_pcb [MB] | hostile KIND FILE | read FILE\n");
         return 2;
     }
     return 0;

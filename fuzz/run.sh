@@ -21,6 +21,9 @@ seed fuzz_play_script examples/*.play
 if [ -x "$bin/fuzz_eagle" ]; then
   seed fuzz_eagle fuzz/seeds/eagle/*
 fi
+if [ -x "$bin/fuzz_kicad" ]; then
+  seed fuzz_kicad fuzz/seeds/kicad/*
+fi
 
 status=0
 for target in "$bin"/fuzz_*; do

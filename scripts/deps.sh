@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ g++-multilib clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
           libbenchmark-dev libpugixml-dev nlohmann-json3-dev libcli11-dev libfmt-dev libxml2-utils
-          libcpp-httplib-dev chromium chromium-driver python3-selenium fonts-wqy-microhei)
+          libcpp-httplib-dev chromium chromium-driver python3-selenium fonts-wqy-microhei
+          kicad)  # KiCad 6: its pcbnew module (under /usr/bin/python3) loads written boards in the tests
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

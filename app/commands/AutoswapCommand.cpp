@@ -40,9 +40,10 @@ struct Options {
     std::string html;
     std::string schematic;
     bool unrouted = false;
+    std::vector<std::string> rules;
 };
 
-BoardReadOptions ReadOptions(const Options& o) { return BoardReadOptions{o.schematic, o.unrouted}; }
+BoardReadOptions ReadOptions(const Options& o) { return BoardReadOptions{o.schematic, o.unrouted, o.rules}; }
 
 struct Plan {
     std::vector<std::string> boardOutputs;  // per board; empty: not written
@@ -196,7 +197,8 @@ CommandSpec MakeAutoswapCommand()
         "lqhost autoswap examples/sample.qbrd.json -o sample.out.qbrd.json --report report.json --eco eco.csv --svg pictures",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->boards, "Board files (.qbrd.json, or Eagle .brd with the .sch beside it)")
+            sub.add_option("BOARD", o->boards,
+                           "Board files (.qbrd.json, Eagle .brd with the .sch beside it, KiCad .kicad_pcb with its schematic)")
                 ->required()
                 ->check(NonEmptyPath);
             auto* out = sub.add_option("-o,--output", o->output,
@@ -222,12 +224,17 @@ CommandSpec MakeAutoswapCommand()
             sub.add_option("--svg", o->svgDir, "Write pictures of each board before and after into this folder")
                 ->option_text("DIR")
                 ->check(NonEmptyPath);
-            sub.add_option("--schematic", o->schematic, "Eagle: the board's schematic, when it is not the .sch beside it")
+            sub.add_option("--schematic", o->schematic,
+                           "Eagle, KiCad: the board's (root) schematic, when it is not the one of the board's name beside it")
                 ->option_text("FILE")
                 ->check(NonEmptyPath);
             sub.add_flag("--unrouted", o->unrouted,
-                         "Eagle: ignore existing copper, as if the board were placed but not routed; signals whose pads "
-                         "change lose their wires and vias");
+                         "Eagle, KiCad: ignore existing copper, as if the board were placed but not routed; nets whose "
+                         "pads change lose their tracks and vias");
+            sub.add_option("--rules", o->rules,
+                           "KiCad: swap rules that add to or override the built-in library (docs/kicad.md); may be repeated")
+                ->option_text("FILE")
+                ->check(NonEmptyPath);
             return [o, &global] { return Run(*o, global); };
         }};
 }

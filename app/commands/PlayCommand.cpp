@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/core/Printable.h"
+#include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
-#include "app/core/Printable.h"
+#include "app/core/Errors.h"
+#include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayParser.h"
 #include "app/play/PlayResolve.h"
@@ -22,6 +25,7 @@ namespace {
 struct Options {
     std::string script;
     bool verbose = false;
+    BoardReadOptions read;
 };
 
 int Run(const Options& o, const GlobalOptions& global)
@@ -30,7 +34,15 @@ int Run(const Options& o, const GlobalOptions& global)
     play::Script script = play::ReadPlayScript(o.script);
     PlugInSession session(global.modulePath);
     play::ResolveOptions resolve;
-    resolve.openBoard = OpenBoardFile;
+    // --schematic names the schematic of one board; a script that opens two would read both with it.
+    std::string opened;
+    resolve.openBoard = [&o, &opened](const std::string& path) {
+        if (!o.read.schematic.empty() && !opened.empty() && !SamePath(opened, path))
+            throw UsageError(fmt::format("--schematic names the schematic of one board, but {} opens {} and {}", o.script,
+                                         opened, path));
+        opened = path;
+        return OpenBoardFile(path, o.read);
+    };
     resolve.commands.emplace();
     for (const CommandDescription& c : session.Commands())
         resolve.commands->push_back(c.name);
@@ -60,6 +72,7 @@ CommandSpec MakePlayCommand()
             auto o = std::make_shared<Options>();
             sub.add_option("SCRIPT", o->script, "The play script (see docs/play.md)")->required()->check(NonEmptyPath);
             sub.add_flag("-v,--verbose", o->verbose, "Print each line as it runs, with the messages and records it caused");
+            AddBoardReadFlags(sub, o->read);
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "app/core/Printable.h"
+#include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
@@ -24,15 +26,16 @@ namespace {
 struct Options {
     std::string board;
     std::string output;
+    BoardReadOptions read;
 };
 
 int Run(const Options& o, const GlobalOptions& global)
 {
     std::vector<PlannedInput> inputs;
-    for (const std::string& input : BoardFilesRead(o.board))
+    for (const std::string& input : BoardFilesRead(o.board, o.read))
         inputs.push_back(PlannedInput{input, inputs.empty() ? "board" : "schematic"});
     CheckPlannedOutputs({PlannedOutput{o.output, "-o"}}, inputs);
-    const Board board = OpenBoardFile(o.board);
+    const Board board = OpenBoardFile(o.board, o.read);
     PlugInSession session(global.modulePath);
     std::string svg;
     {
@@ -59,8 +62,9 @@ CommandSpec MakeRenderCommand()
         "lqhost render examples/sample.qbrd.json -o sample.svg",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->board, "The board file (.qbrd.json, or Eagle .brd)")->required()->check(NonEmptyPath);
+            sub.add_option("BOARD", o->board, "The board file (.qbrd.json, Eagle .brd, KiCad .kicad_pcb)")->required()->check(NonEmptyPath);
             sub.add_option("-o,--output", o->output, "The SVG file to write")->required()->check(NonEmptyPath);
+            AddBoardReadFlags(sub, o->read);
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -8,6 +8,7 @@
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"
 #include "app/formats/eagle/EagleWriter.h"
+#include "app/formats/kicad/KicadFiles.h"
 
 namespace lq {
 
@@ -16,6 +17,7 @@ const std::vector<BoardKind>& BoardKinds()
     static const std::vector<BoardKind> kinds = {
         {".json", BoardFormat::QuillonJson, "Quillon board JSON"},
         {".brd", BoardFormat::Eagle, "Eagle boards"},
+        {".kicad_pcb", BoardFormat::Kicad, "KiCad boards"},
     };
     return kinds;
 }
@@ -42,11 +44,15 @@ LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
     loaded.path = path;
     loaded.format = BoardFormatOf(path);
     if (loaded.format == BoardFormat::QuillonJson) {
-        if (!options.schematic.empty() || options.unrouted)
-            throw UsageError(fmt::format("{}: --schematic and --unrouted apply to Eagle boards (.brd) only", path));
+        if (!options.schematic.empty() || options.unrouted || !options.rules.empty())
+            throw UsageError(fmt::format("{}: --schematic, --unrouted and --rules apply to Eagle and KiCad boards only", path));
         loaded.board = ReadBoardFile(path);
         return loaded;
     }
+    if (loaded.format == BoardFormat::Kicad)
+        return kicad::LoadKicadBoard(path, options);
+    if (!options.rules.empty())
+        throw UsageError(fmt::format("{}: --rules applies to KiCad boards (.kicad_pcb) only", path));
     eagle::EagleImport imported = eagle::ReadEagleBoard(path, eagle::EagleReadOptions{options.schematic, options.unrouted});
     loaded.board = std::move(imported.board);
     loaded.notes = std::move(imported.notes);
@@ -56,6 +62,8 @@ LoadedBoard LoadBoard(const std::string& path, const BoardReadOptions& options)
 
 std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOptions& options)
 {
+    if (BoardFormatOf(path) == BoardFormat::Kicad)
+        return kicad::KicadBoardInputs(path, options);
     std::vector<std::string> inputs{path};
     if (BoardFormatOf(path) == BoardFormat::Eagle)
         if (const auto schematic = eagle::SchematicToRead(path, options.schematic))
@@ -66,6 +74,11 @@ std::vector<std::string> BoardInputs(const std::string& path, const BoardReadOpt
 std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOptions& options, const std::string& output)
 {
     const BoardFormat in = BoardFormatOf(path), out = BoardFormatOf(output, true);
+    if (out == BoardFormat::Kicad && in != BoardFormat::Kicad)
+        throw UsageError(fmt::format("{}: a KiCad board is written back only from a KiCad board; give a .qbrd.json name",
+                                     output));
+    if (out == BoardFormat::Kicad)
+        return kicad::KicadBoardOutputs(path, options, output);
     if (out == BoardFormat::Eagle && in != BoardFormat::Eagle)
         throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board; give a .qbrd.json name",
                                      output));
@@ -81,6 +94,11 @@ SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string&
     if (BoardFormatOf(output, true) == BoardFormat::QuillonJson) {
         saved.files.emplace_back(output, WriteBoardJson(after));
         return saved;
+    }
+    if (BoardFormatOf(output) == BoardFormat::Kicad) {
+        if (loaded.format != BoardFormat::Kicad || !loaded.kicad)
+            throw UsageError(fmt::format("{}: a KiCad board is written back only from a KiCad board", output));
+        return kicad::SaveKicadBoard(loaded, after, output);
     }
     if (loaded.format != BoardFormat::Eagle || !loaded.eagle)
         throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board", output));

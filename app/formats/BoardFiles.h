@@ -1,5 +1,6 @@
-// Board files by their names: Autodesk Eagle boards (.brd, with the schematic beside them) and
-// Quillon board JSON (.json, as in .qbrd.json); other names are refused. Reading keeps what writing back needs.
+// Board files by their names: Autodesk Eagle boards (.brd, with the schematic beside them), KiCad
+// projects (.kicad_pcb, with the root schematic beside them) and Quillon board JSON (.json, as in
+// .qbrd.json); other names are refused. Reading keeps what writing back needs.
 #pragma once
 #include <memory>
 #include <string>
@@ -13,8 +14,11 @@ namespace lq {
 namespace eagle {
 struct EagleDesign;
 }
+namespace kicad {
+struct KicadDesign;
+}
 
-enum class BoardFormat { QuillonJson, Eagle };
+enum class BoardFormat { QuillonJson, Eagle, Kicad };
 
 // A kind of board file, told by the end of its name (any case).
 struct BoardKind {
@@ -31,8 +35,9 @@ const std::vector<BoardKind>& BoardKinds();
 BoardFormat BoardFormatOf(const std::string& path, bool output = false);
 
 struct BoardReadOptions {
-    std::string schematic;  // Eagle: the schematic, when it is not the .sch beside the board
-    bool unrouted = false;  // Eagle: ignore existing copper, so that every pin may move
+    std::string schematic;  // Eagle, KiCad: the (root) schematic, when it is not the one beside the board
+    bool unrouted = false;  // Eagle, KiCad: ignore existing copper, so that every pin may move
+    std::vector<std::string> rules = {};  // KiCad: swap-rules files, before the built-in library
 };
 
 struct LoadedBoard {
@@ -41,6 +46,8 @@ struct LoadedBoard {
     Board board;
     std::vector<std::string> notes;  // one line each, for the user
     std::shared_ptr<eagle::EagleDesign> eagle;
+    std::shared_ptr<kicad::KicadDesign> kicad;
+    std::vector<std::string> swapRules;  // KiCad: per part, where its swap rule came from
 };
 
 // Reads a board. Throws UsageError for options its format does not take, IoError when a file

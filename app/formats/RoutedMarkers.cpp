@@ -62,6 +62,24 @@ private:
 
 }  // namespace
 
+bool PolygonCovers(const std::vector<Point>& polygon, const Point& p)
+{
+    bool inside = false;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
+        const Point& a = polygon[i];
+        const Point& b = polygon[j];
+        const __int128 cross = static_cast<__int128>(std::int64_t{b.x} - a.x) * (std::int64_t{p.y} - a.y) -
+                               static_cast<__int128>(std::int64_t{b.y} - a.y) * (std::int64_t{p.x} - a.x);
+        if (cross == 0 && p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) && p.y >= std::min(a.y, b.y) &&
+            p.y <= std::max(a.y, b.y))
+            return true;
+        // p is left of the edge's crossing with its horizontal when the signed area says so.
+        if ((a.y > p.y) != (b.y > p.y) && (cross > 0) == (b.y > a.y))
+            inside = !inside;
+    }
+    return inside;
+}
+
 std::vector<Track> CopperMarkers(const Board& board, const BoardIndex& index, const std::set<PinIndex>& routed)
 {
     const PadGrid others(board, routed);

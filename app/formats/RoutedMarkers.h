@@ -14,4 +14,7 @@ namespace lq {
 // does not look at nets, so a ground pour drawn over the whole board would mark every pad.
 std::vector<Track> CopperMarkers(const Board& board, const BoardIndex& index, const std::set<PinIndex>& routed);
 
+// Whether a filled polygon covers the point: even-odd rule, edges counted as inside, exact.
+bool PolygonCovers(const std::vector<Point>& polygon, const Point& p);
+
 }  // namespace lq

@@ -6,13 +6,13 @@
 
 namespace lq {
 
-// Eagle boards open with the schematic beside them; saving stays board JSON.
-Board OpenBoardFile(const std::string& path) { return LoadBoard(path, BoardReadOptions{}).board; }
+// Eagle and KiCad boards open with the schematic beside them; saving stays board JSON.
+Board OpenBoardFile(const std::string& path, const BoardReadOptions& options) { return LoadBoard(path, options).board; }
 
-std::vector<std::string> BoardFilesRead(const std::string& path)
+std::vector<std::string> BoardFilesRead(const std::string& path, const BoardReadOptions& options)
 {
     try {
-        return BoardInputs(path, BoardReadOptions{});
+        return BoardInputs(path, options);
     } catch (const JobError&) {
         return {path};
     }

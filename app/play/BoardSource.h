@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "app/formats/BoardFiles.h"
 #include "app/model/Board.h"
 
 namespace lq {
 
 // Reads a board file (IoError when it cannot be read, ParseError when it is not a sound board).
-Board OpenBoardFile(const std::string& path);
+Board OpenBoardFile(const std::string& path, const BoardReadOptions& options = {});
 
 // The files opening the board reads (an Eagle board's schematic too); just path when its kind
 // is unknown, which opening it reports.
-std::vector<std::string> BoardFilesRead(const std::string& path);
+std::vector<std::string> BoardFilesRead(const std::string& path, const BoardReadOptions& options = {});
 
 // Why a board cannot be saved under this name, or nothing when it can.
 std::optional<std::string> BoardOutputProblem(const std::string& path);

@@ -112,7 +112,8 @@ std::string GateLabel(const Board& board, const ProbedGate& gate)
     return part + (gate.pseudo ? " (pseudo-gate)" : " (no name)");
 }
 
-std::string FormatInfoText(const Board& board, const std::string& name, const BoardProbe& probe)
+std::string FormatInfoText(const Board& board, const std::string& name, const BoardProbe& probe,
+                           const std::vector<std::string>& swapRules)
 {
     std::size_t pins = 0, pseudo = 0;
     for (const Part& p : board.parts)
@@ -126,8 +127,8 @@ std::string FormatInfoText(const Board& board, const std::string& name, const Bo
     const std::vector<std::size_t> gatesPerPart = GatesPerPart(board, probe);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
         const std::size_t gates = gatesPerPart[i];
-        out += fmt::format("  {:<10} {:>4} pins, {} gate{}\n", board.parts[i].ref, board.parts[i].pins.size(), gates,
-                           gates == 1 ? "" : "s");
+        out += fmt::format("  {:<10} {:>4} pins, {} gate{}{}\n", board.parts[i].ref, board.parts[i].pins.size(), gates,
+                           gates == 1 ? "" : "s", i < swapRules.size() ? "; swap rule: " + swapRules[i] : "");
     }
 
     out += fmt::format("\nGates ({}: {} real, {} pseudo)\n", probe.gates.size(), probe.gates.size() - pseudo, pseudo);
@@ -156,7 +157,8 @@ std::string FormatInfoText(const Board& board, const std::string& name, const Bo
     return out;
 }
 
-std::string FormatInfoJson(const Board& board, const std::string& name, const BoardProbe& probe)
+std::string FormatInfoJson(const Board& board, const std::string& name, const BoardProbe& probe,
+                           const std::vector<std::string>& swapRules)
 {
     Json j;
     j["board"] = name;
@@ -165,6 +167,8 @@ std::string FormatInfoJson(const Board& board, const std::string& name, const Bo
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
         j["parts"].push_back(
             Json{{"ref", board.parts[i].ref}, {"pins", board.parts[i].pins.size()}, {"gates", gatesPerPart[i]}});
+        if (i < swapRules.size())
+            j["parts"].back()["swapRule"] = swapRules[i];
     }
     j["gates"] = Json::array();
     for (std::size_t i = 0; i < probe.gates.size(); ++i) {

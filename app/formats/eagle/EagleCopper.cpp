@@ -86,28 +86,6 @@ SignalCopper ReadSignalCopper(const XmlFile& file, const pugi::xml_node& signal,
     return copper;
 }
 
-// Even-odd rule with edges counted as inside, as the host decides it; exact in 128 bits.
-bool Covers(const std::vector<Point>& polygon, const Point& p)
-{
-    bool inside = false;
-    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
-        const Point& a = polygon[i];
-        const Point& b = polygon[j];
-        const __int128 cross = static_cast<__int128>(std::int64_t{b.x} - a.x) * (std::int64_t{p.y} - a.y) -
-                               static_cast<__int128>(std::int64_t{b.y} - a.y) * (std::int64_t{p.x} - a.x);
-        if (cross == 0 && p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) && p.y >= std::min(a.y, b.y) &&
-            p.y <= std::max(a.y, b.y))
-            return true;
-        if ((a.y > p.y) != (b.y > p.y)) {
-            // p is left of the edge's crossing with its horizontal when the signed area says so.
-            const bool up = b.y > a.y;
-            if ((cross > 0) == up)
-                inside = !inside;
-        }
-    }
-    return inside;
-}
-
 // A file may pile copper and pads on one spot; past this many steps the test is refused rather
 // than left to run for hours.
 constexpr std::size_t kCopperSteps = 500'000'000;
@@ -122,7 +100,7 @@ bool Reaches(const SignalCopper& copper, const Rect& pad, const Point& centre, s
             return true;
     for (const auto& [bit, points] : copper.polygons) {
         steps += points.size();
-        if ((bit & layers) != 0 && Covers(points, centre))
+        if ((bit & layers) != 0 && PolygonCovers(points, centre))
             return true;
     }
     return false;

@@ -261,8 +261,8 @@ TEST(BoardFiles, TheNameDecidesTheFormatAndAnEagleBoardWithItsSchematicIsAPair)
     EXPECT_EQ(BoardFormatOf("b.QBRD.json", true), BoardFormat::QuillonJson);
     // Kinds lqhost does not read used to be read as board JSON ("malformed JSON"), and any
     // output name was written as board JSON, an input schematic's included.
-    EXPECT_EQ(ErrorText<JobError>([] { BoardFormatOf("b.kicad_pcb"); }),
-              "b.kicad_pcb: not a kind of board file lqhost reads; it reads Quillon board JSON (.json), Eagle boards (.brd)");
+    EXPECT_EQ(ErrorText<JobError>([] { BoardFormatOf("b.PcbDoc"); }),
+              "b.PcbDoc: not a kind of board file lqhost reads; it reads Quillon board JSON (.json), Eagle boards (.brd), KiCad boards (.kicad_pcb)");
     EXPECT_THROW(BoardFormatOf("brd"), JobError);
     EXPECT_THROW(BoardOutputs("x.brd", {}, "p.sch"), UsageError);
     TempDir dir;
