@@ -197,6 +197,8 @@ private:
             Send(res, 422, ErrorJson(e.what()));
         } catch (const UsageError& e) {
             Send(res, 422, ErrorJson(e.what()));
+        } catch (const std::exception& e) {
+            Send(res, 500, ErrorJson(fmt::format("internal error: {}", e.what())));
         }
     }
     // A change: the body's fields are given to the job, the state (at the page's zoom) answered;

@@ -9,3 +9,5 @@ add_test(NAME serve_page
                  --examples ${PROJECT_SOURCE_DIR}/examples --shared ${PROJECT_SOURCE_DIR}/../shared
                  --out ${CMAKE_CURRENT_BINARY_DIR}/serve)
 set_tests_properties(serve_safety serve_page PROPERTIES TIMEOUT 300)
+# The page host's session in process, without a browser: undo, redo and refusals.
+lqhost_test(serve_session_tests LINK lqhost_app SOURCES app/serve/PageSessionTest.cpp)
