@@ -46,6 +46,10 @@ int Run(const Options& o, const GlobalOptions& global)
         options.saveFolder = ".";
     if (!std::filesystem::is_directory(options.saveFolder))
         throw UsageError(fmt::format("--save-dir {}: not a folder", options.saveFolder));
+    // The page says where it saved, so the folder is named as the user would find it.
+    options.saveFolder = std::filesystem::absolute(options.saveFolder).lexically_normal().string();
+    if (options.saveFolder.size() > 1 && options.saveFolder.back() == '/')
+        options.saveFolder.pop_back();
     return Serve(std::move(options));
 }
 

@@ -103,9 +103,9 @@ void SvgDrawContext::DrawDrawObject(CDrawObject* pObject)
     const std::int64_t x = std::int64_t{r.MinX()} - grow, y = std::int64_t{r.MaxY()} + grow;
     const std::int64_t w = std::int64_t{r.MaxX()} - r.MinX() + 2 * grow, h = std::int64_t{r.MaxY()} - r.MinY() + 2 * grow;
     m_elements += fmt::format("<rect x=\"{}\" y=\"{}\" width=\"{}\" height=\"{}\" fill=\"none\" stroke=\"{}\" "
-                              "stroke-width=\"{}\"{}{}/>\n",
+                              "stroke-width=\"{}\"{}/>\n",
                               SvgX(x), SvgY(y), SvgLength(w), SvgLength(h), SvgColour(GetColor()),
-                              SvgLength(StrokeWidth(2 * GetZoom())), Opacity(), ObjectAttributes(pObject));
+                              SvgLength(StrokeWidth(2 * GetZoom())), Opacity());
 }
 
 }  // namespace lq

@@ -41,8 +41,8 @@ public:
     void Clear();
 
 protected:
-    // Further attributes of the element an object draws as (" data-x=\"...\""); none by default.
-    virtual std::string ObjectAttributes(CDrawObject*) const { return {}; }
+    // Adds elements, for a context that draws some calls its own way.
+    void Append(const std::string& elements) { m_elements += elements; }
 
 private:
     // Width in nm of a stroke of the given width, at least one pixel.

@@ -13,15 +13,24 @@ void PageDrawContext::ClearPainting()
     m_pins.clear();
 }
 
-std::string PageDrawContext::ObjectAttributes(CDrawObject* object) const
+void PageDrawContext::DrawDrawObject(CDrawObject* pObject)
 {
-    if (m_sheet == nullptr)
-        return {};
-    const auto pin = m_sheet->FindPin(object);
-    if (!pin)
-        return {};
-    m_pins.push_back(*pin);
-    return fmt::format(" data-pin=\"{}\"", XmlEscape(PinLabel(m_sheet->Original(), *pin)));
+    CDrawContext::DrawDrawObject(pObject);
+    if (pObject == nullptr)
+        return;
+    CLQRect r;
+    pObject->GetBoundingRect(r, false);
+    std::string name;
+    if (const auto pin = m_sheet != nullptr ? m_sheet->FindPin(pObject) : std::nullopt) {
+        m_pins.push_back(*pin);
+        name = fmt::format(" data-pin=\"{}\"", XmlEscape(PinLabel(m_sheet->Original(), *pin)));
+    }
+    // Half a pixel of room so that a pad of no size still shows.
+    const std::int64_t grow = GetZoom() / 2;
+    const std::int64_t x = std::int64_t{r.MinX()} - grow, y = std::int64_t{r.MaxY()} + grow;
+    const std::int64_t w = std::int64_t{r.MaxX()} - r.MinX() + 2 * grow, h = std::int64_t{r.MaxY()} - r.MinY() + 2 * grow;
+    Append(fmt::format("<rect class=\"emphasis\" x=\"{}\" y=\"{}\" width=\"{}\" height=\"{}\"{}{}/>\n", SvgX(x), SvgY(y),
+                       SvgLength(w), SvgLength(h), GetDrawFlag() ? " opacity=\"0.35\"" : "", name));
 }
 
 }  // namespace lq

@@ -1,6 +1,7 @@
 // The page's view: the host's draw context that the plug-in's tools paint their overlays into,
-// as SVG elements, with each pin the tool asks to draw named on its element so that the page
-// (and its tests) can tell which pins the plug-in emphasised.
+// as SVG elements. An object the plug-in asks to draw itself is drawn as the host draws an
+// emphasised pin, whatever pen was left set, and named on its element so that the page (and its
+// tests) can tell which pins the plug-in emphasised.
 #pragma once
 #include <vector>
 
@@ -18,12 +19,11 @@ public:
     const std::vector<PinIndex>& Pins() const { return m_pins; }
     void ClearPainting();
 
-protected:
-    std::string ObjectAttributes(CDrawObject* object) const override;
+    void DrawDrawObject(CDrawObject* pObject) override;
 
 private:
     const HostSheet* m_sheet = nullptr;
-    mutable std::vector<PinIndex> m_pins;
+    std::vector<PinIndex> m_pins;
 };
 
 }  // namespace lq

@@ -337,7 +337,7 @@ function drawChanges(s) {
     }
     list.append(li);
   });
-  list.lastElementChild?.scrollIntoView({ block: "nearest" });
+  (list.children[s.applied - 1] || list.lastElementChild)?.scrollIntoView({ block: "nearest" });
 }
 
 function toolName(s) {
