@@ -18,6 +18,7 @@ struct Options {
     std::string board;
     std::string schematic;
     bool unrouted = false;
+    std::vector<std::string> rules;
     std::string saveDir;
     int port = kDefaultServePort;
 };
@@ -30,8 +31,9 @@ int Run(const Options& o, const GlobalOptions& global)
     options.modulePath = global.modulePath;
     options.port = o.port;
     options.saveFolder = o.saveDir;
+    options.rules = o.rules;
     if (!o.board.empty()) {
-        const BoardReadOptions read{o.schematic, o.unrouted};
+        const BoardReadOptions read{o.schematic, o.unrouted, o.rules};
         options.board = LoadBoard(o.board, read);
         for (const std::string& note : options.board->notes)
             std::fprintf(stderr, "%s\n", note.c_str());
@@ -63,17 +65,21 @@ CommandSpec MakeServeCommand()
         "lqhost serve examples/sample.qbrd.json --port 8737",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {
             auto o = std::make_shared<Options>();
-            sub.add_option("BOARD", o->board, "A board to open (.qbrd.json, or Eagle .brd with its .sch); more can be opened "
-                                              "from the page");
+            sub.add_option("BOARD", o->board, "A board to open (.qbrd.json, Eagle .brd with its .sch, KiCad .kicad_pcb with its "
+                                              "schematics); more can be opened from the page");
             sub.add_option("--port", o->port, fmt::format("The port on 127.0.0.1 (default {}; 0 picks a free one)",
                                                           kDefaultServePort))
                 ->option_text("PORT");
             sub.add_option("--save-dir", o->saveDir,
                            "Where the page's Save writes (default: the folder of BOARD, else the current folder)")
                 ->option_text("DIR");
-            sub.add_option("--schematic", o->schematic, "Eagle: the board's schematic, when it is not the .sch beside it")
+            sub.add_option("--schematic", o->schematic, "Eagle, KiCad: the board's (root) schematic, when it is not the one beside it")
                 ->option_text("FILE");
-            sub.add_flag("--unrouted", o->unrouted, "Eagle: ignore existing copper, as if the board were not routed");
+            sub.add_flag("--unrouted", o->unrouted, "Eagle, KiCad: ignore existing copper, as if the board were not routed");
+            sub.add_option("--rules", o->rules,
+                           "KiCad: swap rules that add to or override the built-in library (docs/kicad.md), for the "
+                           "board given here and for those opened from the page; may be repeated")
+                ->option_text("FILE");
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -86,7 +86,7 @@ void CheckBaseName(const std::string& name, const std::string& what)
         throw JobError(fmt::format("{} \"{}\": a file name may not start with a dot", what, name));
 }
 
-OpenedUpload OpenUpload(const std::vector<UploadedFile>& files)
+OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules)
 {
     if (files.empty())
         throw JobError("upload: no file chosen");
@@ -110,7 +110,11 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files)
         WriteFileAtomically(folder.Path() + "/" + f.name, f.content);
     const std::string path = folder.Path() + "/" + boards.front()->name;
     try {
-        return OpenedUpload{LoadBoard(path, BoardReadOptions{}), boards.front()->name};
+        // Rules apply to KiCad boards only; another board is read as it is.
+        BoardReadOptions read;
+        if (BoardFormatOf(path) == BoardFormat::Kicad)
+            read.rules = rules;
+        return OpenedUpload{LoadBoard(path, read), boards.front()->name};
     } catch (const JobError& e) {
         // The command line's message, naming the file as the user knows it.
         std::string message = e.what();

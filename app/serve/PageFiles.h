@@ -33,8 +33,9 @@ struct OpenedUpload {
 };
 
 // Reads an uploaded set: exactly one board (.brd, .kicad_pcb, .json) and the files it reads
-// beside it. Errors are the command line's, naming the uploaded file by its own name.
-OpenedUpload OpenUpload(const std::vector<UploadedFile>& files);
+// beside it; rules are the KiCad swap-rules files lqhost was started with. Errors are the command
+// line's, naming the uploaded file by its own name.
+OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules = {});
 
 struct SaveResult {
     std::vector<std::string> written;  // base names

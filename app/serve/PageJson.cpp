@@ -31,6 +31,19 @@ Json PinsJson(const std::vector<PinIndex>& pins)
     return out;
 }
 
+const char* FormatName(BoardFormat format)
+{
+    switch (format) {
+    case BoardFormat::Eagle:
+        return "eagle";
+    case BoardFormat::Kicad:
+        return "kicad";
+    case BoardFormat::QuillonJson:
+        break;
+    }
+    return "quillon";
+}
+
 std::string Dump(const Json& j) { return j.dump(-1, ' ', false, Json::error_handler_t::replace); }
 
 Json CommandsJson(const PageSession& session)
@@ -123,7 +136,7 @@ std::string PageStateJson(PageSession& session)
     }
     const Board& board = session.Current();
     state["board"] = Json{{"name", session.Name()},
-                          {"format", session.Loaded().format == BoardFormat::Eagle ? "eagle" : "quillon"},
+                          {"format", FormatName(session.Loaded().format)},
                           {"documentType", board.sheet.documentType}};
     const auto tool = session.ToolUIID();
     state["tool"] = tool ? Json(*tool) : Json(nullptr);

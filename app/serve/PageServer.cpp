@@ -379,12 +379,22 @@ void PageServer::Routes()
         if (bytes > kUploadLimitBytes)
             return Send(res, 413, ErrorJson(UploadTooLarge()));
         Answer(res, [&](PageSession& s) {
-            OpenedUpload opened = OpenUpload(files);
+            OpenedUpload opened = OpenUpload(files, m_options.rules);
             s.Open(std::move(opened.loaded), opened.name, {});
             return PageStateJson(s);
         });
     });
-    m_server.Get(R"(/api/download/(board|schematic|eco|report))", [this](const httplib::Request& req, httplib::Response& res) {
+    // The files a save would write (the board, and the schematics of an Eagle or KiCad board),
+    // and each of them, made from the board in memory.
+    m_server.Get("/api/download/files", [this](const httplib::Request&, httplib::Response& res) {
+        Answer(res, [](PageSession& s) {
+            Json names = Json::array();
+            for (const auto& [path, content] : s.Save(s.Name()).files)
+                names.push_back(path.substr(path.find_last_of('/') + 1));
+            return names.dump();
+        });
+    });
+    m_server.Get(R"(/api/download/(file/(\d{1,4})|eco|report))", [this](const httplib::Request& req, httplib::Response& res) {
         const std::string what = req.matches[1];
         try {
             m_host.Run([&] {
@@ -402,9 +412,9 @@ void PageServer::Routes()
                     return;
                 }
                 const SavedBoard saved = s.Save(s.Name());
-                const std::size_t index = what == "board" ? 0 : 1;
+                const std::size_t index = std::stoul(req.matches[2]);
                 if (index >= saved.files.size())
-                    throw JobError("this board has no schematic");
+                    throw JobError(fmt::format("the board is saved as {} files; there is no file {}", saved.files.size(), index));
                 const std::string& path = saved.files[index].first;
                 Download(res, path.substr(path.find_last_of('/') + 1), saved.files[index].second, "application/octet-stream");
             });

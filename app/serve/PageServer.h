@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/formats/BoardFiles.h"
 
@@ -19,6 +20,7 @@ struct ServeOptions {
     std::string boardName;
     std::vector<std::string> inputs;   // the files that board was read from
     std::string saveFolder;            // where the page's saves go
+    std::vector<std::string> rules;    // KiCad swap rules, for every board opened
     int port = kDefaultServePort;
 };
 

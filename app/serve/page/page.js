@@ -396,8 +396,7 @@ async function applyState(s) {
   $("undo").disabled = !hasBoard || !s.applied;
   $("redo").disabled = !hasBoard || s.applied >= s.changes.length;
   $("save").disabled = !hasBoard;
-  for (const id of ["dl-board", "dl-eco", "dl-report"]) $(id).hidden = !hasBoard;
-  $("dl-schematic").hidden = !hasBoard || s.board.format !== "eagle";
+  for (const id of ["dl-eco", "dl-report"]) $(id).hidden = !hasBoard;
   drawMessages(s);
   document.body.dataset.revision = String(s.revision);
   if (hasBoard && !performance.getEntriesByName("board-shown").length)
@@ -600,6 +599,19 @@ $("undo").addEventListener("click", () => change("/api/undo"));
 $("redo").addEventListener("click", () => change("/api/redo"));
 $("fit").addEventListener("click", () => { fit(); refreshSoon(0); });
 $("error-close").addEventListener("click", hideError);
+
+// The menu lists the files the board is saved as (with an Eagle or KiCad board, its schematics).
+$("downloads").addEventListener("toggle", async () => {
+  if (!$("downloads").open || !page.state || !page.state.board) return;
+  const names = await request("GET", "/api/download/files");
+  $("dl-files").replaceChildren(...names.map((name, i) => {
+    const a = document.createElement("a");
+    a.href = `/api/download/file/${i}`;
+    a.download = name;
+    a.textContent = name;
+    return a;
+  }));
+});
 
 function suggestedName() {
   const name = page.state.board.name;

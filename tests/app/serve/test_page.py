@@ -305,7 +305,8 @@ class PageTest(BrowserTest):
         # Undo back to the start: the nets are those of the file.
         while self.button("#undo").is_enabled():
             self.act(lambda: self.button("#undo").click())
-        status, board = self.server.request("GET", "/api/download/board")
+        self.assertEqual(self.server.request("GET", "/api/download/files"), (200, ["sample.qbrd.json"]))
+        status, board = self.server.request("GET", "/api/download/file/0")
         with open(os.path.join(self.folder, "sample.qbrd.json")) as f:
             self.assertEqual((status, board["nets"]), (200, json.load(f)["nets"]))
         self.assertEqual(self.server.state()["changedPins"], [])
@@ -337,6 +338,15 @@ class PageTest(BrowserTest):
         self.assertEqual(self.server.state()["board"]["name"], "m1-alu.brd")
         self.assertFalse(self.button("#error").is_displayed())
         self.assertGreater(self.js("return document.querySelectorAll('#g-static rect.pad').length"), 10)
+
+        # A KiCad project: the board and its schematic; saved back, it is the pair again.
+        kicad = os.path.realpath(os.path.join(ARGS.shared, "boards", "kicad", "clock"))
+        revision = self.revision()
+        self.d.find_element(self.By.ID, "open").send_keys(
+            "\n".join(os.path.join(kicad, name) for name in ("clock.kicad_pcb", "clock.kicad_sch")))
+        self.settle(after=revision)
+        self.assertEqual(self.server.state()["board"]["format"], "kicad")
+        self.assertEqual(self.server.request("GET", "/api/download/files"), (200, ["clock.kicad_pcb", "clock.kicad_sch"]))
 
     def test_two_tabs_show_one_state(self):
         first = self.d.current_window_handle
