@@ -35,6 +35,21 @@ std::size_t Utf8Length(std::string_view text, std::size_t i)
 
 }  // namespace
 
+std::size_t FirstInvalidUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = Utf8Length(text, i);
+        if (n == 0)
+            return i;
+        i += n;
+    }
+    return std::string_view::npos;
+}
+
 std::string Printable(std::string_view text, std::size_t maxBytes, bool keepLineBreaks)
 {
     std::string out;

@@ -13,6 +13,10 @@ namespace lq {
 // character boundary, and a cut is marked with "...".
 std::string Printable(std::string_view text, std::size_t maxBytes = std::string_view::npos, bool keepLineBreaks = false);
 
+// The offset of the first byte that is not part of valid UTF-8 (control characters are valid),
+// or npos.
+std::size_t FirstInvalidUtf8(std::string_view text);
+
 // A token quoted in an error line: Printable, at most 60 bytes of it.
 inline std::string Excerpt(std::string_view token) { return Printable(token, 60); }
 

@@ -165,6 +165,12 @@ XmlFile::XmlFile(std::string text, std::string name) : m_name(std::move(name)), 
         throw ParseError(m_name, "", "the file is empty");
     if (IsBinary(m_text))
         throw ParseError(m_name, "", "binary data, not an Eagle XML file");
+    // Names go into board files, reports and pictures that must stay valid UTF-8.
+    if (const std::size_t bad = FirstInvalidUtf8(m_text); bad != std::string::npos) {
+        const std::size_t lineStart = bad == 0 ? std::string::npos : m_text.rfind('\n', bad - 1);
+        throw ParseError(m_name, fmt::format("{}:{}", Line(bad), bad - (lineStart == std::string::npos ? 0 : lineStart + 1) + 1),
+                         fmt::format("byte 0x{:02X} is not UTF-8; Eagle files are UTF-8 text", static_cast<unsigned char>(m_text[bad])));
+    }
     const std::size_t firstBreak = m_text.find('\n');
     if (firstBreak != std::string::npos && firstBreak > 0 && m_text[firstBreak - 1] == '\r')
         m_newline = "\r\n";

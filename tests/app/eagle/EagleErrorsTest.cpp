@@ -127,6 +127,8 @@ TEST(EagleBadInput, EmptyBinaryForeignAndOversizedFilesAreRefused)
     EXPECT_EQ(refusal("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<eagle/>"),
               "x.brd:1: encoding \"ISO-8859-1\": only UTF-8 Eagle files are read");
     EXPECT_EQ(refusal("<eagle>\n<a>\n<b/>\n</eagle>\n"), "x.brd:4:3: malformed XML: Start-end tags mismatch");
+    // Names that were not UTF-8 used to reach board JSON written out, which then could not be read.
+    EXPECT_EQ(refusal("<eagle>\n<signal name=\"N\xFF\"/>\n</eagle>\n"), "x.brd:2:16: byte 0xFF is not UTF-8; Eagle files are UTF-8 text");
 
     std::string deep = "<eagle>\n";
     for (int i = 0; i < 80; ++i)
