@@ -3,9 +3,11 @@
 //   reader_bench json FILE          writes the largest legal board JSON (just under 64 MiB)
 //   reader_bench eagle FILE.brd     writes the largest legal Eagle board (just under 64 MiB)
 //   reader_bench kicad FILE.kicad_pcb [MB]  writes a routed KiCad 6 board of MB megabytes (default 50)
+//   reader_bench play FILE.play     writes the largest legal play script (just under 16 MiB)
 //   reader_bench hostile KIND FILE  writes a hostile file: empty-objects, list-items, nets, dense-eagle
-//   reader_bench read FILE          reads FILE as lqhost does and prints its size, the time and
-//                                   the peak resident memory of this process
+//   reader_bench read FILE          reads FILE as lqhost does (a .play script is parsed, its
+//                                   boards not opened) and prints its size, the time and the peak
+//                                   resident memory of this process
 //
 // Run each read in a process of its own (bench/readers.sh does), so that the peak is the reader's.
 #include <sys/resource.h>
@@ -23,6 +25,7 @@
 #include "app/core/Errors.h"
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
+#include "app/play/PlayParser.h"
 
 namespace {
 
@@ -191,6 +194,18 @@ std::string KicadBoard(std::size_t megabytes)
     return out + ")\n";
 }
 
+// Every kind of line, over and over, to the 16 MiB a script may have.
+std::string LargestPlay()
+{
+    const std::string lines = "open board.qbrd.json\ntool 0x703E8\nclick U1.3\nclick 12.7mm -3.81mm\n"
+                              "expect net U1.3 \"N 5\"  # a comment\nselect U1 U2\nmove 2.54mm 0\n"
+                              "expect record 1 pin undo 0x10 U1 3 U1 4\n";
+    std::string out;
+    while (out.size() + lines.size() < (16u << 20) - 1024)
+        out += lines;
+    return out;
+}
+
 std::string Hostile(const std::string& kind)
 {
     std::string out;
@@ -225,18 +240,24 @@ int Read(const std::string& path)
     const auto start = std::chrono::steady_clock::now();
     std::string outcome = "read";
     std::size_t pins = 0;
+    const char* counted = "pins";
     try {
-        const lq::LoadedBoard loaded = lq::LoadBoard(path, {});
-        for (const lq::Part& part : loaded.board.parts)
-            pins += part.pins.size();
+        if (path.ends_with(".play")) {
+            pins = lq::play::ReadPlayScript(path).steps.size();
+            counted = "lines";
+        } else {
+            const lq::LoadedBoard loaded = lq::LoadBoard(path, {});
+            for (const lq::Part& part : loaded.board.parts)
+                pins += part.pins.size();
+        }
     } catch (const lq::JobError& e) {
         outcome = fmt::format("refused: {}", std::string(e.what()).substr(0, 160));
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const auto bytes = static_cast<double>(in.tellg());
-    fmt::print("{}: {:.1f} MiB, {:.2f} s ({:.2f} s of processor time), peak RSS {:.0f} MiB ({:.1f} x the file; {:.0f} MiB before reading), {} pins; {}\n", path,
-               bytes / 1048576.0, seconds, CpuSeconds() - cpu, PeakMiB(), PeakMiB() * 1048576.0 / bytes, before, pins, outcome);
+    fmt::print("{}: {:.1f} MiB, {:.2f} s ({:.2f} s of processor time), peak RSS {:.0f} MiB ({:.1f} x the file; {:.0f} MiB before reading), {} {}; {}\n", path,
+               bytes / 1048576.0, seconds, CpuSeconds() - cpu, PeakMiB(), PeakMiB() * 1048576.0 / bytes, before, pins, counted, outcome);
     return 0;
 }
 
@@ -251,12 +272,14 @@ int main(int argc, char** argv)
         Save(argv[2], LargestEagle());
     else if (mode == "kicad" && (argc == 3 || argc == 4))
         Save(argv[2], KicadBoard(argc == 4 ? std::stoul(argv[3]) : 50));
+    else if (mode == "play" && argc == 3)
+        Save(argv[2], LargestPlay());
     else if (mode == "hostile" && argc == 4)
         Save(argv[3], Hostile(argv[2]));
     else if (mode == "read" && argc == 3)
         return Read(argv[2]);
     else {
-        std::fprintf(stderr, "usage: reader_bench json FILE | eagle FILE.brd | kicad FILE.kicad_pcb [MB] | hostile KIND FILE | read FILE\n");
+        std::fprintf(stderr, "usage: reader_bench json FILE | eagle FILE.brd | kicad FILE.kicad_pcb [MB] | play FILE.play | hostile KIND FILE | read FILE\n");
         return 2;
     }
     return 0;

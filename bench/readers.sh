@@ -10,8 +10,9 @@ trap 'rm -rf "$work"' EXIT
 "$bench" json "$work/largest.qbrd.json" >/dev/null
 "$bench" eagle "$work/largest.brd" >/dev/null
 "$bench" kicad "$work/generated-50MB.kicad_pcb" 50 >/dev/null
+"$bench" play "$work/largest.play" >/dev/null
 for kind in empty-objects list-items nets; do "$bench" hostile "$kind" "$work/$kind.qbrd.json" >/dev/null; done
 "$bench" hostile dense-eagle "$work/dense.brd" >/dev/null
-for f in largest.qbrd.json largest.brd generated-50MB.kicad_pcb empty-objects.qbrd.json list-items.qbrd.json nets.qbrd.json dense.brd; do
+for f in largest.qbrd.json largest.brd generated-50MB.kicad_pcb largest.play empty-objects.qbrd.json list-items.qbrd.json nets.qbrd.json dense.brd; do
   "$bench" read "$work/$f" | sed "s|$work/||"
 done
