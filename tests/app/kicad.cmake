@@ -3,6 +3,7 @@
 lqhost_test(kicad_tests LINK lqhost_app TIMEOUT 900 SOURCES
   app/kicad/KicadFixture.cpp app/kicad/KicadFixture.h
   app/eagle/EagleFixture.cpp app/eagle/EagleFixture.h
+  app/kicad/KicadCommandLineTest.cpp
   app/kicad/KicadErrorsTest.cpp
   app/kicad/KicadImportTest.cpp
   app/kicad/KicadWriteBackTest.cpp

@@ -1,0 +1,44 @@
+// --schematic, --unrouted and --rules read a KiCad board alike in info, render, play and autoswap.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/app/kicad/KicadFixture.h"
+#include "tests/e2e/LqhostProcess.h"
+
+using namespace lqkicad;
+using namespace lqe2e;
+
+TEST(KicadCommandLine, EveryCommandReadsTheBoardWithTheSameOptions)
+{
+    const std::string clock = SharedBoard("clock");
+    const std::string schematic = std::filesystem::path(clock).replace_extension(".kicad_sch").string();
+    TempDir dir;
+    WriteFile(dir / "fixed.lqrules", "(quillon_swap_rules (version 1) (rule \"no\" (symbols \"%40106\") (gates fixed)))");
+
+    // Routed, the inverters of U1 may not move; --unrouted frees them; a user rule fixes them again.
+    Result r = RunLqhost({"info", clock});
+    EXPECT_NE(r.out.find("Gate groups (gates that may take each other's places)\n  none"), std::string::npos) << r.out;
+    r = RunLqhost({"info", clock, "--unrouted", "--schematic", schematic});
+    EXPECT_NE(r.out.find("  1: U1 A, U1 B, U1 C, U1 D, U1 E, U1 F\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("U1           14 pins, 8 gates; swap rule: library rule"), std::string::npos) << r.out;
+    r = RunLqhost({"info", clock, "--unrouted", "--rules", dir / "fixed.lqrules", "--json"});
+    EXPECT_NE(r.out.find("\"swapRule\": \"user rule \\\"no\\\" (" + dir / "fixed.lqrules:1)\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"gateGroups\": []"), std::string::npos);
+
+    r = RunLqhost({"render", clock, "--unrouted", "-o", dir / "clock.svg"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir / "clock.svg"));
+
+    WriteFile(dir / "one.play", "open " + clock + "\nexpect net U1.1 GND\n");
+    r = RunLqhost({"play", dir / "one.play", "--unrouted", "--schematic", schematic});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    WriteFile(dir / "two.play", "open " + clock + "\nopen " + SharedBoard("divn") + "\n");
+    r = RunLqhost({"play", dir / "two.play", "--schematic", schematic});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--schematic names the schematic of one board"), std::string::npos) << r.err;
+
+    // A board JSON takes none of them.
+    r = RunLqhost({"info", Example("sample.qbrd.json"), "--rules", dir / "fixed.lqrules"});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+}
