@@ -2,6 +2,7 @@
 // --unrouted: the written projects read again consistent, the moves are legal, KiCad 6's own
 // pcbnew loads the KiCad 6 boards with the same pad nets, and a run that changes nothing writes
 // every byte as it was.
+#include <fmt/core.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,7 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every pad as lqhost reads the board: "REF.PIN" to "NET ROUTED", as pcbnew_pads.py writes it.
+// Every pad as lqhost reads the board: "REF.PIN" to "NET ROUTED X Y", as pcbnew_pads.py writes it.
 std::map<std::string, std::string> LqhostPads(const kicad::KicadImport& imported)
 {
     const std::vector<std::vector<bool>> routed = kicad::PadsOnCopper(imported.design->board);
@@ -37,8 +38,9 @@ std::map<std::string, std::string> LqhostPads(const kicad::KicadImport& imported
         const kicad::KicadFootprint& fp = imported.design->board.footprints[link.footprint];
         for (std::size_t j = 0; j < link.padOfPin.size(); ++j) {
             const kicad::KicadPad& pad = fp.pads[link.padOfPin[j]];
+            const Point at = AbsolutePin(imported.board.parts[i], imported.board.parts[i].pins[j]);
             pads[fp.ref + "." + PinName(imported.board.parts[i].pins[j])] =
-                pad.net + (routed[link.footprint][link.padOfPin[j]] ? " 1" : " 0");
+                fmt::format("{} {} {} {}", pad.net, routed[link.footprint][link.padOfPin[j]] ? 1 : 0, at.x, at.y);
         }
     }
     return pads;
@@ -48,7 +50,7 @@ std::vector<std::string> Routed(const kicad::KicadImport& imported)
 {
     std::vector<std::string> out;
     for (const auto& [pad, value] : LqhostPads(imported))
-        if (value.ends_with(" 1"))
+        if (value.substr(0, value.rfind(' ', value.rfind(' ') - 1)).ends_with(" 1"))
             out.push_back(pad);
     return out;
 }
@@ -81,7 +83,7 @@ void RunOnSharedProject(const std::string& name, bool unrouted, bool kicad6)
     }
     if (kicad6) {
         std::map<std::string, std::string> pcbnew = PcbnewPads(output), lqhost = LqhostPads(after);
-        EXPECT_EQ(pcbnew, lqhost) << "pads as KiCad 6's pcbnew loads the written board (NET ROUTED) differ from lqhost's";
+        EXPECT_EQ(pcbnew, lqhost) << "pads as KiCad 6's pcbnew loads the written board (NET ROUTED X Y) differ from lqhost's";
     }
     std::cout << "[ " << name << (unrouted ? " --unrouted" : "") << " ]\n" << r.out;
 }

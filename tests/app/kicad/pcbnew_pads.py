@@ -1,8 +1,9 @@
 # Every pad of a KiCad 6 board as KiCad's own pcbnew loads it, one line each:
-#   REF.PAD <tab> NET <space> ROUTED
+#   REF.PAD <tab> NET <space> ROUTED <space> X <space> Y
 # PAD is the pad number, its k-th repeat in a footprint NUMBER#k; ROUTED is 1 when a track or arc
 # of the pad's net ends on the pad, a via of the net sits on it, or a filled zone of the net covers
-# its centre, on a copper layer of the pad. Run with /usr/bin/python3 (Debian's, with pcbnew).
+# its centre, on a copper layer of the pad; X and Y are the pad's position in nanometres. Run with
+# /usr/bin/python3 (Debian's, with pcbnew).
 import sys
 
 import pcbnew
@@ -40,4 +41,5 @@ for fp in board.GetFootprints():
             if routed or not net or z.GetNetname() != net:
                 continue
             routed = any(z.HitTestFilledArea(l, pad.GetPosition()) for l in set(z.GetLayerSet().CuStack()) & layers)
-        print("%s.%s\t%s %d" % (fp.GetReference(), name, net, 1 if routed else 0))
+        at = pad.GetPosition()
+        print("%s.%s\t%s %d %d %d" % (fp.GetReference(), name, net, 1 if routed else 0, at.x, at.y))
