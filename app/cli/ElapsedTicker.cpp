@@ -1,5 +1,6 @@
 #include "app/cli/ElapsedTicker.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,8 +25,17 @@ ElapsedTicker::ElapsedTicker(std::string label) : m_label(std::move(label)), m_s
         return;
     }
     g_current = this;
-    if (StderrIsTerminal())
-        m_thread = std::thread([this] { Run(); });
+    if (!StderrIsTerminal())
+        return;
+    // The thread is born with interrupting signals blocked, so that they reach the main thread,
+    // which holds them back while it writes outputs.
+    sigset_t held, before;
+    sigemptyset(&held);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &before);
+    m_thread = std::thread([this] { Run(); });
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }
 
 ElapsedTicker::~ElapsedTicker()
