@@ -4,6 +4,7 @@
 #include <fmt/core.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -435,6 +436,13 @@ int PageServer::Run()
             m_session->Open(std::move(*m_options.board), m_options.boardName, m_options.inputs);
     });
     Routes();
+    // The library's default shares the port with any other server of the same user that asks
+    // (SO_REUSEPORT), which would split the page's requests between two hosts; a port in use is
+    // refused instead.
+    m_server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kMaxListeners + 8); };
     m_port = m_options.port == 0 ? m_server.bind_to_any_port("127.0.0.1") : m_options.port;
     if (m_port <= 0 || (m_options.port != 0 && !m_server.bind_to_port("127.0.0.1", m_options.port)))

@@ -7,6 +7,7 @@ import json
 import os
 import shutil
 import socket
+import subprocess
 import sys
 import tempfile
 import unittest
@@ -78,9 +79,14 @@ class SafetyTest(unittest.TestCase):
         # Only the page's own change went through.
         self.assertEqual(self.server.state()["tool"], 0x703E8)
 
-    def test_listens_on_loopback_only(self):
+    def test_listens_on_loopback_only_and_alone(self):
         with self.assertRaises(OSError):
             socket.create_connection(("127.0.0.2", self.server.port), timeout=5).close()
+        # A second page host on the same port would take half of the page's requests.
+        second = subprocess.run([ARGS.lqhost, "serve", "--port", str(self.server.port)], capture_output=True, text=True,
+                                timeout=30)
+        self.assertEqual((second.returncode, second.stdout), (1, ""))
+        self.assertIn(f"cannot listen on 127.0.0.1:{self.server.port}", second.stderr)
 
     def test_uploads_name_no_path_and_keep_to_the_limit(self):
         sample = open(os.path.join(self.folder, "sample.qbrd.json"), "rb").read()
