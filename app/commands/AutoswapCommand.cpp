@@ -18,6 +18,7 @@
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
 #include "app/io/OutputCheck.h"
+#include "app/refine/RefineOptions.h"
 #include "app/report/ReportHtml.h"
 #include "app/report/RunReport.h"
 #include "app/resources/SampleBoard.h"
@@ -41,6 +42,9 @@ struct Options {
     std::string schematic;
     bool unrouted = false;
     std::vector<std::string> rules;
+    bool refine = false;
+    bool refineOnly = false;
+    double effort = 0;  // seconds; 0: none
 };
 
 BoardReadOptions ReadOptions(const Options& o) { return BoardReadOptions{o.schematic, o.unrouted, o.rules}; }
@@ -139,6 +143,8 @@ int Run(const Options& o, const GlobalOptions& global)
     std::vector<HtmlPictures> pictures;  // for --html
     std::vector<Board> afters;
     afters.reserve(boards.size());
+    options.refine = RefineOptions{o.refine || o.refineOnly || o.effort > 0, o.refineOnly,
+                                   o.effort > 0 ? std::optional<double>(o.effort) : std::nullopt};
     for (std::size_t i = 0; i < boards.size(); ++i) {
         AutoSwapOutcome outcome = RunAutoSwap(session, boards[i].board, o.boards[i], options);
         if (!o.html.empty())
@@ -235,6 +241,7 @@ CommandSpec MakeAutoswapCommand()
                            "KiCad: swap rules that add to or override the built-in library (docs/kicad.md); may be repeated")
                 ->option_text("FILE")
                 ->check(NonEmptyPath);
+            AddRefineOptions(sub, o->refine, o->refineOnly, o->effort);
             return [o, &global] { return Run(*o, global); };
         }};
 }

@@ -1,34 +1,22 @@
 #include "app/metrics/Airwires.h"
 
+#include <cmath>
 #include <limits>
 
 #include "app/metrics/Crossings.h"
 
 namespace lq {
 
-namespace {
-unsigned __int128 SquaredDistance(const Point& a, const Point& b)
+std::uint64_t IntegerSqrtWide(unsigned __int128 v)
 {
-    const std::int64_t dx = std::int64_t{a.x} - b.x;
-    const std::int64_t dy = std::int64_t{a.y} - b.y;
-    const auto ux = static_cast<unsigned __int128>(dx < 0 ? -dx : dx);
-    const auto uy = static_cast<unsigned __int128>(dy < 0 ? -dy : dy);
-    return ux * ux + uy * uy;
-}
-}  // namespace
-
-std::uint64_t IntegerSqrt(unsigned __int128 v)
-{
-    // Binary search over the result, which is below 2^64.
-    std::uint64_t lo = 0, hi = std::numeric_limits<std::uint64_t>::max();
-    while (lo < hi) {
-        const std::uint64_t mid = lo + (hi - lo) / 2 + 1;
-        if (static_cast<unsigned __int128>(mid) * mid <= v)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    return lo;
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    const long double estimate = std::sqrt(static_cast<long double>(v));
+    std::uint64_t r = estimate >= static_cast<long double>(kMax) ? kMax : static_cast<std::uint64_t>(estimate);
+    while (static_cast<unsigned __int128>(r) * r > v)
+        --r;
+    while (r < kMax && static_cast<unsigned __int128>(r + 1) * (r + 1) <= v)
+        ++r;
+    return r;
 }
 
 std::vector<std::pair<std::size_t, std::size_t>> MinimumSpanningTree(const std::vector<Point>& points)

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "app/report/RefineReport.h"
 #include "app/report/RunReport.h"
 
 namespace lq {
@@ -24,12 +25,16 @@ Json Figures(const AirwireFigures& f)
 Json BoardJson(const BoardRun& run)
 {
     Json changes = Json::array();
-    for (const PinChange& c : run.changes)
+    for (std::size_t i = 0; i < run.changes.size(); ++i) {
+        const PinChange& c = run.changes[i];
         changes.push_back(Json{{"part", c.part}, {"pin", c.pin}, {"oldNet", c.oldNet}, {"newNet", c.newNet}});
+        if (run.refine && i < run.refine->stages.size())
+            changes.back()["stage"] = run.refine->stages[i];
+    }
     Json records = Json::array();
     for (const BackAnnotationEntry& r : run.records)
         records.push_back(Json{{"kind", r.kind}, {"undoId", r.undoId}, {"texts", r.texts}});
-    return Json{
+    Json board{
         {"board", run.board},
         {"output", run.output.empty() ? Json(nullptr) : Json(run.output)},
         {"before", Figures(run.before)},
@@ -41,6 +46,8 @@ Json BoardJson(const BoardRun& run)
         {"backAnnotation", records},
         {"seconds", std::round(run.seconds * 1e6) / 1e6},
     };
+    AddRefineJson(board, run);
+    return board;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
+
 #include "host/BackAnnotation.h"
 
 namespace lq {
@@ -24,6 +26,25 @@ std::vector<PinChange> NetChanges(const Board& before, const Board& after)
         }
     }
     return changes;
+}
+
+std::vector<std::string> ChangeStages(const std::vector<PinChange>& changes, const Board& before, const Board& afterPass,
+                                      const Board& after)
+{
+    auto moved = [](const Board& a, const Board& b) {
+        std::vector<PinIndex> pins;
+        for (const PinChange& c : NetChanges(a, b))
+            pins.push_back(c.index);
+        return pins;
+    };
+    const std::vector<PinIndex> byPass = moved(before, afterPass), byRefine = moved(afterPass, after);
+    std::vector<std::string> stages;
+    for (const PinChange& c : changes) {
+        const bool pass = std::binary_search(byPass.begin(), byPass.end(), c.index);
+        const bool refine = std::binary_search(byRefine.begin(), byRefine.end(), c.index);
+        stages.push_back(pass && refine ? "pass, refine" : pass ? "pass" : "refine");
+    }
+    return stages;
 }
 
 std::vector<BackAnnotationEntry> BackAnnotationEntries(const CBackAnnotationManager* manager)

@@ -30,6 +30,22 @@ struct BackAnnotationEntry {
     friend bool operator==(const BackAnnotationEntry&, const BackAnnotationEntry&) = default;
 };
 
+// What refinement did to one board, when it ran.
+struct RefineRun {
+    bool passRan = true;       // false with --refine-only
+    AirwireFigures afterPass;  // the board the refinement started from
+    std::size_t pinExchanges = 0;
+    std::size_t gateExchanges = 0;
+    double seconds = 0;
+    std::optional<double> effortSeconds;  // as asked with --effort
+    std::uint64_t effortRounds = 0;       // perturbations the longer search tried
+    std::uint64_t effortImprovements = 0; // rounds that found a shorter board
+    std::uint64_t effortGain = 0;         // nm it found beyond the local optimum
+    std::vector<std::string> notes;
+    // Per change of the run, in its order: the stages that made it, "pass", "refine" or "pass, refine".
+    std::vector<std::string> stages;
+};
+
 struct BoardRun {
     std::string board;   // the input's name
     std::string output;  // where the resulting board was written; empty when it was not
@@ -38,6 +54,7 @@ struct BoardRun {
     std::vector<PinChange> changes;
     std::vector<BackAnnotationEntry> records;
     double seconds = 0;  // the plug-in's run, without reading and writing
+    std::optional<RefineRun> refine;
 };
 
 struct RunReport {
@@ -47,6 +64,11 @@ struct RunReport {
 // The pins whose net differs between two states of one board (the same parts and pins), in
 // part and pin order.
 std::vector<PinChange> NetChanges(const Board& before, const Board& after);
+
+// The stages that made each change: the pass (before to afterPass) and refinement (afterPass to
+// after).
+std::vector<std::string> ChangeStages(const std::vector<PinChange>& changes, const Board& before, const Board& afterPass,
+                                      const Board& after);
 
 // The records of a back-annotation manager (none without one), in the order they were made.
 std::vector<BackAnnotationEntry> BackAnnotationEntries(const CBackAnnotationManager* manager);

@@ -5,6 +5,7 @@
 #include "app/cli/ElapsedTicker.h"
 #include "app/core/Errors.h"
 #include "app/model/BoardCheck.h"
+#include "app/refine/RefineStage.h"
 #include "app/render/BoardSvg.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
@@ -47,8 +48,8 @@ AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, co
     if (CBackAnnotationManager* manager = sheet.Sheet()->GetBackAnnotationManager())
         manager->ClearRecords();
 
-    UINT result = 0;
-    {
+    UINT result = 1;
+    if (!options.refine.skipPass) {
         ElapsedTicker ticker(name);
         result = session.Execute(*command);
         outcome.run.seconds = ticker.Seconds();
@@ -60,9 +61,14 @@ AutoSwapOutcome RunAutoSwap(const PlugInSession& session, const Board& board, co
     if (const auto problem = CheckBoard(outcome.after))
         throw JobError(fmt::format("{}: the plug-in left a board that breaks the board rules at {}: {}", name,
                                    problem->place, problem->message));
+    std::optional<Board> afterPass;
+    if (options.refine.enabled)
+        afterPass = RunRefineStage(session, sheet, name, options.refine, outcome);
     const std::vector<Airwire> airwiresAfter = ComputeAirwires(outcome.after);
     outcome.run.after = MeasureAirwires(airwiresAfter);
     outcome.run.changes = NetChanges(board, outcome.after);
+    if (afterPass)
+        outcome.run.refine->stages = ChangeStages(outcome.run.changes, board, *afterPass, outcome.after);
     outcome.run.records = BackAnnotationEntries(sheet.Sheet()->GetBackAnnotationManager());
 
     if (options.pictures) {

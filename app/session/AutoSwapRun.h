@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/model/Board.h"
+#include "app/refine/Refine.h"
 #include "app/report/RunReport.h"
 
 namespace lq {
@@ -14,6 +15,7 @@ constexpr const char* kAutoSwapCommand = "AutoQuillon";
 
 struct AutoSwapOptions {
     bool pictures = false;  // render the board before and after (with the plug-in's gate markers)
+    RefineOptions refine;   // refinement after the pass, or instead of it
 };
 
 struct AutoSwapOutcome {

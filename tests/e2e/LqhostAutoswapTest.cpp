@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "tests/e2e/LqhostProcess.h"
 
@@ -74,6 +75,35 @@ TEST(LqhostAutoswap, WrittenBoardsReadAndWriteToTheSameBytes)
     const std::string once = ReadFile(dir / "once.qbrd.json");
     EXPECT_EQ(Json::parse(once), board);
     EXPECT_EQ(ReadFile(dir / "twice.qbrd.json"), once);
+}
+
+TEST(LqhostAutoswap, RefineShowsThreeColumnsMarksEachChangesStageAndRepeatsItsBytes)
+{
+    TempDir dir;
+    for (const char* run : {"1", "2"}) {
+        const Result r = RunLqhost({"autoswap", Example("medium.qbrd.json"), "--refine", "-o", dir / (std::string(run) + ".qbrd.json"),
+                                    "--report", dir / (std::string(run) + ".json"), "--eco", dir / (std::string(run) + ".csv")});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("before   plug-in pass        refined    change"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("  refinement: "), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(ReadFile(dir / "1.qbrd.json"), ReadFile(dir / "2.qbrd.json"));
+    EXPECT_EQ(ReadFile(dir / "1.csv"), ReadFile(dir / "2.csv"));
+    const Json run = Json::parse(ReadFile(dir / "1.json"))["boards"][0];
+    EXPECT_LE(run["after"]["length"].get<long long>(), run["afterPass"]["length"].get<long long>());
+    EXPECT_GT(run["refinement"]["gateExchanges"].get<int>(), 0);
+    std::map<std::string, int> stages;
+    for (const Json& c : run["changes"])
+        ++stages[c["stage"].get<std::string>()];
+    EXPECT_GT(stages["pass"], 0);
+    EXPECT_GT(stages["refine"] + stages["pass, refine"], 0);
+    EXPECT_EQ(stages["pass"] + stages["refine"] + stages["pass, refine"], static_cast<int>(run["changes"].size()));
+
+    // Without the pass its column stays empty.
+    const Result only = RunLqhost({"autoswap", Example("sample.qbrd.json"), "--refine-only", "--report", dir / "only.json"});
+    ASSERT_EQ(only.exitCode, 0) << only.err;
+    EXPECT_NE(only.out.find("mm              -  "), std::string::npos) << only.out;
+    EXPECT_TRUE(Json::parse(ReadFile(dir / "only.json"))["boards"][0]["afterPass"].is_null());
 }
 
 TEST(LqhostAutoswap, SeveralBoardsGetAProgressLineEachAndInputsAreReplacedOnlyByDashO)

@@ -48,14 +48,16 @@ std::multiset<std::string> DtdErrors(const std::string& file)
     return errors;
 }
 
-void RunOnSharedPair(const std::string& stem, bool unrouted)
+void RunOnSharedPair(const std::string& stem, bool unrouted, bool refine = false)
 {
-    SCOPED_TRACE(stem + (unrouted ? " --unrouted" : ""));
+    SCOPED_TRACE(stem + (unrouted ? " --unrouted" : "") + (refine ? " --refine" : ""));
     const std::string input = (kShared / "boards" / "eagle" / stem).string();
     TempDir out;
     std::vector<std::string> args{"autoswap", input + ".brd", "-o", out / (stem + ".brd")};
     if (unrouted)
         args.push_back("--unrouted");
+    if (refine)
+        args.push_back("--refine");
     const Result r = RunLqhost(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_TRUE(fs::exists(out / (stem + ".sch")));
@@ -103,6 +105,7 @@ TEST(SharedEagleBoards, AutoswapWritesValidConsistentPairsOfLegalMoves)
     for (const std::string& stem : pairs) {
         RunOnSharedPair(stem, false);
         RunOnSharedPair(stem, true);
+        RunOnSharedPair(stem, true, true);
     }
 }
 

@@ -1,0 +1,70 @@
+#include "app/report/RefineReport.h"
+
+#include <fmt/core.h>
+
+#include <cmath>
+
+namespace lq {
+
+namespace {
+
+std::string Percent(std::uint64_t before, std::uint64_t after)
+{
+    const auto p = PercentChange(before, after);
+    return p ? fmt::format("{:+.1f} %", *p) : std::string("-");
+}
+
+std::string Row(const std::string& label, const std::string& before, const std::string& pass, const std::string& after,
+                const std::string& change)
+{
+    return fmt::format("  {:<18} {:>14} {:>14} {:>14} {:>9}\n", label, before, pass, after, change);
+}
+
+}  // namespace
+
+std::string RefineTableRows(const BoardRun& run)
+{
+    const RefineRun& r = *run.refine;
+    auto pass = [&](auto value) { return r.passRan ? fmt::format("{}", value) : std::string("-"); };
+    std::string out = Row("", "before", "plug-in pass", "refined", "change");
+    out += Row("airwire length", Millimetres(run.before.length), r.passRan ? Millimetres(r.afterPass.length) : "-",
+               Millimetres(run.after.length), Percent(run.before.length, run.after.length));
+    out += Row("airwire crossings", fmt::format("{}", run.before.crossings), pass(r.afterPass.crossings),
+               fmt::format("{}", run.after.crossings), Percent(run.before.crossings, run.after.crossings));
+    out += Row("airwires", fmt::format("{}", run.before.airwires), pass(r.afterPass.airwires),
+               fmt::format("{}", run.after.airwires), "");
+    std::string effort;
+    if (r.effortSeconds)
+        effort = fmt::format("; effort {:g} s: {} rounds, {} shorter, {} beyond the local optimum", *r.effortSeconds,
+                             r.effortRounds, r.effortImprovements, Millimetres(r.effortGain));
+    out += fmt::format("  refinement: {} pin exchanges, {} gate exchanges, {:.3f} s{}\n", r.pinExchanges, r.gateExchanges,
+                       r.seconds, effort);
+    for (const std::string& note : r.notes)
+        out += fmt::format("  refinement: {}\n", note);
+    return out;
+}
+
+void AddRefineJson(nlohmann::ordered_json& board, const BoardRun& run)
+{
+    using Json = nlohmann::ordered_json;
+    if (!run.refine)
+        return;
+    const RefineRun& r = *run.refine;
+    board["afterPass"] = r.passRan ? Json{{"airwires", r.afterPass.airwires}, {"length", r.afterPass.length},
+                                          {"crossings", r.afterPass.crossings}}
+                                   : Json(nullptr);
+    Json effort = nullptr;
+    if (r.effortSeconds)
+        effort = Json{{"seconds", *r.effortSeconds},
+                      {"rounds", r.effortRounds},
+                      {"shorterRounds", r.effortImprovements},
+                      {"gainBeyondLocalOptimum", r.effortGain}};
+    board["refinement"] = Json{{"passRan", r.passRan},
+                               {"pinExchanges", r.pinExchanges},
+                               {"gateExchanges", r.gateExchanges},
+                               {"seconds", std::round(r.seconds * 1e6) / 1e6},
+                               {"effort", effort},
+                               {"notes", r.notes}};
+}
+
+}  // namespace lq
