@@ -3,6 +3,7 @@
 #include <fmt/core.h>
 
 #include "app/render/SvgDrawContext.h"
+#include "app/report/RefineReport.h"
 
 namespace lq {
 
@@ -23,8 +24,17 @@ std::string Inline(const std::string& svg)
     return start == std::string::npos ? std::string() : svg.substr(start);
 }
 
+std::string Facts(const BoardRun& run)
+{
+    return fmt::format("<p class=\"facts\">pins moved: {} &middot; back-annotation records: {} &middot; run time: {:.3f} s{}</p>\n",
+                       run.changes.size(), run.records.size(), run.seconds,
+                       run.output.empty() ? "" : " &middot; written to " + XmlEscape(run.output));
+}
+
 std::string Figures(const BoardRun& run)
 {
+    if (run.refine)
+        return RefineHtmlFigures(run) + Facts(run);
     std::string out = "<table class=\"figures\"><thead><tr><th></th><th>before</th><th>after</th><th>change</th></tr></thead><tbody>\n";
     out += fmt::format("<tr><th>airwire length</th><td>{}</td><td>{}</td><td>{}</td></tr>\n", Millimetres(run.before.length),
                        Millimetres(run.after.length), Percent(run.before.length, run.after.length));
@@ -32,25 +42,28 @@ std::string Figures(const BoardRun& run)
                        run.after.crossings, Percent(run.before.crossings, run.after.crossings));
     out += fmt::format("<tr><th>airwires</th><td>{}</td><td>{}</td><td></td></tr>\n", run.before.airwires, run.after.airwires);
     out += "</tbody></table>\n";
-    out += fmt::format("<p class=\"facts\">pins moved: {} &middot; back-annotation records: {} &middot; run time: {:.3f} s{}</p>\n",
-                       run.changes.size(), run.records.size(), run.seconds,
-                       run.output.empty() ? "" : " &middot; written to " + XmlEscape(run.output));
-    return out;
+    return out + Facts(run);
 }
 
 std::string Changes(const BoardRun& run, const Board* board)
 {
     if (run.changes.empty())
         return "<p class=\"none\">No pin changed its net.</p>\n";
-    std::string out = "<table class=\"changes\"><thead><tr><th>part</th><th>pin</th><th>old net</th><th>new net</th></tr></thead><tbody>\n";
-    for (const PinChange& c : run.changes) {
+    // Where refinement ran, a last column names the stage that moved each pin.
+    const bool staged = run.refine && run.refine->stages.size() == run.changes.size();
+    std::string out = fmt::format("<table class=\"changes\"><thead><tr><th>part</th><th>pin</th><th>old net</th><th>new net</th>{}"
+                                  "</tr></thead><tbody>\n",
+                                  staged ? "<th>stage</th>" : "");
+    for (std::size_t i = 0; i < run.changes.size(); ++i) {
+        const PinChange& c = run.changes[i];
         std::string where;
         if (board != nullptr && c.index.part < board->parts.size() && c.index.pin < board->parts[c.index.part].pins.size()) {
             const Point at = AbsolutePin(board->parts[c.index.part], board->parts[c.index.part].pins[c.index.pin]);
             where = fmt::format(" data-x=\"{}\" data-y=\"{}\"", SvgX(at.x), SvgY(at.y));
         }
-        out += fmt::format("<tr{}><td>{}</td><td>{}</td><td>{}</td><td>{}</td></tr>\n", where, XmlEscape(c.part), XmlEscape(c.pin),
-                           c.oldNet.empty() ? "(none)" : XmlEscape(c.oldNet), c.newNet.empty() ? "(none)" : XmlEscape(c.newNet));
+        out += fmt::format("<tr{}><td>{}</td><td>{}</td><td>{}</td><td>{}</td>{}</tr>\n", where, XmlEscape(c.part), XmlEscape(c.pin),
+                           c.oldNet.empty() ? "(none)" : XmlEscape(c.oldNet), c.newNet.empty() ? "(none)" : XmlEscape(c.newNet),
+                           staged ? "<td>" + run.refine->stages[i] + "</td>" : "");
     }
     out += "</tbody></table>\n";
     if (!run.records.empty()) {

@@ -345,6 +345,9 @@ void PageServer::Routes()
     m_server.Post("/api/command", [this](const httplib::Request& req, httplib::Response& res) {
         Change(req, res, [](PageSession& s, const Json& body) { s.Execute(Field<std::string>(body, "name")); });
     });
+    m_server.Post("/api/refine", [this](const httplib::Request& req, httplib::Response& res) {
+        Change(req, res, [](PageSession& s, const Json&) { s.Refine(); });
+    });
     m_server.Post("/api/moveswap", [this](const httplib::Request& req, httplib::Response& res) {
         Change(req, res, [](PageSession& s, const Json& body) { s.SetMoveSwap(Field<int>(body, "mode")); });
     });

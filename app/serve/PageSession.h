@@ -83,6 +83,8 @@ public:
     void EndMove(std::int64_t dx, std::int64_t dy);
     // Executes the plug-in's command of this name, as its toolbar button does.
     void Execute(const std::string& commandName);
+    // lqhost's refinement of the board as it is now (docs/refine.md); one change.
+    void Refine();
     // The sheet's swap while moving: 0 off, 1 pins, 2 pins and gates.
     void SetMoveSwap(int mode);
     bool Undo();

@@ -82,13 +82,17 @@ TEST(LqhostAutoswap, RefineShowsThreeColumnsMarksEachChangesStageAndRepeatsItsBy
     TempDir dir;
     for (const char* run : {"1", "2"}) {
         const Result r = RunLqhost({"autoswap", Example("medium.qbrd.json"), "--refine", "-o", dir / (std::string(run) + ".qbrd.json"),
-                                    "--report", dir / (std::string(run) + ".json"), "--eco", dir / (std::string(run) + ".csv")});
+                                    "--report", dir / (std::string(run) + ".json"), "--eco", dir / (std::string(run) + ".csv"),
+                                    "--html", dir / (std::string(run) + ".html")});
         ASSERT_EQ(r.exitCode, 0) << r.err;
         EXPECT_NE(r.out.find("before   plug-in pass        refined    change"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("  refinement: "), std::string::npos) << r.out;
     }
     EXPECT_EQ(ReadFile(dir / "1.qbrd.json"), ReadFile(dir / "2.qbrd.json"));
     EXPECT_EQ(ReadFile(dir / "1.csv"), ReadFile(dir / "2.csv"));
+    const std::string page = ReadFile(dir / "1.html");
+    EXPECT_NE(page.find("<th>before</th><th>plug-in pass</th><th>refined</th>"), std::string::npos);
+    EXPECT_NE(page.find("<th>stage</th>"), std::string::npos);
     const Json run = Json::parse(ReadFile(dir / "1.json"))["boards"][0];
     EXPECT_LE(run["after"]["length"].get<long long>(), run["afterPass"]["length"].get<long long>());
     EXPECT_GT(run["refinement"]["gateExchanges"].get<int>(), 0);

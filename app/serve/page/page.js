@@ -396,6 +396,7 @@ async function applyState(s) {
   $("undo").disabled = !hasBoard || !s.applied;
   $("redo").disabled = !hasBoard || s.applied >= s.changes.length;
   $("save").disabled = !hasBoard;
+  $("refine").disabled = !hasBoard;
   for (const id of ["dl-eco", "dl-report"]) $(id).hidden = !hasBoard;
   drawMessages(s);
   document.body.dataset.revision = String(s.revision);
@@ -596,6 +597,7 @@ $("tool-select").addEventListener("click", () => change("/api/tool", { tool: nul
 for (const b of $("moveswap").querySelectorAll("button"))
   b.addEventListener("click", () => change("/api/moveswap", { mode: Number(b.dataset.mode) }));
 $("undo").addEventListener("click", () => change("/api/undo"));
+$("refine").addEventListener("click", () => change("/api/refine"));
 $("redo").addEventListener("click", () => change("/api/redo"));
 $("fit").addEventListener("click", () => { fit(); refreshSoon(0); });
 $("error-close").addEventListener("click", hideError);

@@ -313,6 +313,21 @@ class PageTest(BrowserTest):
         self.act(lambda: self.button("#redo").click())
         self.assertEqual(self.server.state()["figures"]["now"], state["figures"]["now"])
 
+    def test_refine_button_is_lqhosts_refinement_and_undo_takes_it_back(self):
+        before = self.server.state()["figures"]["now"]
+        self.act(lambda: self.button("#refine").click())
+        state = self.server.state()
+        self.assertTrue(state["changes"][-1]["label"].startswith("Refine: "), state["changes"][-1]["label"])
+        # The same board as lqhost autoswap --refine-only writes.
+        run = lqhost("autoswap", "sample.qbrd.json", "--refine-only", "-o", "expected.qbrd.json", cwd=self.folder)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        status, board = self.server.request("GET", "/api/download/file/0")
+        with open(os.path.join(self.folder, "expected.qbrd.json")) as f:
+            self.assertEqual((status, board["nets"]), (200, json.load(f)["nets"]))
+        self.assertLess(state["figures"]["now"]["length"], before["length"])
+        self.act(lambda: self.button("#undo").click())
+        self.assertEqual(self.server.state()["figures"]["now"], before)
+
     def test_open_boards_from_the_page(self):
         bad = os.path.join(self.folder, "broken.qbrd.json")
         with open(os.path.join(self.folder, "sample.qbrd.json")) as f:
