@@ -35,13 +35,12 @@ public:
     {
         const NodeId root = m_file.Root();
         m_board.version = FileVersion(m_file, "kicad_pcb", kFirstBoardVersion, kLastBoardVersion);
-        m_board.netCodes = m_board.version < kNetNamesOnlyVersion;
         ReadLayers(root);
         for (NodeId n = m_file.First(root); n != kNoNode; n = m_file.Next(n)) {
             if (!m_file.IsList(n))
                 continue;
             const std::string_view head = m_file.Head(n);
-            if (head == "net" && m_board.netCodes)
+            if (head == "net")
                 ReadNetDef(n);
             else if (head == "footprint" || head == "module")
                 ReadFootprint(n);
@@ -67,6 +66,7 @@ private:
 
     void ReadNetDef(NodeId n)
     {
+        m_board.netCodes = true;
         KicadNetDef def;
         def.node = n;
         def.code = Integer(m_file, NeedArg(m_file, n, 0, "net code"), 0, 10'000'000);
@@ -79,13 +79,14 @@ private:
         m_board.nets.push_back(std::move(def));
     }
 
-    // The name of the net a (net ...) node gives: by code from the table, or by name (KiCad 10).
+    // The name of the net a (net ...) node gives: by code from the table (a bare number, KiCad 6
+    // to 9), or by name (a string, KiCad 10).
     std::string NetOf(NodeId net)
     {
         if (net == kNoNode)
             return "";
         const NodeId a = NeedArg(m_file, net, 0, "net");
-        if (m_board.netCodes && !m_file.IsString(a)) {
+        if (!m_file.IsString(a)) {
             const long long code = Integer(m_file, a, 0, 10'000'000);
             const auto it = m_codes.find(code);
             if (it == m_codes.end())

@@ -17,8 +17,6 @@ namespace lq::kicad {
 // Board versions lqhost reads: KiCad 6 to 10.
 constexpr long long kFirstBoardVersion = 20211014;
 constexpr long long kLastBoardVersion = 20260206;
-// From this version on pads name their net without a code and there is no net table.
-constexpr long long kNetNamesOnlyVersion = 20250000;
 
 // Copper layers by their place in the stack: 0 is F.Cu, 1 to 30 are In1.Cu to In30.Cu, 31 is B.Cu.
 using LayerSet = std::uint32_t;
@@ -88,7 +86,7 @@ struct KicadNetDef {
 struct KicadBoard {
     std::unique_ptr<SexprFile> file;
     long long version = 0;
-    bool netCodes = true;  // KiCad 6 to 9: a net table, pads name code and name
+    bool netCodes = false;  // a net table, pads naming code and name (KiCad 6 to 9); else names only (KiCad 10)
     std::vector<KicadNetDef> nets;  // the table, in file order (KiCad 6 to 9)
     std::map<std::string, std::size_t> netByName;
     std::vector<KicadFootprint> footprints;

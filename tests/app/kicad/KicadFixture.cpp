@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/formats/kicad/KicadCopper.h"
 #include "tests/e2e/LqhostProcess.h"
 
 namespace lqkicad {
@@ -233,6 +234,24 @@ std::string PcbnewProblem()
 {
     const lqe2e::Result r = lqe2e::RunProcess({"/usr/bin/python3", "-c", "import pcbnew"});
     return r.exitCode == 0 ? "" : "/usr/bin/python3 cannot import pcbnew (KiCad 6, Debian package kicad): " + r.err;
+}
+
+std::map<std::string, std::string> LqhostPads(const lq::kicad::KicadBoard& board)
+{
+    const std::vector<std::vector<bool>> routed = lq::kicad::PadsOnCopper(board);
+    std::map<std::string, std::string> pads;
+    for (std::size_t f = 0; f < board.footprints.size(); ++f) {
+        std::map<std::string, int> seen;
+        for (std::size_t k = 0; k < board.footprints[f].pads.size(); ++k) {
+            const lq::kicad::KicadPad& pad = board.footprints[f].pads[k];
+            if (pad.number.empty() || pad.kind == lq::kicad::PadKind::NonPlated)
+                continue;
+            const int n = ++seen[pad.number];
+            pads[board.footprints[f].ref + "." + pad.number + (n == 1 ? "" : fmt::format("#{}", n))] =
+                fmt::format("{} {} {} {}", pad.net, routed[f][k] ? 1 : 0, pad.at.x, pad.at.y);
+        }
+    }
+    return pads;
 }
 
 std::map<std::string, std::string> PcbnewPads(const std::string& board)

@@ -38,5 +38,7 @@ std::string PcbnewProblem();
 // repeat of a number as "NUMBER#k") to "NET ROUTED", ROUTED 1 when a track of the pad's net ends on
 // it, a via of the net sits on it or a filled zone of the net covers its centre.
 std::map<std::string, std::string> PcbnewPads(const std::string& board);
+// The same as lqhost reads the board.
+std::map<std::string, std::string> LqhostPads(const lq::kicad::KicadBoard& board);
 
 }  // namespace lqkicad

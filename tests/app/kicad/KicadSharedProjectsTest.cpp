@@ -28,28 +28,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every pad as lqhost reads the board: "REF.PIN" to "NET ROUTED X Y", as pcbnew_pads.py writes it.
-std::map<std::string, std::string> LqhostPads(const kicad::KicadImport& imported)
-{
-    const std::vector<std::vector<bool>> routed = kicad::PadsOnCopper(imported.design->board);
-    std::map<std::string, std::string> pads;
-    for (std::size_t i = 0; i < imported.board.parts.size(); ++i) {
-        const kicad::PartLink& link = imported.design->parts[i];
-        const kicad::KicadFootprint& fp = imported.design->board.footprints[link.footprint];
-        for (std::size_t j = 0; j < link.padOfPin.size(); ++j) {
-            const kicad::KicadPad& pad = fp.pads[link.padOfPin[j]];
-            const Point at = AbsolutePin(imported.board.parts[i], imported.board.parts[i].pins[j]);
-            pads[fp.ref + "." + PinName(imported.board.parts[i].pins[j])] =
-                fmt::format("{} {} {} {}", pad.net, routed[link.footprint][link.padOfPin[j]] ? 1 : 0, at.x, at.y);
-        }
-    }
-    return pads;
-}
-
 std::vector<std::string> Routed(const kicad::KicadImport& imported)
 {
     std::vector<std::string> out;
-    for (const auto& [pad, value] : LqhostPads(imported))
+    for (const auto& [pad, value] : LqhostPads(imported.design->board))
         if (value.substr(0, value.rfind(' ', value.rfind(' ') - 1)).ends_with(" 1"))
             out.push_back(pad);
     return out;
@@ -82,7 +64,7 @@ void RunOnSharedProject(const std::string& name, bool unrouted, bool kicad6)
         EXPECT_LT(MeasureAirwires(after.board).length, MeasureAirwires(before.board).length);
     }
     if (kicad6) {
-        std::map<std::string, std::string> pcbnew = PcbnewPads(output), lqhost = LqhostPads(after);
+        std::map<std::string, std::string> pcbnew = PcbnewPads(output), lqhost = LqhostPads(after.design->board);
         EXPECT_EQ(pcbnew, lqhost) << "pads as KiCad 6's pcbnew loads the written board (NET ROUTED X Y) differ from lqhost's";
     }
     std::cout << "[ " << name << (unrouted ? " --unrouted" : "") << " ]\n" << r.out;
@@ -153,5 +135,8 @@ TEST(SharedKicadProjects, ASheetPlacedTwiceChangesInItsInstanceDataAndItsOwnFiel
         if (a != b)
             changed.push_back(b);
     ASSERT_EQ(changed.size(), 7u) << "six pads' nets and one link";
+    TempDir scratch;
+    WriteFile(scratch / "kdlfo.kicad_pcb", out.board);
+    EXPECT_EQ(PcbnewPads(scratch / "kdlfo.kicad_pcb"), LqhostPads(kicad::ReadKicadBoard(scratch / "kdlfo.kicad_pcb", {}).design->board));
     EXPECT_EQ(std::count_if(changed.begin(), changed.end(), [](const std::string& l) { return l.find("(path \"/8c42dada") != std::string::npos; }), 1);
 }
