@@ -255,7 +255,9 @@ private:
         for (const PartLink& part : m_design.parts) {
             const KicadFootprint& fp = m_design.board.footprints[part.footprint];
             const auto linked = useOfPath.find(fp.path);
-            if (part.lib == nullptr || fp.pathNode == kNoNode || linked == useOfPath.end() || m_now[linked->second].ref == fp.ref)
+            // Only a link the exchanges broke is moved; one that was wrong before is left as it was.
+            if (part.lib == nullptr || fp.pathNode == kNoNode || linked == useOfPath.end() ||
+                project.uses[linked->second].ref != fp.ref || m_now[linked->second].ref == fp.ref)
                 continue;
             std::optional<std::pair<int, std::string>> best;
             for (std::size_t u = 0; u < project.uses.size(); ++u)

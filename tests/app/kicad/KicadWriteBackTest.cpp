@@ -126,6 +126,13 @@ TEST(KicadWriteBack, NothingChangedIsEveryByteAndUnroutedDropsTheCopperOfChanged
         EXPECT_EQ(same.board, project.board);
         EXPECT_EQ(same.schematics.at(0).second, project.schematic);
 
+        // A footprint link that was wrong in the input (here U1's, to U2's unit A) is left as it was.
+        Project wrong = project;
+        wrong.board = lqeagle::Replace(wrong.board, "(path \"/00000000-0000-0000-0000-000000000101\")",
+                                       "(path \"/00000000-0000-0000-0000-000000000201\")");
+        const auto linked = Import(wrong);
+        EXPECT_EQ(kicad::WriteKicad(*linked.design, linked.board, linked.board).board, wrong.board);
+
         const auto unrouted = Import(project, true);
         // A1 (with a track and a via) and B1 change; the track and via go, nothing else.
         const Board after = WithMoves(unrouted.board, Exchange("U1", {"1"}, "U1", {"2"}, unrouted.board));
