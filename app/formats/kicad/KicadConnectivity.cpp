@@ -31,7 +31,8 @@ private:
 
 bool OnSegment(const Vec64& p, const Vec64& a, const Vec64& b)
 {
-    if ((b.x - a.x) * (p.y - a.y) != (b.y - a.y) * (p.x - a.x))
+    // Coordinates are 32-bit, so differences need 33 bits and their products 128.
+    if (static_cast<__int128>(b.x - a.x) * (p.y - a.y) != static_cast<__int128>(b.y - a.y) * (p.x - a.x))
         return false;
     return p.x >= std::min(a.x, b.x) && p.x <= std::max(a.x, b.x) && p.y >= std::min(a.y, b.y) && p.y <= std::max(a.y, b.y);
 }
@@ -43,7 +44,7 @@ bool IsPowerNet(const LibSymbol& lib, const LibPin& pin) { return lib.power != L
 
 }  // namespace
 
-SheetGraph::SheetGraph(const KicadProject& project, std::size_t f)
+SheetGraph::SheetGraph(const KicadProject& project, std::size_t f, const std::vector<std::size_t>& uses)
 {
     const SchematicFile& file = *project.files[f];
     std::vector<Vec64> points;
@@ -66,44 +67,69 @@ SheetGraph::SheetGraph(const KicadProject& project, std::size_t f)
     for (const SheetSymbol& s : file.sheets)
         for (const SheetPin& p : s.pins)
             point(p.at);
-    for (const SymbolUse& use : project.uses)
-        if (project.instances[use.instance].file == f)
-            for (const LibPin& pin : project.Symbol(use).lib->PinsOf(use.unit, project.Symbol(use).style))
-                point(project.Symbol(use).PinAt(pin));
+    for (const std::size_t u : uses) {
+        const SymbolUse& use = project.uses[u];
+        for (const LibPin& pin : project.Symbol(use).lib->PinsOf(use.unit, project.Symbol(use).style))
+            point(project.Symbol(use).PinAt(pin));
+    }
 
     UnionFind uf;
     for (std::size_t i = 0; i < points.size(); ++i)
         uf.Add();
-    // A wire joins its ends and every point that lies on it.
-    std::map<std::int64_t, std::vector<std::size_t>> rows, columns;
+    // A wire joins its ends and every point that lies on it. Wires along one row (or column) that
+    // overlap or touch form one run; a point joins the run it lies in, found by binary search.
+    struct Run {
+        std::int64_t from;
+        std::int64_t to;
+        std::size_t point;  // a point of the run's wires
+    };
+    std::map<std::int64_t, std::vector<Run>> rows, columns;
     std::vector<std::size_t> slanted;
     for (std::size_t k = 0; k < file.wires.size(); ++k) {
         const Wire& w = file.wires[k];
         uf.Join(m_at.at(w.a), m_at.at(w.b));
         if (w.a.y == w.b.y)
-            rows[w.a.y].push_back(k);
+            rows[w.a.y].push_back(Run{std::min(w.a.x, w.b.x), std::max(w.a.x, w.b.x), m_at.at(w.a)});
         else if (w.a.x == w.b.x)
-            columns[w.a.x].push_back(k);
+            columns[w.a.x].push_back(Run{std::min(w.a.y, w.b.y), std::max(w.a.y, w.b.y), m_at.at(w.a)});
         else
             slanted.push_back(k);
     }
+    for (auto* lines : {&rows, &columns})
+        for (auto& [line, runs] : *lines) {
+            std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.from < b.from; });
+            std::vector<Run> merged;
+            for (const Run& r : runs) {
+                if (!merged.empty() && r.from <= merged.back().to) {
+                    merged.back().to = std::max(merged.back().to, r.to);
+                    uf.Join(r.point, merged.back().point);
+                } else {
+                    merged.push_back(r);
+                }
+            }
+            runs.swap(merged);
+        }
+    auto join = [&](std::size_t i, const std::map<std::int64_t, std::vector<Run>>& lines, std::int64_t line, std::int64_t at) {
+        const auto it = lines.find(line);
+        if (it == lines.end())
+            return;
+        const auto run = std::upper_bound(it->second.begin(), it->second.end(), at,
+                                          [](std::int64_t v, const Run& r) { return v < r.from; });
+        if (run != it->second.begin() && at <= std::prev(run)->to)
+            uf.Join(i, std::prev(run)->point);
+    };
     std::size_t steps = 0;
     for (std::size_t i = 0; i < points.size(); ++i) {
         const Vec64& p = points[i];
-        auto test = [&](const std::vector<std::size_t>& wires) {
-            for (const std::size_t k : wires) {
-                if (++steps > kWireSteps)
-                    file.file->Fail(file.file->Root(), fmt::format("telling which points lie on which wires takes more "
-                                                                   "than {} steps", kWireSteps));
-                if (OnSegment(p, file.wires[k].a, file.wires[k].b))
-                    uf.Join(i, m_at.at(file.wires[k].a));
-            }
-        };
-        if (const auto r = rows.find(p.y); r != rows.end())
-            test(r->second);
-        if (const auto c = columns.find(p.x); c != columns.end())
-            test(c->second);
-        test(slanted);
+        join(i, rows, p.y, p.x);
+        join(i, columns, p.x, p.y);
+        for (const std::size_t k : slanted) {
+            if (++steps > kWireSteps)
+                file.file->Fail(file.file->Root(), fmt::format("telling which points lie on slanted wires takes more than "
+                                                               "{} steps", kWireSteps));
+            if (OnSegment(p, file.wires[k].a, file.wires[k].b))
+                uf.Join(i, m_at.at(file.wires[k].a));
+        }
     }
 
     std::map<std::size_t, std::size_t> dense;
@@ -125,17 +151,22 @@ SheetGraph::SheetGraph(const KicadProject& project, std::size_t f)
     const auto first = std::find_if(project.instances.begin(), project.instances.end(),
                                     [&](const SheetInstance& s) { return s.file == f; });
     const auto firstIndex = static_cast<std::size_t>(first - project.instances.begin());
-    for (const SymbolUse& use : project.uses)
+    for (const std::size_t u : uses) {
+        const SymbolUse& use = project.uses[u];
         if (use.instance == firstIndex)
             for (const LibPin& pin : project.Symbol(use).lib->PinsOf(use.unit, project.Symbol(use).style))
                 ++m_census[At(project.Symbol(use).PinAt(pin))].pins;
+    }
 }
 
 SchematicNets ComputeNets(const KicadProject& project)
 {
     SchematicNets out;
+    std::vector<std::vector<std::size_t>> usesOfFile(project.files.size());
+    for (std::size_t u = 0; u < project.uses.size(); ++u)
+        usesOfFile[project.instances[project.uses[u].instance].file].push_back(u);
     for (std::size_t f = 0; f < project.files.size(); ++f)
-        out.graphs.emplace_back(project, f);
+        out.graphs.emplace_back(project, f, usesOfFile[f]);
 
     UnionFind uf;
     std::vector<std::size_t> offset;

@@ -17,8 +17,9 @@ namespace lq::kicad {
 // The points of one file that join each other, in components.
 class SheetGraph {
 public:
-    // Every item point of the file, and the pins of the symbols as the given uses place them.
-    SheetGraph(const KicadProject& project, std::size_t file);
+    // Every item point of the file, and the pins of the symbols as its uses (indices into the
+    // project's uses of every instance of the file) place them.
+    SheetGraph(const KicadProject& project, std::size_t file, const std::vector<std::size_t>& uses);
 
     std::size_t Components() const { return m_components; }
     // The component of an item or pin point of the file.
