@@ -40,14 +40,14 @@ public:
     {
     }
 
-    Exchanges Run()
+    SchematicExchanges Run()
     {
         std::vector<std::size_t> changed;
         for (std::size_t g = 0; g < m_model.gates.size(); ++g)
             if (m_old[g] != m_new[g])
                 changed.push_back(g);
         const std::vector<Candidate> match = Match(changed);
-        Exchanges out;
+        SchematicExchanges out;
         for (std::size_t i = 0; i < changed.size(); ++i) {
             const std::size_t g = changed[i], h = changed[match[i].j];
             if (g != h)
@@ -237,7 +237,7 @@ private:
 
 }  // namespace
 
-Exchanges InferExchanges(const ExchangeModel& model, const Board& before, const Board& after)
+SchematicExchanges InferExchanges(const ExchangeModel& model, const Board& before, const Board& after)
 {
     Inference inference(model, before, after);
     inference.CheckOwners();

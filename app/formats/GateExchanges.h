@@ -50,7 +50,7 @@ struct PinExchange {
     friend bool operator==(const PinExchange&, const PinExchange&) = default;
 };
 
-struct Exchanges {
+struct SchematicExchanges {
     std::vector<GateExchange> gates;  // only gates that moved
     std::vector<PinExchange> pins;    // only pins that moved
 };
@@ -58,6 +58,6 @@ struct Exchanges {
 // Infers the exchanges that turn the nets of before into those of after (the same parts and
 // pins). Throws JobError naming the board when the change cannot be written as exchanges (a pin
 // without a gate moved, pads of one pin were split, a pin left its class).
-Exchanges InferExchanges(const ExchangeModel& model, const Board& before, const Board& after);
+SchematicExchanges InferExchanges(const ExchangeModel& model, const Board& before, const Board& after);
 
 }  // namespace lq

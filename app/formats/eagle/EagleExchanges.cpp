@@ -15,7 +15,7 @@ std::string PinClass(const GatePin& pin)
 
 }  // namespace
 
-Exchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after)
+SchematicExchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after)
 {
     ExchangeModel model{design.board->Name(), "Eagle", {}, design.owners};
     for (const GateLink& gate : design.gates) {

@@ -7,7 +7,7 @@
 
 namespace lq::eagle {
 
-using lq::Exchanges;
+using lq::SchematicExchanges;
 using lq::GateExchange;
 using lq::PinExchange;
 
@@ -15,6 +15,6 @@ using lq::PinExchange;
 // pins), with gate indices into design.gates. Throws JobError naming the board when the change
 // cannot be written as Eagle exchanges (a pin without a gate moved, pads of one pin were split,
 // a pin left its swap level).
-Exchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after);
+SchematicExchanges InferExchanges(const EagleDesign& design, const Board& before, const Board& after);
 
 }  // namespace lq::eagle

@@ -34,7 +34,7 @@ void SetPoint(pugi::xml_node node, const char* x, const char* y, const Point& p)
 
 }  // namespace
 
-void ApplyExchanges(EagleDesign& design, const Board& board, const Exchanges& exchanges)
+void ApplyExchanges(EagleDesign& design, const Board& board, const SchematicExchanges& exchanges)
 {
     if (!design.schematic || (exchanges.gates.empty() && exchanges.pins.empty()))
         return;

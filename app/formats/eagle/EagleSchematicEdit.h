@@ -11,6 +11,6 @@ namespace lq::eagle {
 // every pin reference to it name part and gate of `to`; for a pin exchange the pin reference
 // names its new pin, and each wire end of its net segment that lay on the old pin's position is
 // moved to the new pin's position on the same instance. board gives the part names.
-void ApplyExchanges(EagleDesign& design, const Board& board, const Exchanges& exchanges);
+void ApplyExchanges(EagleDesign& design, const Board& board, const SchematicExchanges& exchanges);
 
 }  // namespace lq::eagle

@@ -13,7 +13,7 @@ namespace lq::eagle {
 struct EagleOutput {
     std::string board;
     std::string schematic;  // empty when the board was read without one
-    Exchanges exchanges;
+    SchematicExchanges exchanges;
     std::size_t changedSignals = 0;
     std::size_t reroutedSignals = 0;  // with --unrouted: signals whose wires and vias were dropped
 };

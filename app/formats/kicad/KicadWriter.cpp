@@ -143,7 +143,7 @@ private:
     }
 
     // The placed units that showed gate `from` now show gate `to`: its part's reference and its unit.
-    void ApplyGateExchanges(const Exchanges& exchanges)
+    void ApplyGateExchanges(const SchematicExchanges& exchanges)
     {
         for (std::size_t i = 0; i < m_before.parts.size(); ++i)
             m_partOfRef.emplace(m_before.parts[i].ref, i);
@@ -164,7 +164,7 @@ private:
     }
 
     // Within a gate, the label that joined pin `from` now joins pin `to`: label texts move.
-    void ApplyPinExchanges(const Exchanges& exchanges)
+    void ApplyPinExchanges(const SchematicExchanges& exchanges)
     {
         const KicadProject& project = *m_design.project;
         std::map<std::pair<std::size_t, std::size_t>, std::string> texts;  // (file, label) -> new text

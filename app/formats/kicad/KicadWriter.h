@@ -17,7 +17,7 @@ namespace lq::kicad {
 struct KicadOutput {
     std::string board;
     std::vector<std::pair<std::string, std::string>> schematics;  // the path each was read from, its new text
-    Exchanges exchanges;
+    SchematicExchanges exchanges;
     std::size_t changedNets = 0;
     std::size_t reroutedNets = 0;  // with --unrouted: nets whose tracks, arcs and vias were dropped
 };

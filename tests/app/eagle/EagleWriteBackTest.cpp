@@ -46,7 +46,7 @@ std::string GateName(const EagleImport& imported, std::size_t g)
 // "IC2.B->IC1.A": the instance of IC2.B now stands for IC1.A; "IC1.A:A->B": a pin reference.
 std::vector<std::string> Inferred(const EagleImport& imported, const std::vector<Move>& moves)
 {
-    const eagle::Exchanges x = eagle::InferExchanges(*imported.design, imported.board, WithMoves(imported.board, moves));
+    const eagle::SchematicExchanges x = eagle::InferExchanges(*imported.design, imported.board, WithMoves(imported.board, moves));
     std::vector<std::string> out;
     for (const eagle::GateExchange& e : x.gates)
         out.push_back(GateName(imported, e.from) + "->" + GateName(imported, e.to));
