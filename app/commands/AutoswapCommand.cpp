@@ -63,6 +63,16 @@ std::string Stem(const std::string& path)
     return fs::path(name).stem().string();
 }
 
+std::string InputKind(const std::string& path, bool board)
+{
+    if (board)
+        return "board";
+    const std::string ext = fs::path(path).extension().string();
+    if (ext == ".kicad_pro")
+        return "project file";
+    return ext == ".sch" || ext == ".kicad_sch" ? "schematic" : "rules file";
+}
+
 // Refuses outputs that would land on an input or on each other, or on what is not a file; -o
 // may name its own input board, and then replaces that board's files.
 void CheckOutputs(const Options& o, const Plan& plan)
@@ -72,7 +82,7 @@ void CheckOutputs(const Options& o, const Plan& plan)
     for (std::size_t i = 0; i < o.boards.size(); ++i) {
         const std::vector<std::string> read = BoardInputs(o.boards[i], ReadOptions(o));
         for (std::size_t k = 0; k < read.size(); ++k)
-            inputs.push_back(PlannedInput{read[k], k == 0 ? "board" : "schematic"});
+            inputs.push_back(PlannedInput{read[k], InputKind(read[k], k == 0)});
         if (plan.boardOutputs[i].empty())
             continue;
         const bool inPlace = !o.output.empty() && SamePath(plan.boardOutputs[i], o.boards[i]);

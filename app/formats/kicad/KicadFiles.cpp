@@ -79,7 +79,12 @@ LoadedBoard LoadKicadBoard(const std::string& path, const BoardReadOptions& opti
 
 std::vector<std::string> KicadBoardInputs(const std::string& path, const BoardReadOptions& options)
 {
-    return KicadInputs(path, ReadOptions(options));
+    std::vector<std::string> inputs = KicadInputs(path, ReadOptions(options));
+    // Copied into a new project, never replaced: no output may land on it.
+    std::error_code ec;
+    if (fs::is_regular_file(ProjectFileOf(path), ec))
+        inputs.push_back(ProjectFileOf(path));
+    return inputs;
 }
 
 std::vector<std::string> KicadBoardOutputs(const std::string& path, const BoardReadOptions& options, const std::string& output)

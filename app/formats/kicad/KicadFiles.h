@@ -10,7 +10,8 @@ namespace lq::kicad {
 
 LoadedBoard LoadKicadBoard(const std::string& path, const BoardReadOptions& options);
 
-// Every file reading the board takes: the board, the schematic files, the rules files.
+// Every file reading the board takes: the board, the schematic files, the rules files, and the
+// project file beside the board.
 std::vector<std::string> KicadBoardInputs(const std::string& path, const BoardReadOptions& options);
 
 // Every file saving a result of the board under output (.kicad_pcb) writes: the board, the root

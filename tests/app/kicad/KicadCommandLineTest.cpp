@@ -42,3 +42,19 @@ TEST(KicadCommandLine, EveryCommandReadsTheBoardWithTheSameOptions)
     r = RunLqhost({"info", Example("sample.qbrd.json"), "--rules", dir / "fixed.lqrules"});
     EXPECT_EQ(r.exitCode, 2) << r.err;
 }
+
+TEST(KicadCommandLine, NoOutputLandsOnTheProjectFile)
+{
+    TempDir dir;
+    const std::filesystem::path from = std::filesystem::path(SharedBoard("clock")).parent_path();
+    for (const char* ext : {".kicad_pcb", ".kicad_sch", ".kicad_pro"})
+        std::filesystem::copy_file(from / (std::string("clock") + ext), dir / (std::string("clock") + ext));
+    const std::string project = dir / "clock.kicad_pro";
+    const auto before = std::filesystem::last_write_time(project);
+    for (const char* option : {"--eco", "--report"}) {
+        const Result r = RunLqhost({"autoswap", dir / "clock.kicad_pcb", option, project});
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_EQ(r.err, "lqhost: " + std::string(option) + " " + project + ": would overwrite the input project file " + project + "\n");
+    }
+    EXPECT_EQ(std::filesystem::last_write_time(project), before);
+}
