@@ -71,6 +71,9 @@ EffortOutcome SearchHarder(WireModel& model, SwapSpace& space, LocalSearch& sear
     model.OpenLog();
     while (model.Work() < limit) {
         ++outcome.rounds;
+        // Shakes that find nothing to measure (gates whose pins are all routed, say) cost time
+        // too: without this a board with little to move would never use up its budget.
+        model.WorkCounter() += kRoundWork;
         if (!shaker.Shake())
             break;
         const bool settled = search.Settle(limit);

@@ -17,6 +17,10 @@ namespace lq {
 // Distance evaluations per second of refinement on the reference machine (2-core CI kind).
 constexpr std::uint64_t kWorkPerSecond = 40'000'000;
 
+// What a round costs at the least, in distance evaluations: about the time of a shake that
+// measures nothing, on the reference machine.
+constexpr std::uint64_t kRoundWork = 4;
+
 struct EffortOutcome {
     std::uint64_t rounds = 0;
     std::uint64_t improvements = 0;  // rounds that ended shorter than the best before them

@@ -253,4 +253,21 @@ TEST(RefinementEffort, RepeatsEndsLocallyOptimalAndKeepsTheBest)
     EXPECT_EQ(ShorteningExchange(first.after), "");
 }
 
+TEST(RefinementEffort, ABoardWithNothingToMoveStillUsesUpItsBudget)
+{
+    // spu as routed: gates in groups, but every partner's pins routed, so no shake measures
+    // anything; rounds must still cost work, or the search would never end.
+    const std::string spu = std::string(QUILLON_SHARED_DIR) + "/boards/eagle/spu.brd";
+    if (!std::filesystem::exists(spu))
+        GTEST_SKIP() << spu << " is not here";
+    const Board board = LoadBoard(spu, BoardReadOptions{}).board;
+    AutoSwapOptions options;
+    options.refine = RefineOptions{true, true, 0.01};
+    const AutoSwapOutcome outcome = RunAutoSwap(Session(), board, "spu", options);
+    ASSERT_TRUE(outcome.run.refine);
+    EXPECT_GT(outcome.run.refine->effortRounds, 0u);
+    EXPECT_EQ(outcome.run.refine->effortGain, 0u);
+    EXPECT_EQ(outcome.run.after.length, outcome.run.before.length);
+}
+
 }  // namespace
