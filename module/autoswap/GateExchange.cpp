@@ -1,11 +1,14 @@
 #include "module/autoswap/GateExchange.h"
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <string>
 #include <unordered_map>
 
 #include "host/AttributeNames.h"
 #include "module/autoswap/AutoSwapD.h"
+#include "module/autoswap/GateGrid.h"
 #include "module/autoswap/NetIndex.h"
 #include "module/autoswap/PairingTotal.h"
 #include "module/gates/Gate.h"
@@ -45,6 +48,24 @@ private:
     std::int64_t Self(std::int32_t g);
     // What the row gate's item measures against the column gate's item.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
+    // Measures j as i's partner and takes it if it beats the choice so far.
+    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& choice);
+    void FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& choice);
+    void PrepareCells();
+    // The least that j, in a place within the box, would measure against i's pins' nets (the
+    // targets gathered for i), less what rounding may take off.
+    double TargetsBound(const CLQBox& box) const;
+    // The least that a gate in a place within the box, unrelated to j, would measure against
+    // j's pins' nets (from their boxes), less what rounding may take off.
+    double ColumnsBound(std::int32_t j, const CLQBox& box) const;
+    // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
+    void RefreshGate(std::int32_t g);
+    // Gathers the targets of i's column nets and marks the gates on any small net of i.
+    void GatherTargets(std::int32_t i);
+    // Per small net of a matched column pin of g, the pins its measurement reads there; ends
+    // receives where each net's points end.
+    void ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                       std::vector<std::size_t>& ends) const;
 
     const std::vector<CSwapItem*>& m_items;
     std::vector<CGate*> m_pGates;
@@ -58,7 +79,35 @@ private:
     std::vector<std::int64_t> m_cost;
     std::vector<std::int32_t> m_moved;
     CNetIndex m_index;
+
+    // Passing over cells (one kind of gate only): each gate's box, the grid, the gates sharing
+    // a gathered net with the gate searched for, and the nets' pins it would be measured against.
+    bool m_bCells = false;
+    std::int32_t m_nSearches = 0;
+    std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
+    std::vector<CLQBox> m_boxes;
+    std::vector<std::vector<CLQBox>> m_columnBoxes;  // per gate: what its column nets' measurements read
+    CGateGrid m_grid;
+    std::vector<std::uint32_t> m_related;
+    std::uint32_t m_relatedStamp = 0;
+    std::vector<std::int32_t> m_relatedList;
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_targets;
+    std::vector<std::size_t> m_targetEnds;
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_scratchTargets;
+    std::vector<std::size_t> m_scratchEnds;
+    struct CellBound {
+        double quick, own;
+        std::int32_t cell;
+    };
+    std::vector<CellBound> m_cellOrder;
+    std::vector<double> m_sides;
+    std::vector<std::int32_t> m_changedNets;
 };
+
+// Nets of more pins than this are not gathered as targets (supply nets, mostly): they bound
+// nothing near any place and would cost a pass over them per cell.
+constexpr std::size_t kMaxTargetNet = 32;
+constexpr std::int32_t kSearchesBeforeCells = 16;
 
 CString SearchID(CSwapItem* pItem, const std::map<CString, CString>& names)
 {
@@ -108,6 +157,81 @@ bool CGateModel::Init()
         data.kind = KindOf(static_cast<std::int32_t>(g));
     }
     return m_index.Build();
+}
+
+// A bound on what an exchange can gain that holds for whole cells of partners (FindPartnerInCells),
+// from the column groups that every partner's matching takes.
+void CGateModel::PrepareCells()
+{
+    if (m_gates.size() < 64 || m_kinds.size() > 16)
+        return;
+    // A column group counts for a kind where every kind of as many groups matches it.
+    const auto nKinds = static_cast<std::int32_t>(m_kinds.size());
+    m_matchedCol.assign(static_cast<std::size_t>(nKinds), {});
+    for (std::int32_t kc = 0; kc < nKinds; ++kc) {
+        const GateData& col = m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kc)])];
+        std::vector<char> counted(static_cast<std::size_t>(col.groups.size), 1);
+        for (std::int32_t kr = 0; kr < nKinds; ++kr) {
+            if (m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kr)])].groups.size != col.groups.size)
+                continue;
+            std::vector<char> matched(counted.size(), 0);
+            for (const auto& [a, b] : MatchOf(kr, kc))
+                matched[static_cast<std::size_t>(b)] = 1;
+            for (std::size_t b = 0; b < counted.size(); ++b)
+                counted[b] = static_cast<char>(counted[b] & matched[b]);
+        }
+        m_matchedCol[static_cast<std::size_t>(kc)] = std::move(counted);
+    }
+    m_boxes.resize(m_gates.size());
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        for (std::int32_t k = 0; k < m_gates[g].slots.size; ++k) {
+            const std::int32_t slot = m_slots[static_cast<std::size_t>(m_gates[g].slots.first + k)];
+            m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
+        }
+    m_grid.Build(m_boxes);
+    m_columnBoxes.resize(m_gates.size());
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        RefreshGate(static_cast<std::int32_t>(g));
+    m_related.assign(m_gates.size(), 0);
+    m_bCells = true;
+}
+
+void CGateModel::RefreshGate(std::int32_t g)
+{
+    m_grid.SetSelf(g, Self(g));
+    m_scratchTargets.clear();
+    m_scratchEnds.clear();
+    ColumnTargets(g, m_scratchTargets, m_scratchEnds);
+    std::vector<CLQBox>& boxes = m_columnBoxes[static_cast<std::size_t>(g)];
+    boxes.assign(m_scratchEnds.size(), CLQBox{});
+    std::size_t begin = 0;
+    for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++])
+        for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
+            boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
+}
+
+void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                               std::vector<std::size_t>& ends) const
+{
+    const GateData& data = m_gates[static_cast<std::size_t>(g)];
+    for (std::int32_t k = 0; k < data.groups.size; ++k) {
+        if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] == 0)
+            continue;
+        const Span members = m_groups[static_cast<std::size_t>(data.groups.first + k)];
+        for (std::int32_t x = 0; x < members.size; ++x) {
+            const std::int32_t net = m_index.NetOf(m_members[static_cast<std::size_t>(members.first + x)]);
+            if (net < 0 || m_index.PinsOf(net).size() > kMaxTargetNet)
+                continue;
+            // The rest of the net beyond g, or g's own pins on it when there is none.
+            bool bForeign = false;
+            for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+                bForeign = bForeign || p.owner != g;
+            for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+                if ((p.owner != g) == bForeign)
+                    points.emplace_back(p.x, p.y);
+            ends.push_back(points.size());
+        }
+    }
 }
 
 // Gates of one kind match the pin groups of any gate alike: what the matching reads of a group's
@@ -198,28 +322,144 @@ std::int64_t CGateModel::Self(std::int32_t g)
     return data.self;
 }
 
+void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& choice)
+{
+    // Gates whose group counts differ are measured by nothing that could be applied.
+    if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size)
+        return;
+    const std::int64_t djj = Self(j);
+    if (!LQIsMeasured(djj))
+        return;
+    const std::int64_t dij = Distance(i, j);
+    if (!LQIsMeasured(dij))
+        return;
+    const std::int64_t dji = Distance(j, i);
+    if (!LQIsMeasured(dji))
+        return;
+    const LQGain gain = static_cast<LQGain>(dii) + djj - (static_cast<LQGain>(dij) + dji);
+    if (choice.IsBeatenBy(gain, j))
+        LQMeasureAndTakePartner(m_items, i, j, gain, choice);
+}
+
 void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
 {
     const std::int64_t dii = Self(i);
     if (!LQIsMeasured(dii))
         return;
+    // A few searches (a move's) measure every partner; the grid pays off over many.
+    if (!m_bCells && ++m_nSearches == kSearchesBeforeCells)
+        PrepareCells();
+    if (m_bCells) {
+        FindPartnerInCells(i, dii, choice);
+        return;
+    }
     const auto n = static_cast<std::int32_t>(m_gates.size());
-    for (std::int32_t j = 0; j < n; ++j) {
-        // Gates whose group counts differ are measured by nothing that could be applied.
-        if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size)
+    for (std::int32_t j = 0; j < n; ++j)
+        Consider(i, j, dii, choice);
+}
+
+double CGateModel::TargetsBound(const CLQBox& box) const
+{
+    double total = 0;
+    std::size_t begin = 0;
+    for (std::size_t end : m_targetEnds) {
+        double nearest = HUGE_VAL;
+        for (std::size_t k = begin; k < end; ++k)
+            nearest = std::min(nearest, box.SquaredDistanceTo(m_targets[k].first, m_targets[k].second));
+        // An integer square root may round a distance down by one; doubles round far less.
+        total += std::max(0.0, std::sqrt(nearest) - 1.0);
+        begin = end;
+    }
+    return total;
+}
+
+double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
+{
+    double total = 0;
+    for (const CLQBox& b : m_columnBoxes[static_cast<std::size_t>(j)])
+        total += std::max(0.0, std::sqrt(box.SquaredDistanceTo(b)) - 1.0);
+    return total;
+}
+
+void CGateModel::GatherTargets(std::int32_t i)
+{
+    const GateData& gi = m_gates[static_cast<std::size_t>(i)];
+    m_targets.clear();
+    m_targetEnds.clear();
+    m_relatedList.clear();
+    if (++m_relatedStamp == 0) {
+        std::fill(m_related.begin(), m_related.end(), 0);
+        m_relatedStamp = 1;
+    }
+    for (std::int32_t k = 0; k < gi.slots.size; ++k) {
+        const std::int32_t net = m_index.NetOf(m_slots[static_cast<std::size_t>(gi.slots.first + k)]);
+        if (net < 0 || m_index.PinsOf(net).size() > kMaxTargetNet)
             continue;
-        const std::int64_t djj = Self(j);
-        if (!LQIsMeasured(djj))
+        for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+            if (p.owner >= 0 && p.owner != i && m_related[static_cast<std::size_t>(p.owner)] != m_relatedStamp) {
+                m_related[static_cast<std::size_t>(p.owner)] = m_relatedStamp;
+                m_relatedList.push_back(p.owner);
+            }
+    }
+    ColumnTargets(i, m_targets, m_targetEnds);
+}
+
+// The partner is the measured one of greatest gain (the lowest index among equal gains) whose
+// exchange can be applied, whatever order partners are measured in; so partners may be measured
+// best bound first and passed over when their bound cannot beat the choice so far.
+//
+// The bound: a partner j unrelated to i by the gathered nets (no pin of j on one of them) measures
+// against each gathered net of i's column pins at least the distance from j's box to the pins the
+// measurement reads on that net (the rest of the net beyond i, or i's own pins on it), since each
+// column takes a row of j; so gain = dii + djj - dij - dji <= dii + djj - TargetsBound(box of j),
+// and over a cell, with its box; likewise dij is at least what i's box is from the pins j's
+// columns read (ColumnsBound). Partners on a small net of i are measured without bound.
+void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& choice)
+{
+    GatherTargets(i);
+    for (std::int32_t j : m_relatedList)
+        Consider(i, j, dii, choice);
+
+    // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
+    auto beats = [&choice](double bound) { return bound >= (choice.partner < 0 ? 1.0 : static_cast<double>(choice.gain)); };
+    const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
+    const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
+    auto partnerSide = [&](std::int32_t j) {
+        return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) - ColumnsBound(j, boxI);
+    };
+    // Cells in the order of a quick bound (their largest present length for the partner's side),
+    // each measured more closely only when it is reached.
+    m_cellOrder.clear();
+    const auto& cells = m_grid.Cells();
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        if (cells[c].maxSelf < 0)
             continue;
-        const std::int64_t dij = Distance(i, j);
-        if (!LQIsMeasured(dij))
+        const double own = static_cast<double>(dii) + margin - TargetsBound(cells[c].box);
+        const double quick = own + static_cast<double>(cells[c].maxSelf) * (1 + 1e-9);
+        if (beats(quick))
+            m_cellOrder.push_back(CellBound{quick, own, static_cast<std::int32_t>(c)});
+    }
+    std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
+    for (const CellBound& cell : m_cellOrder) {
+        if (!beats(cell.quick))
+            break;
+        const std::vector<std::int32_t>& gates = cells[static_cast<std::size_t>(cell.cell)].gates;
+        m_sides.clear();
+        double most = -HUGE_VAL;
+        for (std::int32_t j : gates) {
+            const bool bOpen = j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
+            m_sides.push_back(bOpen ? partnerSide(j) : -HUGE_VAL);
+            most = std::max(most, m_sides.back());
+        }
+        if (!beats(cell.own + most))
             continue;
-        const std::int64_t dji = Distance(j, i);
-        if (!LQIsMeasured(dji))
-            continue;
-        const LQGain gain = static_cast<LQGain>(dii) + djj - (static_cast<LQGain>(dij) + dji);
-        if (choice.IsBeatenBy(gain, j))
-            LQMeasureAndTakePartner(m_items, i, j, gain, choice);
+        for (std::size_t k = 0; k < gates.size(); ++k) {
+            const std::int32_t j = gates[k];
+            if (m_sides[k] == -HUGE_VAL || !beats(static_cast<double>(dii) + margin + m_sides[k]))
+                continue;
+            if (beats(static_cast<double>(dii) + margin + m_sides[k] - TargetsBound(m_boxes[static_cast<std::size_t>(j)])))
+                Consider(i, j, dii, choice);
+        }
     }
 }
 
@@ -230,9 +470,26 @@ void CGateModel::Exchanged(std::int32_t i, std::int32_t p)
         const Span slots = m_gates[static_cast<std::size_t>(g)].slots;
         m_moved.insert(m_moved.end(), m_slots.begin() + slots.first, m_slots.begin() + slots.first + slots.size);
     }
+    m_changedNets.clear();
+    for (std::int32_t slot : m_moved)
+        m_changedNets.push_back(m_index.NetOf(slot));
     const std::uint64_t stamp = m_index.Refresh(m_moved.data(), m_moved.size());
     m_gates[static_cast<std::size_t>(i)].moved = stamp;
     m_gates[static_cast<std::size_t>(p)].moved = stamp;
+    if (!m_bCells)
+        return;
+    // Every gate with a pin on a net that changed may measure itself differently now.
+    for (std::int32_t slot : m_moved)
+        m_changedNets.push_back(m_index.NetOf(slot));
+    std::sort(m_changedNets.begin(), m_changedNets.end());
+    m_changedNets.erase(std::unique(m_changedNets.begin(), m_changedNets.end()), m_changedNets.end());
+    RefreshGate(i);
+    RefreshGate(p);
+    for (std::int32_t net : m_changedNets)
+        if (net >= 0 && m_index.Version(net) == stamp)
+            for (const CNetIndex::Pin& pin : m_index.PinsOf(net))
+                if (pin.owner >= 0)
+                    RefreshGate(pin.owner);
 }
 }  // namespace
 

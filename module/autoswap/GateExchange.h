@@ -1,6 +1,8 @@
 // The exchange model of a group of gates: what the gate items would measure, read from an index
 // of the nets their pins are on; each gate's present length is kept until one of the nets it
-// reads changes, and the pin groups of two kinds of gate are matched once.
+// reads changes, and the pin groups of two kinds of gate are matched once. In large groups a
+// gate's partners are visited cell by cell of a grid, passing over those that a bound shows
+// cannot be chosen; the partner chosen is the same as when every partner is measured.
 #pragma once
 #include <memory>
 #include <vector>

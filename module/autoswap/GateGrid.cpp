@@ -1,0 +1,75 @@
+#include "module/autoswap/GateGrid.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "module/autoswap/ExchangeSearch.h"
+
+void CLQBox::Add(std::int64_t x, std::int64_t y)
+{
+    x0 = std::min(x0, x);
+    y0 = std::min(y0, y);
+    x1 = std::max(x1, x);
+    y1 = std::max(y1, y);
+}
+
+void CLQBox::Add(const CLQBox& b)
+{
+    if (b.IsEmpty())
+        return;
+    Add(b.x0, b.y0);
+    Add(b.x1, b.y1);
+}
+
+void CGateGrid::Build(const std::vector<CLQBox>& boxes)
+{
+    m_cells.clear();
+    m_cellOf.assign(boxes.size(), -1);
+    m_self.assign(boxes.size(), -1);
+    CLQBox all;
+    for (const CLQBox& b : boxes)
+        all.Add(b);
+    if (all.IsEmpty())
+        return;
+    // About eight gates to a cell.
+    const auto side = static_cast<std::int64_t>(std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / 8.0))));
+    const std::int64_t w = all.x1 - all.x0 + 1, h = all.y1 - all.y0 + 1;
+    m_cells.resize(static_cast<std::size_t>(side * side));
+    for (std::size_t g = 0; g < boxes.size(); ++g) {
+        const CLQBox& b = boxes[g];
+        if (b.IsEmpty())
+            continue;
+        // The box's centre picks the cell; widths near 2^33 stay exact in 128 bits.
+        const auto cx = static_cast<std::int64_t>((static_cast<__int128>(b.x0 - all.x0) + (b.x1 - all.x0)) / 2 * side / w);
+        const auto cy = static_cast<std::int64_t>((static_cast<__int128>(b.y0 - all.y0) + (b.y1 - all.y0)) / 2 * side / h);
+        const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side + std::clamp<std::int64_t>(cx, 0, side - 1));
+        m_cells[c].gates.push_back(static_cast<std::int32_t>(g));
+        m_cells[c].box.Add(b);
+        m_cellOf[g] = static_cast<std::int32_t>(c);
+    }
+    m_cells.erase(std::remove_if(m_cells.begin(), m_cells.end(), [](const Cell& c) { return c.gates.empty(); }), m_cells.end());
+    for (std::size_t c = 0; c < m_cells.size(); ++c)
+        for (std::int32_t g : m_cells[c].gates)
+            m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
+}
+
+void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
+{
+    const std::int64_t value = LQIsMeasured(self) ? self : -1;
+    std::int64_t& kept = m_self[static_cast<std::size_t>(gate)];
+    if (kept == value)
+        return;
+    const std::int32_t c = m_cellOf[static_cast<std::size_t>(gate)];
+    if (c < 0)
+        return;
+    Cell& cell = m_cells[static_cast<std::size_t>(c)];
+    const bool wasMax = kept == cell.maxSelf;
+    kept = value;
+    if (value >= cell.maxSelf) {
+        cell.maxSelf = value;
+    } else if (wasMax) {
+        cell.maxSelf = -1;
+        for (std::int32_t g : cell.gates)
+            cell.maxSelf = std::max(cell.maxSelf, m_self[static_cast<std::size_t>(g)]);
+    }
+}

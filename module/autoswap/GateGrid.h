@@ -1,0 +1,51 @@
+// The gates of a group in cells of a grid over the board, each cell with the box its gates' pins
+// lie in and the largest present length among its gates, so that a gate's search for a partner
+// can pass over whole cells that no exchange could come from.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+struct CLQBox {
+    std::int64_t x0 = INT64_MAX, y0 = INT64_MAX, x1 = INT64_MIN, y1 = INT64_MIN;
+    void Add(std::int64_t x, std::int64_t y);
+    void Add(const CLQBox& b);
+    bool IsEmpty() const { return x0 > x1; }
+    // The square of the Euclidean distance from the box to a point, 0 inside (rounded as doubles
+    // round: callers allow for it).
+    double SquaredDistanceTo(std::int64_t x, std::int64_t y) const
+    {
+        const auto dx = static_cast<double>(x < x0 ? x0 - x : x > x1 ? x - x1 : 0);
+        const auto dy = static_cast<double>(y < y0 ? y0 - y : y > y1 ? y - y1 : 0);
+        return dx * dx + dy * dy;
+    }
+    // The same from the box to another box.
+    double SquaredDistanceTo(const CLQBox& b) const
+    {
+        const auto dx = static_cast<double>(b.x1 < x0 ? x0 - b.x1 : b.x0 > x1 ? b.x0 - x1 : 0);
+        const auto dy = static_cast<double>(b.y1 < y0 ? y0 - b.y1 : b.y0 > y1 ? b.y0 - y1 : 0);
+        return dx * dx + dy * dy;
+    }
+};
+
+class CGateGrid {
+public:
+    struct Cell {
+        CLQBox box;
+        std::vector<std::int32_t> gates;  // ascending
+        std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
+    };
+
+    // Gates with an empty box are in no cell.
+    void Build(const std::vector<CLQBox>& boxes);
+    // A gate's present length changed (a negative or unmeasured one counts as none).
+    void SetSelf(std::int32_t gate, std::int64_t self);
+
+    const std::vector<Cell>& Cells() const { return m_cells; }
+    // The present length last set, -1 for none.
+    std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
+
+private:
+    std::vector<Cell> m_cells;
+    std::vector<std::int32_t> m_cellOf;
+    std::vector<std::int64_t> m_self;
+};
