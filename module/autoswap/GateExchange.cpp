@@ -87,6 +87,8 @@ private:
     std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
     std::vector<CLQBox> m_boxes;
     std::vector<std::vector<CLQBox>> m_columnBoxes;  // per gate: what its column nets' measurements read
+    std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> m_columnPoints;  // the same, pin by pin
+    std::vector<std::vector<std::size_t>> m_columnEnds;
     CGateGrid m_grid;
     std::vector<std::uint32_t> m_related;
     std::uint32_t m_relatedStamp = 0;
@@ -190,6 +192,8 @@ void CGateModel::PrepareCells()
         }
     m_grid.Build(m_boxes);
     m_columnBoxes.resize(m_gates.size());
+    m_columnPoints.resize(m_gates.size());
+    m_columnEnds.resize(m_gates.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         RefreshGate(static_cast<std::int32_t>(g));
     m_related.assign(m_gates.size(), 0);
@@ -208,6 +212,8 @@ void CGateModel::RefreshGate(std::int32_t g)
     for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++])
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
+    m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
+    m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
 }
 
 void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
@@ -358,26 +364,32 @@ void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
         Consider(i, j, dii, choice);
 }
 
-double CGateModel::TargetsBound(const CLQBox& box) const
+namespace {
+// The sum over the sets of points of the distance from the box to the nearest point of the set.
+double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                 const std::vector<std::size_t>& ends)
 {
     double total = 0;
     std::size_t begin = 0;
-    for (std::size_t end : m_targetEnds) {
+    for (std::size_t end : ends) {
         double nearest = HUGE_VAL;
         for (std::size_t k = begin; k < end; ++k)
-            nearest = std::min(nearest, box.SquaredDistanceTo(m_targets[k].first, m_targets[k].second));
+            nearest = std::min(nearest, box.SquaredDistanceTo(points[k].first, points[k].second));
         // An integer square root may round a distance down by one; doubles round far less.
         total += std::max(0.0, std::sqrt(nearest) - 1.0);
         begin = end;
     }
     return total;
 }
+}  // namespace
+
+double CGateModel::TargetsBound(const CLQBox& box) const { return SetsBound(box, m_targets, m_targetEnds); }
 
 double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
 {
     double total = 0;
     for (const CLQBox& b : m_columnBoxes[static_cast<std::size_t>(j)])
-        total += std::max(0.0, std::sqrt(box.SquaredDistanceTo(b)) - 1.0);
+        total += std::max(0.0, box.DistanceAtMost(b) - 1.0);
     return total;
 }
 
@@ -424,8 +436,11 @@ void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeC
     auto beats = [&choice](double bound) { return bound >= (choice.partner < 0 ? 1.0 : static_cast<double>(choice.gain)); };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
-    auto partnerSide = [&](std::int32_t j) {
-        return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) - ColumnsBound(j, boxI);
+    // The grid keeps every gate's present length up to date (Exchanged).
+    auto longest = [this](std::int32_t j) { return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9); };
+    auto partnerSide = [&](std::int32_t j) { return longest(j) - ColumnsBound(j, boxI); };
+    auto open = [&](std::int32_t j) {
+        return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
     };
     // Cells in the order of a quick bound (their largest present length for the partner's side),
     // each measured more closely only when it is reached.
@@ -443,21 +458,31 @@ void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeC
     for (const CellBound& cell : m_cellOrder) {
         if (!beats(cell.quick))
             break;
+        // The gates come longest present length first, and no partner's side exceeds its
+        // present length: the largest side is found without measuring every gate's.
         const std::vector<std::int32_t>& gates = cells[static_cast<std::size_t>(cell.cell)].gates;
-        m_sides.clear();
+        m_sides.assign(gates.size(), HUGE_VAL);
         double most = -HUGE_VAL;
-        for (std::int32_t j : gates) {
-            const bool bOpen = j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
-            m_sides.push_back(bOpen ? partnerSide(j) : -HUGE_VAL);
-            most = std::max(most, m_sides.back());
+        for (std::size_t k = 0; k < gates.size(); ++k) {
+            if (!open(gates[k]))
+                continue;
+            if (longest(gates[k]) <= most)
+                break;
+            m_sides[k] = partnerSide(gates[k]);
+            most = std::max(most, m_sides[k]);
         }
         if (!beats(cell.own + most))
             continue;
         for (std::size_t k = 0; k < gates.size(); ++k) {
             const std::int32_t j = gates[k];
-            if (m_sides[k] == -HUGE_VAL || !beats(static_cast<double>(dii) + margin + m_sides[k]))
+            if (!open(j) || !beats(static_cast<double>(dii) + margin + longest(j)))
                 continue;
-            if (beats(static_cast<double>(dii) + margin + m_sides[k] - TargetsBound(m_boxes[static_cast<std::size_t>(j)])))
+            if (m_sides[k] == HUGE_VAL)
+                m_sides[k] = partnerSide(j);
+            const auto uj = static_cast<std::size_t>(j);
+            const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
+            // Last, the partner's side from its nets' pins rather than their boxes.
+            if (beats(own + m_sides[k]) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
                 Consider(i, j, dii, choice);
         }
     }

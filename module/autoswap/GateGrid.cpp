@@ -63,13 +63,10 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
     if (c < 0)
         return;
     Cell& cell = m_cells[static_cast<std::size_t>(c)];
-    const bool wasMax = kept == cell.maxSelf;
     kept = value;
-    if (value >= cell.maxSelf) {
-        cell.maxSelf = value;
-    } else if (wasMax) {
-        cell.maxSelf = -1;
-        for (std::int32_t g : cell.gates)
-            cell.maxSelf = std::max(cell.maxSelf, m_self[static_cast<std::size_t>(g)]);
-    }
+    // A few gates to a cell: sorting them again is cheap.
+    std::stable_sort(cell.gates.begin(), cell.gates.end(), [this](std::int32_t a, std::int32_t b) {
+        return m_self[static_cast<std::size_t>(a)] > m_self[static_cast<std::size_t>(b)];
+    });
+    cell.maxSelf = m_self[static_cast<std::size_t>(cell.gates.front())];
 }

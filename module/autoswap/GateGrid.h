@@ -2,6 +2,7 @@
 // lie in and the largest present length among its gates, so that a gate's search for a partner
 // can pass over whole cells that no exchange could come from.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -18,12 +19,13 @@ struct CLQBox {
         const auto dy = static_cast<double>(y < y0 ? y0 - y : y > y1 ? y - y1 : 0);
         return dx * dx + dy * dy;
     }
-    // The same from the box to another box.
-    double SquaredDistanceTo(const CLQBox& b) const
+    // At most the Euclidean distance from the box to another box, and within 8 % of it: the
+    // larger of the greatest coordinate difference and their sum over the square root of two.
+    double DistanceAtMost(const CLQBox& b) const
     {
         const auto dx = static_cast<double>(b.x1 < x0 ? x0 - b.x1 : b.x0 > x1 ? b.x0 - x1 : 0);
         const auto dy = static_cast<double>(b.y1 < y0 ? y0 - b.y1 : b.y0 > y1 ? b.y0 - y1 : 0);
-        return dx * dx + dy * dy;
+        return std::max(std::max(dx, dy), (dx + dy) * 0.7071067811865);
     }
 };
 
@@ -31,7 +33,7 @@ class CGateGrid {
 public:
     struct Cell {
         CLQBox box;
-        std::vector<std::int32_t> gates;  // ascending
+        std::vector<std::int32_t> gates;  // longest present length first
         std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
     };
 
