@@ -102,7 +102,6 @@ private:
         std::int32_t cell;
     };
     std::vector<CellBound> m_cellOrder;
-    std::vector<double> m_sides;
     std::vector<std::int32_t> m_changedNets;
 };
 
@@ -459,30 +458,19 @@ void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeC
         if (!beats(cell.quick))
             break;
         // The gates come longest present length first, and no partner's side exceeds its
-        // present length: the largest side is found without measuring every gate's.
-        const std::vector<std::int32_t>& gates = cells[static_cast<std::size_t>(cell.cell)].gates;
-        m_sides.assign(gates.size(), HUGE_VAL);
-        double most = -HUGE_VAL;
-        for (std::size_t k = 0; k < gates.size(); ++k) {
-            if (!open(gates[k]))
-                continue;
-            if (longest(gates[k]) <= most)
+        // present length: once one is too short to reach what the cell needs, all after it are.
+        for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {
+            if (!beats(cell.own + longest(j)))
                 break;
-            m_sides[k] = partnerSide(gates[k]);
-            most = std::max(most, m_sides[k]);
-        }
-        if (!beats(cell.own + most))
-            continue;
-        for (std::size_t k = 0; k < gates.size(); ++k) {
-            const std::int32_t j = gates[k];
-            if (!open(j) || !beats(static_cast<double>(dii) + margin + longest(j)))
+            if (!open(j))
                 continue;
-            if (m_sides[k] == HUGE_VAL)
-                m_sides[k] = partnerSide(j);
+            const double side = partnerSide(j);
+            if (!beats(cell.own + side))
+                continue;
             const auto uj = static_cast<std::size_t>(j);
             const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
             // Last, the partner's side from its nets' pins rather than their boxes.
-            if (beats(own + m_sides[k]) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
+            if (beats(own + side) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
                 Consider(i, j, dii, choice);
         }
     }
