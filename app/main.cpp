@@ -32,7 +32,7 @@ int main(int argc, char** argv)
     app.require_subcommand(0, 1);
 
     std::vector<std::pair<CLI::App*, lq::CommandRunner>> runners;
-    for (const lq::CommandSpec& command : lq::CommandTable()) {
+    for (const lq::CommandEntry& command : lq::CommandTable()) {
         CLI::App* sub = app.add_subcommand(command.name, command.help);
         sub->footer(std::string("Example:\n  ") + command.example);
         runners.emplace_back(sub, command.setup(*sub, global));

@@ -2,9 +2,9 @@
 
 namespace lq {
 
-const std::vector<CommandSpec>& CommandTable()
+const std::vector<CommandEntry>& CommandTable()
 {
-    static const std::vector<CommandSpec> table = {
+    static const std::vector<CommandEntry> table = {
         MakeAutoswapCommand(),
         MakeCommandsCommand(),
         MakeInfoCommand(),

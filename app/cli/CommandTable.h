@@ -16,7 +16,7 @@ struct GlobalOptions {
 
 using CommandRunner = std::function<int()>;
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* help;
     const char* example;
@@ -24,14 +24,14 @@ struct CommandSpec {
     std::function<CommandRunner(CLI::App& sub, const GlobalOptions& global)> setup;
 };
 
-const std::vector<CommandSpec>& CommandTable();
+const std::vector<CommandEntry>& CommandTable();
 
-CommandSpec MakeCommandsCommand();
-CommandSpec MakeAutoswapCommand();
-CommandSpec MakeInfoCommand();
-CommandSpec MakePlayCommand();
-CommandSpec MakeRenderCommand();
-CommandSpec MakeServeCommand();
+CommandEntry MakeCommandsCommand();
+CommandEntry MakeAutoswapCommand();
+CommandEntry MakeInfoCommand();
+CommandEntry MakePlayCommand();
+CommandEntry MakeRenderCommand();
+CommandEntry MakeServeCommand();
 
 // lqhost without a subcommand: the automatic swap on the built-in sample board, with its report.
 int RunDefaultJob(const GlobalOptions& global);

@@ -205,9 +205,9 @@ int RunDefaultJob(const GlobalOptions& global)
     return 0;
 }
 
-CommandSpec MakeAutoswapCommand()
+CommandEntry MakeAutoswapCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "autoswap",
         "Run the plug-in's automatic pin and gate swap on boards and report what it changed",
         "lqhost autoswap examples/sample.qbrd.json -o sample.out.qbrd.json --report report.json --eco eco.csv --svg pictures",

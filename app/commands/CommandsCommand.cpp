@@ -53,9 +53,9 @@ int Run(const Options& options, const GlobalOptions& global)
 }
 }  // namespace
 
-CommandSpec MakeCommandsCommand()
+CommandEntry MakeCommandsCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "commands", "List the plug-in's commands with their identifiers, texts, menu places and state",
         "lqhost commands --sheet schematic",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {

@@ -46,9 +46,9 @@ int Run(const Options& o, const GlobalOptions& global)
 
 }  // namespace
 
-CommandSpec MakeInfoCommand()
+CommandEntry MakeInfoCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "info", "Show a board's gates, gate groups, pin groups and swap candidates as the plug-in sees them",
         "lqhost info examples/sample.qbrd.json --json",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {

@@ -63,9 +63,9 @@ int Run(const Options& o, const GlobalOptions& global)
 
 }  // namespace
 
-CommandSpec MakePlayCommand()
+CommandEntry MakePlayCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "play", "Replay a host session from a script: open boards, pick tools, click, move, run commands, check expectations",
         "lqhost play examples/manual-swaps.play --verbose",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {

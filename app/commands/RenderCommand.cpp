@@ -55,9 +55,9 @@ int Run(const Options& o, const GlobalOptions& global)
 
 }  // namespace
 
-CommandSpec MakeRenderCommand()
+CommandEntry MakeRenderCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "render", "Draw a board as SVG: parts, pads, copper, airwires and the plug-in's own gate markers",
         "lqhost render examples/sample.qbrd.json -o sample.svg",
         [](CLI::App& sub, const GlobalOptions& global) -> CommandRunner {

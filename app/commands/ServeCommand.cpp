@@ -57,9 +57,9 @@ int Run(const Options& o, const GlobalOptions& global)
 
 }  // namespace
 
-CommandSpec MakeServeCommand()
+CommandEntry MakeServeCommand()
 {
-    return CommandSpec{
+    return CommandEntry{
         "serve",
         "Serve a page on this machine (127.0.0.1) in which the plug-in's tools are used with the mouse",
         "lqhost serve examples/sample.qbrd.json --port 8737",

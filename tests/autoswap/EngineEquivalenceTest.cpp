@@ -54,8 +54,8 @@ protected:
         LQUseReferenceEngine(bReference);
         std::mt19937 rng(seed);
         BoardBuilder b;
-        const RandomBoardSpec spec = RandomSpec(rng);
-        const std::vector<CLayoutPin*> pins = GenerateBoard(rng, b, spec);
+        const RandomBoardShape shape = RandomShape(rng);
+        const std::vector<CLayoutPin*> pins = GenerateBoard(rng, b, shape);
         UseSheet(b);
         CLayoutSubSheet* sheet = b.Sheet();
         GetPlugInInterface()->ExecuteCommand(ID_AUTOSWAP);
@@ -86,7 +86,7 @@ protected:
         }
 
         Outcome out;
-        out.nPackages = spec.nPackages;
+        out.nPackages = shape.nPackages;
         std::map<const CDrawObject*, std::size_t> index;
         for (CLayoutPin* pin : pins) {
             index[pin] = index.size();

@@ -153,7 +153,7 @@ TEST_F(RunAutoSwap, OnGeneratedBoardsThePassOnlyPermutesConnectionsOfSwappablePi
         UseSheet(builder);
         CLayoutSubSheet* sheet = builder.Sheet();
         const std::vector<CLayoutPin*> pins =
-            GenerateBoard(rng, builder, RandomBoardSpec{std::uniform_int_distribution<int>(2, 8)(rng)});
+            GenerateBoard(rng, builder, RandomBoardShape{std::uniform_int_distribution<int>(2, 8)(rng)});
         const std::map<std::string, int> sizes = NetSizes(sheet);
         std::map<CLayoutPin*, CNet*> netBefore;
         std::set<CLayoutPin*> onCopper;

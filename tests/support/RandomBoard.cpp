@@ -8,22 +8,22 @@
 
 namespace lqtest {
 
-RandomBoardSpec RandomSpec(std::mt19937& rng)
+RandomBoardShape RandomShape(std::mt19937& rng)
 {
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    RandomBoardSpec spec;
+    RandomBoardShape shape;
     const int size = uniform(0, 99);
-    spec.nPackages = size < 75 ? uniform(1, 12) : size < 95 ? uniform(13, 60) : uniform(61, 300);
-    spec.nValues = 1 + spec.nPackages / uniform(10, 100);
-    spec.bNearLimits = uniform(0, 9) == 0;
-    return spec;
+    shape.nPackages = size < 75 ? uniform(1, 12) : size < 95 ? uniform(13, 60) : uniform(61, 300);
+    shape.nValues = 1 + shape.nPackages / uniform(10, 100);
+    shape.bNearLimits = uniform(0, 9) == 0;
+    return shape;
 }
 
-std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const RandomBoardSpec& spec)
+std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const RandomBoardShape& shape)
 {
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto chance = [&](int percent) { return uniform(0, 99) < percent; };
-    auto value = [&](const char* stem) { return std::string(stem) + std::to_string(uniform(1, spec.nValues)); };
+    auto value = [&](const char* stem) { return std::string(stem) + std::to_string(uniform(1, shape.nValues)); };
     std::vector<CLayoutPin*> all, signals, vccPins, gndPins;
     std::vector<int> signalPackage;
     auto add = [&](CLayoutComponent* part, CLQPoint at, Attrs attrs, const std::string& supply = "") {
@@ -36,11 +36,11 @@ std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const
         }
     };
     int side = 1;
-    while (side * side < spec.nPackages)
+    while (side * side < shape.nPackages)
         ++side;
-    for (int i = 0; i < spec.nPackages; ++i) {
+    for (int i = 0; i < shape.nPackages; ++i) {
         const std::string ref = "U" + std::to_string(i + 1);
-        const CLQPoint at = spec.bNearLimits
+        const CLQPoint at = shape.bNearLimits
                                 ? CLQPoint(uniform(INT_MIN + 100, INT_MAX - 4000), uniform(INT_MIN + 100, INT_MAX - 4000))
                                 : CLQPoint((i % side) * 1000 + uniform(0, 8) * 50, (i / side) * 1500 + uniform(0, 8) * 50);
         const std::size_t firstSignal = signals.size();
@@ -109,7 +109,7 @@ std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const
             continue;
         int n = uniform(0, nNets - 1);
         if (chance(50)) {
-            const int home = signalPackage[s] * nNets / std::max(1, spec.nPackages);
+            const int home = signalPackage[s] * nNets / std::max(1, shape.nPackages);
             n = std::clamp(home + uniform(-side, side), 0, nNets - 1);
         }
         CLayoutNetlist::AttachPin(signals[s], nets[static_cast<std::size_t>(n)]);

@@ -10,16 +10,16 @@
 
 namespace lqtest {
 
-struct RandomBoardSpec {
+struct RandomBoardShape {
     int nPackages = 8;
     int nValues = 2;           // distinct values per package type: more values, smaller gate groups
     bool bNearLimits = false;  // packages anywhere in the 32-bit range instead of on a small grid
 };
 
-// The spec of board k of a series: mostly small boards, now and then a large one.
-RandomBoardSpec RandomSpec(std::mt19937& rng);
+// The shape of board k of a series: mostly small boards, now and then a large one.
+RandomBoardShape RandomShape(std::mt19937& rng);
 // Builds the board and answers all its pins in creation order. The same generator state always
 // gives the same board.
-std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const RandomBoardSpec& spec);
+std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const RandomBoardShape& shape);
 
 }  // namespace lqtest
