@@ -60,11 +60,9 @@ std::vector<std::vector<std::string>> Runs(const TempDir& dir)
     };
     for (const std::string stem : {"sample", "medium"})
         autoswap(Example(stem + ".qbrd.json"), {"-o", dir / "run/out/board.qbrd.json"}, false);
-    for (const std::string folder : {"eagle", "kicad"})
-        for (const auto& entry : fs::recursive_directory_iterator(std::string(QUILLON_SHARED_DIR) + "/boards/" + folder))
-            if (entry.path().extension() == ".brd" || entry.path().extension() == ".kicad_pcb")
-                for (const bool bUnrouted : {false, true})
-                    autoswap(entry.path().string(), {"--out-dir", dir / "run/out"}, bUnrouted);
+    for (const std::string& board : SharedBoardFiles())
+        for (const bool bUnrouted : {false, true})
+            autoswap(board, {"--out-dir", dir / "run/out"}, bUnrouted);
     return runs;
 }
 

@@ -48,6 +48,19 @@ Result RunLqhost(const std::vector<std::string>& args)
 
 std::string Example(const std::string& name) { return std::string(QUILLON_EXAMPLES_DIR) + "/" + name; }
 
+std::vector<std::string> SharedBoardFiles()
+{
+    const std::filesystem::path shared = std::filesystem::path(QUILLON_SHARED_DIR) / "boards";
+    std::vector<std::string> boards;
+    for (const char* kind : {"eagle", "kicad"})
+        if (std::filesystem::is_directory(shared / kind))
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(shared / kind))
+                if (entry.path().extension() == ".brd" || entry.path().extension() == ".kicad_pcb")
+                    boards.push_back(entry.path().string());
+    std::sort(boards.begin(), boards.end());
+    return boards;
+}
+
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

@@ -19,6 +19,8 @@ Result RunProcess(const std::vector<std::string>& argv);
 Result RunLqhost(const std::vector<std::string>& args);
 
 std::string Example(const std::string& name);
+// Every Eagle and KiCad board of the shared real boards, sorted.
+std::vector<std::string> SharedBoardFiles();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 std::size_t Count(const std::string& text, const std::string& what);

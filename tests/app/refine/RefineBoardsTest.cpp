@@ -39,15 +39,7 @@ std::vector<Case> Cases()
 {
     std::vector<Case> cases{{"sample", std::string(QUILLON_EXAMPLES_DIR) + "/sample.qbrd.json"},
                             {"medium", std::string(QUILLON_EXAMPLES_DIR) + "/medium.qbrd.json"}};
-    const fs::path shared = fs::path(QUILLON_SHARED_DIR) / "boards";
-    std::vector<fs::path> boards;
-    for (const char* kind : {"eagle", "kicad"})
-        if (fs::is_directory(shared / kind))
-            for (const auto& entry : fs::recursive_directory_iterator(shared / kind))
-                if (entry.path().extension() == ".brd" || entry.path().extension() == ".kicad_pcb")
-                    boards.push_back(entry.path());
-    std::sort(boards.begin(), boards.end());
-    for (const fs::path& b : boards) {
+    for (const fs::path b : lqe2e::SharedBoardFiles()) {
         try {
             LoadBoard(b.string(), BoardReadOptions{});
         } catch (const std::exception&) {
