@@ -483,9 +483,11 @@ void CGateModel::Exchanged(std::int32_t i, std::int32_t p)
         const Span slots = m_gates[static_cast<std::size_t>(g)].slots;
         m_moved.insert(m_moved.end(), m_slots.begin() + slots.first, m_slots.begin() + slots.first + slots.size);
     }
+    // The nets the pins leave, for the grid's gates to be brought up to date below.
     m_changedNets.clear();
-    for (std::int32_t slot : m_moved)
-        m_changedNets.push_back(m_index.NetOf(slot));
+    if (m_bCells)
+        for (std::int32_t slot : m_moved)
+            m_changedNets.push_back(m_index.NetOf(slot));
     const std::uint64_t stamp = m_index.Refresh(m_moved.data(), m_moved.size());
     m_gates[static_cast<std::size_t>(i)].moved = stamp;
     m_gates[static_cast<std::size_t>(p)].moved = stamp;
