@@ -3,11 +3,9 @@
 // yardstick; one move with swap while moving on a large board. Also the program's main.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstring>
-
 #include "app/metrics/Airwires.h"
 #include "bench/BoardGenerator.h"
+#include "bench/HeapCounter.h"
 #include "host/DrawContext.h"
 #include "host/Events.h"
 #include "host/HostApp.h"
@@ -21,29 +19,6 @@
 namespace {
 constexpr std::uint32_t kSeed = 7400;
 
-// A figure of /proc/self/status in megabytes: VmRSS now, VmHWM the peak since the last reset.
-double StatusMb(const char* key)
-{
-    double kb = 0;
-    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f) != nullptr)
-            if (std::strncmp(line, key, std::strlen(key)) == 0)
-                kb = std::atof(line + std::strlen(key) + 1);
-        std::fclose(f);
-    }
-    return kb / 1024.0;
-}
-
-// Lets the peak of what follows be read apart from what came before.
-void ResetPeak()
-{
-    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", f);
-        std::fclose(f);
-    }
-}
-
 void RunAutoSwap(benchmark::State& state, bool bReference)
 {
     const int nPackages = static_cast<int>(state.range(0));
@@ -53,20 +28,20 @@ void RunAutoSwap(benchmark::State& state, bool bReference)
     lqbench::BoardFigures before, after;
     for (auto _ : state) {
         state.PauseTiming();
-        const double dBaseMb = StatusMb("VmRSS:");
+        const std::size_t nBase = lqbench::HeapInUse();
         std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(nPackages, kSeed);
         auto* pLayout = static_cast<CLayoutSubSheet*>(pSheet.get());
         before = lqbench::MeasureBoard(pLayout);
-        dBoardMb = StatusMb("VmRSS:") - dBaseMb;
+        dBoardMb = static_cast<double>(lqbench::HeapInUse() - nBase) / 1e6;
         LQSetDrwSubSheet(pSheet.get());
         const std::uint64_t nStart = LQGetDistanceCallCount();
-        ResetPeak();
+        lqbench::ResetHeapPeak();
         state.ResumeTiming();
 
         GetPlugInInterface()->RunAutoSwap();
 
         state.PauseTiming();
-        dPeakMb = StatusMb("VmHWM:") - dBaseMb;
+        dPeakMb = static_cast<double>(lqbench::HeapPeak() - nBase) / 1e6;
         nCalls += LQGetDistanceCallCount() - nStart;
         after = lqbench::MeasureBoard(pLayout);
         // The posted netlist change drops the sheet's gate store before the sheet goes.

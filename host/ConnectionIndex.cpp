@@ -17,6 +17,19 @@ std::uint64_t CConnectionIndex::Key(std::int64_t cx, std::int64_t cy)
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xFFFFFFFFull);
 }
 
+template <typename F>
+void CConnectionIndex::ForEachPadKey(const CLQRect& r, F f)
+{
+    const std::int64_t x0 = Cell(r.MinX()), x1 = Cell(r.MaxX()), y0 = Cell(r.MinY()), y1 = Cell(r.MaxY());
+    if ((x1 - x0 + 1) * (y1 - y0 + 1) > kMaxCells) {
+        f(Key(INT64_MIN >> 1, 0));  // oversized pads, always checked
+        return;
+    }
+    for (std::int64_t cx = x0; cx <= x1; ++cx)
+        for (std::int64_t cy = y0; cy <= y1; ++cy)
+            f(Key(cx, cy));
+}
+
 CConnectionIndex::CConnectionIndex(const std::vector<CDrawObject*>& objects)
 {
     int nOrder = 0;
@@ -33,15 +46,9 @@ CConnectionIndex::CConnectionIndex(const std::vector<CDrawObject*>& objects)
         } else if (auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pObject)) {
             const int n = static_cast<int>(m_pins.size());
             m_pins.emplace_back(pPin, nOrder);
-            const CLQRect& r = pPin->GetPadRect();
-            const std::int64_t x0 = Cell(r.MinX()), x1 = Cell(r.MaxX()), y0 = Cell(r.MinY()), y1 = Cell(r.MaxY());
-            if ((x1 - x0 + 1) * (y1 - y0 + 1) > kMaxCells) {
-                m_padCells[Key(INT64_MIN >> 1, 0)].push_back(n);  // oversized pads, always checked
-                continue;
-            }
-            for (std::int64_t cx = x0; cx <= x1; ++cx)
-                for (std::int64_t cy = y0; cy <= y1; ++cy)
-                    m_padCells[Key(cx, cy)].push_back(n);
+            m_filedPads.push_back(pPin->GetPadRect());
+            m_pinOf.emplace(pPin, n);
+            ForEachPadKey(pPin->GetPadRect(), [&](std::uint64_t key) { m_padCells[key].push_back(n); });
         }
     }
     for (int i = 0; i < static_cast<int>(m_points.size()); ++i)
@@ -99,4 +106,22 @@ void CConnectionIndex::Collect(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>
     touching.erase(std::unique(touching.begin(), touching.end()), touching.end());
     for (const auto& t : touching)
         others.Add(t.second);
+}
+
+bool CConnectionIndex::MovePin(const CLayoutPin* pPin)
+{
+    auto it = m_pinOf.find(pPin);
+    if (it == m_pinOf.end())
+        return false;
+    const int n = it->second;
+    CLQRect& filed = m_filedPads[static_cast<std::size_t>(n)];
+    ForEachPadKey(filed, [&](std::uint64_t key) {
+        std::vector<int>& cell = m_padCells[key];
+        cell.erase(std::remove(cell.begin(), cell.end(), n), cell.end());
+        if (cell.empty())
+            m_padCells.erase(key);
+    });
+    filed = pPin->GetPadRect();
+    ForEachPadKey(filed, [&](std::uint64_t key) { m_padCells[key].push_back(n); });
+    return true;
 }

@@ -116,7 +116,7 @@ void CDrawObject::SetSelected(bool bSelected, bool)
 void CDrawObject::GeometryChanged()
 {
     if (m_pStore != nullptr)
-        m_pStore->OnGeometryChanged();
+        m_pStore->OnGeometryChanged(this);
 }
 
 CDrawAttribute::CDrawAttribute(const char* pszName, const char* pszValue)

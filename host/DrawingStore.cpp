@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "host/ConnectionIndex.h"
+#include "host/Copper.h"
+#include "host/LayoutPin.h"
 #include "host/LayoutComponent.h"
 
 IMPLEMENT_DYNAMIC(CUndoCommandSet, CObject)
@@ -103,4 +105,13 @@ void CDrawingStore::CollectConnections(const CLayoutPin* pPin, CZNDynArray<CDraw
     m_pConnections->Collect(pPin, copper, others);
 }
 
-void CDrawingStore::OnGeometryChanged() { m_pConnections.reset(); }
+void CDrawingStore::OnGeometryChanged(const CDrawObject* pObject)
+{
+    if (!m_pConnections)
+        return;
+    // A moved part moves only its pads: those are filed again; changed copper rebuilds the index.
+    if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, const_cast<CDrawObject*>(pObject)); pPin != nullptr && m_pConnections->MovePin(pPin))
+        return;
+    if (pObject == nullptr || pObject->IsKindOf(RUNTIME_CLASS(CLayoutCopper)) || pObject->IsKindOf(RUNTIME_CLASS(CLayoutPin)))
+        m_pConnections.reset();
+}

@@ -75,7 +75,8 @@ public:
 
     // Copper and other objects touching a pin's pad.
     void CollectConnections(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>& copper, CZNDynArray<CDrawObject*>& others);
-    void OnGeometryChanged();
+    // An object of the store has moved or changed shape (null: any, or objects came or went).
+    void OnGeometryChanged(const CDrawObject* pObject = nullptr);
 
 private:
     std::vector<std::unique_ptr<CDrawObject>> m_objects;

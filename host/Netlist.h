@@ -1,5 +1,6 @@
 // The netlist of a layout sheet.
 #pragma once
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -30,12 +31,13 @@ public:
     int UpdateNetlist(UINT nCode, LONG_PTR nKey);
 
     const std::vector<CNetlistUpdate>& GetUpdates() const { return m_updates; }
-    const std::vector<CNetEdit>& GetEdits() const { return m_edits; }
+    const std::deque<CNetEdit>& GetEdits() const { return m_edits; }
     void RecordEdit(const CNetEdit& edit) { m_edits.push_back(edit); }
     void ClearRecords();
 
 private:
     std::vector<std::unique_ptr<CLayoutNet>> m_nets;
     std::vector<CNetlistUpdate> m_updates;
-    std::vector<CNetEdit> m_edits;
+    // A board-wide pass records an edit per pin it moves: grown in blocks, never copied whole.
+    std::deque<CNetEdit> m_edits;
 };

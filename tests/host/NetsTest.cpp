@@ -69,10 +69,12 @@ TEST_F(NetBookkeeping, DeletingANetPinLeavesNoPointerBehind)
     EXPECT_EQ(PinsOf(net), (Names{"U1.3"}));
 }
 
-int CopperOf(CLayoutPin* pin, CDrawingStore* store = nullptr)
+int CopperOf(CLayoutPin* pin, CDrawingStore* store = nullptr, int* pOthers = nullptr)
 {
     CZNDynArray<CDrawObject*> copper(15), others(15);
     pin->GetNetConnection()->GetConnectedObjects(store, copper, others);
+    if (pOthers != nullptr)
+        *pOthers = others.GetCount();
     return copper.GetCount();
 }
 
@@ -114,6 +116,39 @@ TEST(CopperConnection, TrackEndsAndViasInsideThePadOnASharedLayerAndPolygonsOver
         c.copper(board);
         EXPECT_EQ(CopperOf(pin), c.expected) << c.what;
     }
+}
+
+TEST(CopperConnection, WhatMovesAfterTheFirstQueryIsFoundWhereItIsNow)
+{
+    BoardBuilder board;
+    CLayoutComponent* u1 = board.Part("U1");
+    CLayoutPin* a = board.Pin(u1, CLQPoint(0, 0), {{LQ_PIN, "1"}});
+    CLayoutPin* b = board.Pin(u1, CLQPoint(3 << 20, 0), {{LQ_PIN, "2"}});
+    CLayoutTrack* track = board.Track({5, 0}, {500, 0});
+    int others = -1;
+    ASSERT_EQ(CopperOf(a, nullptr, &others), 1);
+    EXPECT_EQ(others, 0);
+    EXPECT_EQ(CopperOf(b), 0);
+
+    // Pads moved across index cells, off the track and onto another pad, and back.
+    a->Offset(3 << 20, 5);
+    EXPECT_EQ(CopperOf(a, nullptr, &others), 0);
+    EXPECT_EQ(others, 1);
+    EXPECT_EQ(CopperOf(b, nullptr, &others), 0);
+    EXPECT_EQ(others, 1);
+    a->Offset(-(3 << 20), -5);
+    EXPECT_EQ(CopperOf(a, nullptr, &others), 1);
+    EXPECT_EQ(others, 0);
+    EXPECT_EQ(CopperOf(b, nullptr, &others), 0);
+    EXPECT_EQ(others, 0);
+    // A whole part moves its pads with it.
+    u1->Offset(1000, 0);
+    EXPECT_EQ(CopperOf(a), 0);
+    // Moved copper is found where it is now, and new copper at once.
+    track->Offset(1000, 0);
+    EXPECT_EQ(CopperOf(a), 1);
+    board.Via(CLQPoint((3 << 20) + 1000, 0));
+    EXPECT_EQ(CopperOf(b), 1);
 }
 
 }  // namespace
