@@ -19,7 +19,10 @@
 namespace {
 constexpr std::uint32_t kSeed = 7400;
 
-void RunAutoSwap(benchmark::State& state, bool bReference)
+// How far a placed board's inputs reach for their outputs, in packages along each axis.
+constexpr int kPlacedReach = 3;
+
+void RunAutoSwap(benchmark::State& state, bool bReference, int nReach = 0)
 {
     const int nPackages = static_cast<int>(state.range(0));
     LQUseReferenceEngine(bReference);
@@ -29,7 +32,7 @@ void RunAutoSwap(benchmark::State& state, bool bReference)
     for (auto _ : state) {
         state.PauseTiming();
         const std::size_t nBase = lqbench::HeapInUse();
-        std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(nPackages, kSeed);
+        std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(nPackages, kSeed, nReach);
         auto* pLayout = static_cast<CLayoutSubSheet*>(pSheet.get());
         before = lqbench::MeasureBoard(pLayout);
         dBoardMb = static_cast<double>(lqbench::HeapInUse() - nBase) / 1e6;
@@ -63,6 +66,8 @@ void RunAutoSwap(benchmark::State& state, bool bReference)
 
 void BM_RunAutoSwap(benchmark::State& state) { RunAutoSwap(state, false); }
 void BM_RunAutoSwapReference(benchmark::State& state) { RunAutoSwap(state, true); }
+void BM_RunAutoSwapPlaced(benchmark::State& state) { RunAutoSwap(state, false, kPlacedReach); }
+void BM_RunAutoSwapPlacedReference(benchmark::State& state) { RunAutoSwap(state, true, kPlacedReach); }
 
 // Every net's exact minimum spanning tree and airwire lengths, as lqhost's reports compute them.
 void BM_Airwires(benchmark::State& state)
@@ -125,6 +130,8 @@ void BM_MoveSwap(benchmark::State& state)
 
 BENCHMARK(BM_RunAutoSwap)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunAutoSwapReference)->Arg(100)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunAutoSwapPlaced)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RunAutoSwapPlacedReference)->Arg(100)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Airwires)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSwap)->Arg(1000)->Unit(benchmark::kMillisecond);
 

@@ -70,7 +70,7 @@ const PinAttrs kQuadGatePins[14] = {
 bool IsOutput(int nIndex) { return nIndex == 2 || nIndex == 5 || nIndex == 7 || nIndex == 10; }
 }  // namespace
 
-std::unique_ptr<CLayoutSubSheet> MakeQuadGateBoard(int nPackages, std::uint32_t nSeed)
+std::unique_ptr<CLayoutSubSheet> MakeQuadGateBoard(int nPackages, std::uint32_t nSeed, int nReach)
 {
     auto pSheet = std::make_unique<CLayoutSubSheet>();
     std::mt19937 rng(nSeed);
@@ -107,9 +107,21 @@ std::unique_ptr<CLayoutSubSheet> MakeQuadGateBoard(int nPackages, std::uint32_t 
         const int nOthers = static_cast<int>(outputs.size()) - 4;
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             const int nOwn = static_cast<int>(i / 8);
-            int o = Draw(rng, nOthers);
-            if (o >= nOwn * 4)
-                o += 4;
+            int o = 0;
+            if (nReach > 0) {
+                // A package near this one; the draws repeat until one is on the board.
+                int p = nOwn;
+                while (p == nOwn || p < 0 || p >= nPackages) {
+                    const int x = nOwn % nColumns + Draw(rng, 2 * nReach + 1) - nReach;
+                    const int y = nOwn / nColumns + Draw(rng, 2 * nReach + 1) - nReach;
+                    p = x < 0 || x >= nColumns ? -1 : y * nColumns + x;
+                }
+                o = p * 4 + Draw(rng, 4);
+            } else {
+                o = Draw(rng, nOthers);
+                if (o >= nOwn * 4)
+                    o += 4;
+            }
             fanout[static_cast<std::size_t>(o)].push_back(inputs[i]);
         }
     }

@@ -48,9 +48,12 @@ private:
     std::int64_t Self(std::int32_t g);
     // What the row gate's item measures against the column gate's item.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
-    // Measures j as i's partner and takes it if it beats the choice so far.
-    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& choice);
-    void FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& choice);
+    // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
+    // if the items can carry the exchange out).
+    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best);
+    // The best partner by the model's measure alone, leaving out those found unusable.
+    void FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
+    void FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
     void PrepareCells();
     // The least that j, in a place within the box, would measure against i's pins' nets (the
     // targets gathered for i), less what rounding may take off.
@@ -78,6 +81,10 @@ private:
     std::unordered_map<std::uint64_t, Match> m_matches;
     std::vector<std::int64_t> m_cost;
     std::vector<std::int32_t> m_moved;
+    // Partners of the gate searched for whose exchange could not be applied whole.
+    std::vector<std::uint32_t> m_unusable;
+    std::uint32_t m_unusableStamp = 0;
+    bool m_bEager = false;  // whether Consider takes partners as they are met
     CNetIndex m_index;
 
     // Passing over cells (one kind of gate only): each gate's box, the grid, the gates sharing
@@ -109,6 +116,8 @@ private:
 // nothing near any place and would cost a pass over them per cell.
 constexpr std::size_t kMaxTargetNet = 32;
 constexpr std::int32_t kSearchesBeforeCells = 16;
+// Searches by the model's measure alone before the items are asked as partners are met.
+constexpr int kModelTries = 2;
 
 CString SearchID(CSwapItem* pItem, const std::map<CString, CString>& names)
 {
@@ -131,6 +140,7 @@ bool CGateModel::Init()
         m_pGates.push_back(pGateItem->GetGate());
     }
     m_gates.resize(m_pGates.size());
+    m_unusable.assign(m_pGates.size(), 0);
     for (std::size_t g = 0; g < m_pGates.size(); ++g) {
         CGate* pGate = m_pGates[g];
         GateData& data = m_gates[g];
@@ -327,10 +337,11 @@ std::int64_t CGateModel::Self(std::int32_t g)
     return data.self;
 }
 
-void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& choice)
+void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best)
 {
     // Gates whose group counts differ are measured by nothing that could be applied.
-    if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size)
+    if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size ||
+        m_unusable[static_cast<std::size_t>(j)] == m_unusableStamp)
         return;
     const std::int64_t djj = Self(j);
     if (!LQIsMeasured(djj))
@@ -342,10 +353,21 @@ void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExc
     if (!LQIsMeasured(dji))
         return;
     const LQGain gain = static_cast<LQGain>(dii) + djj - (static_cast<LQGain>(dij) + dji);
-    if (choice.IsBeatenBy(gain, j))
-        LQMeasureAndTakePartner(m_items, i, j, gain, choice);
+    if (!best.IsBeatenBy(gain, j))
+        return;
+    if (m_bEager) {
+        LQMeasureAndTakePartner(m_items, i, j, gain, best);
+        return;
+    }
+    best.partner = j;
+    best.gain = gain;
 }
 
+// The partner is the one of greatest gain (the lowest index among equals) whose exchange can be
+// applied whole. Whether it can is asked of the items, which is dear, so only of the best by the
+// model's measure; one that cannot is left out and the search made again. Where that keeps
+// failing (gates whose exchanges never apply whole), the items are asked of every partner that
+// beats the choice so far, as they are met.
 void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
 {
     const std::int64_t dii = Self(i);
@@ -354,13 +376,34 @@ void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
     // A few searches (a move's) measure every partner; the grid pays off over many.
     if (!m_bCells && ++m_nSearches == kSearchesBeforeCells)
         PrepareCells();
+    if (++m_unusableStamp == 0) {
+        std::fill(m_unusable.begin(), m_unusable.end(), 0);
+        m_unusableStamp = 1;
+    }
+    for (int nTry = 0; nTry < kModelTries; ++nTry) {
+        CExchangeChoice best;
+        FindBest(i, dii, best);
+        if (best.partner < 0)
+            return;
+        LQMeasureAndTakePartner(m_items, i, best.partner, best.gain, choice);
+        if (choice.partner >= 0)
+            return;
+        m_unusable[static_cast<std::size_t>(best.partner)] = m_unusableStamp;
+    }
+    m_bEager = true;
+    FindBest(i, dii, choice);
+    m_bEager = false;
+}
+
+void CGateModel::FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
+{
     if (m_bCells) {
-        FindPartnerInCells(i, dii, choice);
+        FindBestInCells(i, dii, best);
         return;
     }
     const auto n = static_cast<std::int32_t>(m_gates.size());
     for (std::int32_t j = 0; j < n; ++j)
-        Consider(i, j, dii, choice);
+        Consider(i, j, dii, best);
 }
 
 namespace {
@@ -425,14 +468,14 @@ void CGateModel::GatherTargets(std::int32_t i)
 // column takes a row of j; so gain = dii + djj - dij - dji <= dii + djj - TargetsBound(box of j),
 // and over a cell, with its box; likewise dij is at least what i's box is from the pins j's
 // columns read (ColumnsBound). Partners on a small net of i are measured without bound.
-void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& choice)
+void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
 {
     GatherTargets(i);
     for (std::int32_t j : m_relatedList)
-        Consider(i, j, dii, choice);
+        Consider(i, j, dii, best);
 
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
-    auto beats = [&choice](double bound) { return bound >= (choice.partner < 0 ? 1.0 : static_cast<double>(choice.gain)); };
+    auto beats = [&best](double bound) { return bound >= (best.partner < 0 ? 1.0 : static_cast<double>(best.gain)); };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
     // The grid keeps every gate's present length up to date (Exchanged).
@@ -443,15 +486,22 @@ void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeC
     };
     // Cells in the order of a quick bound (their largest present length for the partner's side),
     // each measured more closely only when it is reached.
+    // Blocks of cells are passed over whole by the same bound over the block's box.
     m_cellOrder.clear();
     const auto& cells = m_grid.Cells();
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-        if (cells[c].maxSelf < 0)
+    for (const CGateGrid::Block& block : m_grid.Blocks()) {
+        if (block.maxSelf < 0 ||
+            !beats(static_cast<double>(dii) + margin - TargetsBound(block.box) + static_cast<double>(block.maxSelf) * (1 + 1e-9)))
             continue;
-        const double own = static_cast<double>(dii) + margin - TargetsBound(cells[c].box);
-        const double quick = own + static_cast<double>(cells[c].maxSelf) * (1 + 1e-9);
-        if (beats(quick))
-            m_cellOrder.push_back(CellBound{quick, own, static_cast<std::int32_t>(c)});
+        for (std::int32_t c : block.cells) {
+            const auto uc = static_cast<std::size_t>(c);
+            if (cells[uc].maxSelf < 0)
+                continue;
+            const double own = static_cast<double>(dii) + margin - TargetsBound(cells[uc].box);
+            const double quick = own + static_cast<double>(cells[uc].maxSelf) * (1 + 1e-9);
+            if (beats(quick))
+                m_cellOrder.push_back(CellBound{quick, own, c});
+        }
     }
     std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
     for (const CellBound& cell : m_cellOrder) {
@@ -471,7 +521,7 @@ void CGateModel::FindPartnerInCells(std::int32_t i, std::int64_t dii, CExchangeC
             const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
             // Last, the partner's side from its nets' pins rather than their boxes.
             if (beats(own + side) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
-                Consider(i, j, dii, choice);
+                Consider(i, j, dii, best);
         }
     }
 }

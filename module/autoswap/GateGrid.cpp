@@ -21,9 +21,16 @@ void CLQBox::Add(const CLQBox& b)
     Add(b.x1, b.y1);
 }
 
+namespace {
+// Cells to a block along each side.
+constexpr std::int64_t kBlockSide = 4;
+}  // namespace
+
 void CGateGrid::Build(const std::vector<CLQBox>& boxes)
 {
     m_cells.clear();
+    m_blocks.clear();
+    m_blockOf.clear();
     m_cellOf.assign(boxes.size(), -1);
     m_self.assign(boxes.size(), -1);
     CLQBox all;
@@ -47,7 +54,25 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
         m_cells[c].box.Add(b);
         m_cellOf[g] = static_cast<std::int32_t>(c);
     }
-    m_cells.erase(std::remove_if(m_cells.begin(), m_cells.end(), [](const Cell& c) { return c.gates.empty(); }), m_cells.end());
+    // Blocks of kBlockSide x kBlockSide cells; empty cells and blocks are dropped.
+    const std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
+    std::vector<std::int32_t> blockAt(static_cast<std::size_t>(blockSide * blockSide), -1);
+    std::vector<Cell> kept;
+    for (std::size_t c = 0; c < m_cells.size(); ++c) {
+        if (m_cells[c].gates.empty())
+            continue;
+        const auto cx = static_cast<std::int64_t>(c) % side, cy = static_cast<std::int64_t>(c) / side;
+        std::int32_t& b = blockAt[static_cast<std::size_t>(cy / kBlockSide * blockSide + cx / kBlockSide)];
+        if (b < 0) {
+            b = static_cast<std::int32_t>(m_blocks.size());
+            m_blocks.emplace_back();
+        }
+        m_blocks[static_cast<std::size_t>(b)].cells.push_back(static_cast<std::int32_t>(kept.size()));
+        m_blocks[static_cast<std::size_t>(b)].box.Add(m_cells[c].box);
+        m_blockOf.push_back(b);
+        kept.push_back(std::move(m_cells[c]));
+    }
+    m_cells = std::move(kept);
     for (std::size_t c = 0; c < m_cells.size(); ++c)
         for (std::int32_t g : m_cells[c].gates)
             m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
@@ -69,4 +94,8 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
         return m_self[static_cast<std::size_t>(a)] > m_self[static_cast<std::size_t>(b)];
     });
     cell.maxSelf = m_self[static_cast<std::size_t>(cell.gates.front())];
+    Block& block = m_blocks[static_cast<std::size_t>(m_blockOf[static_cast<std::size_t>(c)])];
+    block.maxSelf = -1;
+    for (std::int32_t k : block.cells)
+        block.maxSelf = std::max(block.maxSelf, m_cells[static_cast<std::size_t>(k)].maxSelf);
 }

@@ -37,17 +37,27 @@ public:
         std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
     };
 
+    // Neighbouring cells, so that a search can pass over many at once.
+    struct Block {
+        CLQBox box;
+        std::vector<std::int32_t> cells;
+        std::int64_t maxSelf = -1;
+    };
+
     // Gates with an empty box are in no cell.
     void Build(const std::vector<CLQBox>& boxes);
     // A gate's present length changed (a negative or unmeasured one counts as none).
     void SetSelf(std::int32_t gate, std::int64_t self);
 
     const std::vector<Cell>& Cells() const { return m_cells; }
+    const std::vector<Block>& Blocks() const { return m_blocks; }
     // The present length last set, -1 for none.
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
 
 private:
     std::vector<Cell> m_cells;
+    std::vector<Block> m_blocks;
+    std::vector<std::int32_t> m_blockOf;  // per cell
     std::vector<std::int32_t> m_cellOf;
     std::vector<std::int64_t> m_self;
 };

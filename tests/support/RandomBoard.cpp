@@ -44,12 +44,14 @@ std::vector<CLayoutPin*> GenerateBoard(std::mt19937& rng, BoardBuilder& b, const
                                 ? CLQPoint(uniform(INT_MIN + 100, INT_MAX - 4000), uniform(INT_MIN + 100, INT_MAX - 4000))
                                 : CLQPoint((i % side) * 1000 + uniform(0, 8) * 50, (i / side) * 1500 + uniform(0, 8) * 50);
         const std::size_t firstSignal = signals.size();
-        const int kind = uniform(0, 9);
+        const int drawn = uniform(0, 9);
+        const int kind = shape.bQuadsOnly ? 0 : drawn;
         if (kind < 4) {
             // Quad gates A..D of two inputs and an output; supply pins 7 and 14 outside the gates.
             // Now and then a variant whose output shares the inputs' pin group or lacks one.
             const bool bOdd = chance(10);
-            CLayoutComponent* part = b.Part(ref, chance(60) ? 2 : uniform(0, 2), chance(85), {{"Value", value("74HC")}});
+            const int gateSwap = chance(60) || shape.bQuadsOnly ? 2 : uniform(0, 2);
+            CLayoutComponent* part = b.Part(ref, gateSwap, chance(85), {{"Value", value("74HC")}});
             const int numbers[4][3] = {{1, 2, 3}, {4, 5, 6}, {9, 10, 8}, {12, 13, 11}};
             auto dip = [&](int n) {
                 return n <= 7 ? CLQPoint(at.x, at.y + 100 * n) : CLQPoint(at.x + 300, at.y + 100 * (15 - n));

@@ -14,6 +14,7 @@ struct RandomBoardShape {
     int nPackages = 8;
     int nValues = 2;           // distinct values per package type: more values, smaller gate groups
     bool bNearLimits = false;  // packages anywhere in the 32-bit range instead of on a small grid
+    bool bQuadsOnly = false;   // quad gates only, all in one gate group: a large group of one kind
 };
 
 // The shape of board k of a series: mostly small boards, now and then a large one.
