@@ -8,6 +8,8 @@
 namespace {
 constexpr int kCellShift = 20;          // cells of about 1 mm
 constexpr std::int64_t kMaxCells = 1024;  // beyond this a query scans instead
+// Pads wider than this, in cells, are checked by every query: the others are found near a location.
+constexpr std::int64_t kMaxPadSpan = 4;
 }  // namespace
 
 std::int64_t CConnectionIndex::Cell(std::int32_t v) { return static_cast<std::int64_t>(v) >> kCellShift; }
@@ -17,17 +19,48 @@ std::uint64_t CConnectionIndex::Key(std::int64_t cx, std::int64_t cy)
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xFFFFFFFFull);
 }
 
-template <typename F>
-void CConnectionIndex::ForEachPadKey(const CLQRect& r, F f)
+namespace {
+constexpr std::uint64_t kOversized = 0x8000000000000000ull;  // no cell's key: cells stay far below 2^31
+}  // namespace
+
+void CConnectionIndex::CCellLists::Add(std::uint64_t key, int n)
 {
-    const std::int64_t x0 = Cell(r.MinX()), x1 = Cell(r.MaxX()), y0 = Cell(r.MinY()), y1 = Cell(r.MaxY());
-    if ((x1 - x0 + 1) * (y1 - y0 + 1) > kMaxCells) {
-        f(Key(INT64_MIN >> 1, 0));  // oversized pads, always checked
+    if (m_next.size() <= static_cast<std::size_t>(n))
+        m_next.resize(static_cast<std::size_t>(n) + 1, -1);
+    auto [it, bNew] = m_head.emplace(key, n);
+    m_next[static_cast<std::size_t>(n)] = bNew ? -1 : it->second;
+    it->second = n;
+}
+
+void CConnectionIndex::CCellLists::Remove(std::uint64_t key, int n)
+{
+    auto it = m_head.find(key);
+    if (it == m_head.end())
         return;
+    int* pLink = &it->second;
+    while (*pLink >= 0 && *pLink != n)
+        pLink = &m_next[static_cast<std::size_t>(*pLink)];
+    if (*pLink == n)
+        *pLink = m_next[static_cast<std::size_t>(n)];
+    if (it->second < 0)
+        m_head.erase(it);
+}
+
+void CConnectionIndex::FilePad(int n)
+{
+    const CLQRect& r = m_pins[static_cast<std::size_t>(n)].first->GetPadRect();
+    const std::int64_t x0 = Cell(r.MinX()), x1 = Cell(r.MaxX()), y0 = Cell(r.MinY()), y1 = Cell(r.MaxY());
+    std::uint64_t key = kOversized;  // always checked
+    if (x1 - x0 < kMaxPadSpan && y1 - y0 < kMaxPadSpan) {
+        const std::int64_t cx = x0 + (x1 - x0) / 2, cy = y0 + (y1 - y0) / 2;
+        m_reachLowX = std::max(m_reachLowX, cx - x0);
+        m_reachHighX = std::max(m_reachHighX, x1 - cx);
+        m_reachLowY = std::max(m_reachLowY, cy - y0);
+        m_reachHighY = std::max(m_reachHighY, y1 - cy);
+        key = Key(cx, cy);
     }
-    for (std::int64_t cx = x0; cx <= x1; ++cx)
-        for (std::int64_t cy = y0; cy <= y1; ++cy)
-            f(Key(cx, cy));
+    m_padKeys[static_cast<std::size_t>(n)] = key;
+    m_padCells.Add(key, n);
 }
 
 CConnectionIndex::CConnectionIndex(const std::vector<CDrawObject*>& objects)
@@ -46,13 +79,18 @@ CConnectionIndex::CConnectionIndex(const std::vector<CDrawObject*>& objects)
         } else if (auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pObject)) {
             const int n = static_cast<int>(m_pins.size());
             m_pins.emplace_back(pPin, nOrder);
-            m_filedPads.push_back(pPin->GetPadRect());
-            m_pinOf.emplace(pPin, n);
-            ForEachPadKey(pPin->GetPadRect(), [&](std::uint64_t key) { m_padCells[key].push_back(n); });
+            m_padKeys.push_back(0);
+            FilePad(n);
+            const int nIndex = pPin->GetStoreIndex();
+            if (nIndex >= 0) {
+                if (m_pinOfObject.size() <= static_cast<std::size_t>(nIndex))
+                    m_pinOfObject.resize(static_cast<std::size_t>(nIndex) + 1, -1);
+                m_pinOfObject[static_cast<std::size_t>(nIndex)] = n;
+            }
         }
     }
     for (int i = 0; i < static_cast<int>(m_points.size()); ++i)
-        m_pointCells[Key(Cell(m_points[static_cast<std::size_t>(i)].p.x), Cell(m_points[static_cast<std::size_t>(i)].p.y))].push_back(i);
+        m_pointCells.Add(Key(Cell(m_points[static_cast<std::size_t>(i)].p.x), Cell(m_points[static_cast<std::size_t>(i)].p.y)), i);
 }
 
 void CConnectionIndex::Collect(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>& copper,
@@ -71,13 +109,8 @@ void CConnectionIndex::Collect(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>
             consider(pt);
     } else {
         for (std::int64_t cx = x0; cx <= x1; ++cx)
-            for (std::int64_t cy = y0; cy <= y1; ++cy) {
-                auto it = m_pointCells.find(Key(cx, cy));
-                if (it == m_pointCells.end())
-                    continue;
-                for (int i : it->second)
-                    consider(m_points[static_cast<std::size_t>(i)]);
-            }
+            for (std::int64_t cy = y0; cy <= y1; ++cy)
+                m_pointCells.ForEach(Key(cx, cy), [&](int i) { consider(m_points[static_cast<std::size_t>(i)]); });
     }
     const CLQPoint at = pPin->GetLocation();
     for (const auto& [pPolygon, nOrder] : m_polygons) {
@@ -96,12 +129,12 @@ void CConnectionIndex::Collect(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>
         if (pOther != pPin && pOther->GetPadRect().ContainsInclusive(at) && (pOther->GetLayers() & nLayers) != 0)
             touching.emplace_back(nOrder, const_cast<CLayoutPin*>(pOther));
     };
-    for (const std::uint64_t key : {Key(Cell(at.x), Cell(at.y)), Key(INT64_MIN >> 1, 0)}) {
-        auto it = m_padCells.find(key);
-        if (it != m_padCells.end())
-            for (int n : it->second)
-                check(n);
-    }
+    // A pad under the location is filed at most its reach away from the location's cell.
+    const std::int64_t ax = Cell(at.x), ay = Cell(at.y);
+    for (std::int64_t cx = ax - m_reachHighX; cx <= ax + m_reachLowX; ++cx)
+        for (std::int64_t cy = ay - m_reachHighY; cy <= ay + m_reachLowY; ++cy)
+            m_padCells.ForEach(Key(cx, cy), check);
+    m_padCells.ForEach(kOversized, check);
     std::sort(touching.begin(), touching.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     touching.erase(std::unique(touching.begin(), touching.end()), touching.end());
     for (const auto& t : touching)
@@ -110,18 +143,13 @@ void CConnectionIndex::Collect(const CLayoutPin* pPin, CZNDynArray<CDrawObject*>
 
 bool CConnectionIndex::MovePin(const CLayoutPin* pPin)
 {
-    auto it = m_pinOf.find(pPin);
-    if (it == m_pinOf.end())
+    const int nIndex = pPin->GetStoreIndex();
+    if (nIndex < 0 || static_cast<std::size_t>(nIndex) >= m_pinOfObject.size())
         return false;
-    const int n = it->second;
-    CLQRect& filed = m_filedPads[static_cast<std::size_t>(n)];
-    ForEachPadKey(filed, [&](std::uint64_t key) {
-        std::vector<int>& cell = m_padCells[key];
-        cell.erase(std::remove(cell.begin(), cell.end(), n), cell.end());
-        if (cell.empty())
-            m_padCells.erase(key);
-    });
-    filed = pPin->GetPadRect();
-    ForEachPadKey(filed, [&](std::uint64_t key) { m_padCells[key].push_back(n); });
+    const int n = m_pinOfObject[static_cast<std::size_t>(nIndex)];
+    if (n < 0 || m_pins[static_cast<std::size_t>(n)].first != pPin)
+        return false;
+    m_padCells.Remove(m_padKeys[static_cast<std::size_t>(n)], n);
+    FilePad(n);
     return true;
 }

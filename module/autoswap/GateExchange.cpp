@@ -490,12 +490,15 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     m_cellOrder.clear();
     const auto& cells = m_grid.Cells();
     for (const CGateGrid::Block& block : m_grid.Blocks()) {
-        if (block.maxSelf < 0 ||
-            !beats(static_cast<double>(dii) + margin - TargetsBound(block.box) + static_cast<double>(block.maxSelf) * (1 + 1e-9)))
+        if (block.maxSelf < 0)
+            continue;
+        // A cell is no nearer to the targets than its block.
+        const double blockOwn = static_cast<double>(dii) + margin - TargetsBound(block.box);
+        if (!beats(blockOwn + static_cast<double>(block.maxSelf) * (1 + 1e-9)))
             continue;
         for (std::int32_t c : block.cells) {
             const auto uc = static_cast<std::size_t>(c);
-            if (cells[uc].maxSelf < 0)
+            if (cells[uc].maxSelf < 0 || !beats(blockOwn + static_cast<double>(cells[uc].maxSelf) * (1 + 1e-9)))
                 continue;
             const double own = static_cast<double>(dii) + margin - TargetsBound(cells[uc].box);
             const double quick = own + static_cast<double>(cells[uc].maxSelf) * (1 + 1e-9);
