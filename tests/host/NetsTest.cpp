@@ -149,6 +149,20 @@ TEST(CopperConnection, WhatMovesAfterTheFirstQueryIsFoundWhereItIsNow)
     EXPECT_EQ(CopperOf(a), 1);
     board.Via(CLQPoint((3 << 20) + 1000, 0));
     EXPECT_EQ(CopperOf(b), 1);
+
+    // Pads of every width are found under a location away from their centres: three cells wide,
+    // and wider than a query looks around (checked by every query), before and after a move.
+    CLayoutPin* c = board.Pin(u1, CLQPoint(20 << 20, 0), {{LQ_PIN, "3"}});
+    CLayoutPin* three = board.Pin(u1, CLQPoint((20 << 20) + (3 << 19), 0), {{LQ_PIN, "4"}}, (3 << 20) / 2);
+    CLayoutPin* wide = board.Pin(u1, CLQPoint((20 << 20) - (6 << 20), 0), {{LQ_PIN, "5"}}, 7 << 20);
+    CopperOf(c, nullptr, &others);
+    EXPECT_EQ(others, 2);
+    wide->Offset(-(2 << 20), 0);
+    CopperOf(c, nullptr, &others);
+    EXPECT_EQ(others, 1);
+    three->Offset(3 << 20, 0);
+    CopperOf(c, nullptr, &others);
+    EXPECT_EQ(others, 0);
 }
 
 }  // namespace
