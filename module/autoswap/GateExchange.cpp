@@ -79,6 +79,7 @@ private:
     std::vector<std::int32_t> m_kindGate;  // a gate of each kind
     std::unordered_map<std::string, std::int32_t> m_kinds;
     std::unordered_map<std::uint64_t, Match> m_matches;
+    std::pair<std::uint64_t, const Match*> m_recentMatches[2] = {};
     std::vector<std::int64_t> m_cost;
     std::vector<std::int32_t> m_moved;
     // Partners of the gate searched for whose exchange could not be applied whole.
@@ -93,7 +94,10 @@ private:
     std::int32_t m_nSearches = 0;
     std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
     std::vector<CLQBox> m_boxes;
-    std::vector<std::vector<CLQBox>> m_columnBoxes;  // per gate: what its column nets' measurements read
+    // Per gate, the boxes of what its column nets' measurements read: m_columnCount[g] of them from
+    // m_columnFirst[g] on, room being kept for every matched column pin.
+    std::vector<CLQBox> m_columnBoxes;
+    std::vector<std::int32_t> m_columnFirst, m_columnCount;
     std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> m_columnPoints;  // the same, pin by pin
     std::vector<std::vector<std::size_t>> m_columnEnds;
     CGateGrid m_grid;
@@ -200,7 +204,17 @@ void CGateModel::PrepareCells()
             m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
     m_grid.Build(m_boxes);
-    m_columnBoxes.resize(m_gates.size());
+    m_columnFirst.resize(m_gates.size());
+    m_columnCount.assign(m_gates.size(), 0);
+    std::int32_t nRoom = 0;
+    for (std::size_t g = 0; g < m_gates.size(); ++g) {
+        m_columnFirst[g] = nRoom;
+        const GateData& data = m_gates[g];
+        for (std::int32_t k = 0; k < data.groups.size; ++k)
+            if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
+                nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
+    }
+    m_columnBoxes.resize(static_cast<std::size_t>(nRoom));
     m_columnPoints.resize(m_gates.size());
     m_columnEnds.resize(m_gates.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
@@ -215,12 +229,14 @@ void CGateModel::RefreshGate(std::int32_t g)
     m_scratchTargets.clear();
     m_scratchEnds.clear();
     ColumnTargets(g, m_scratchTargets, m_scratchEnds);
-    std::vector<CLQBox>& boxes = m_columnBoxes[static_cast<std::size_t>(g)];
-    boxes.assign(m_scratchEnds.size(), CLQBox{});
+    CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(g)];
+    m_columnCount[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(m_scratchEnds.size());
     std::size_t begin = 0;
-    for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++])
+    for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++]) {
+        boxes[k] = CLQBox{};
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
+    }
     m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
     m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
 }
@@ -273,9 +289,17 @@ std::int32_t CGateModel::KindOf(std::int32_t g)
 const CGateModel::Match& CGateModel::MatchOf(std::int32_t rowKind, std::int32_t colKind)
 {
     const std::uint64_t key = static_cast<std::uint64_t>(rowKind) << 32 | static_cast<std::uint32_t>(colKind);
+    // An exchange measures both ways: the last two answers are kept at hand (the map's entries
+    // stay where they are).
+    for (const auto& [k, pMatch] : m_recentMatches)
+        if (pMatch != nullptr && k == key)
+            return *pMatch;
     auto it = m_matches.find(key);
-    if (it != m_matches.end())
+    if (it != m_matches.end()) {
+        m_recentMatches[1] = m_recentMatches[0];
+        m_recentMatches[0] = {key, &it->second};
         return it->second;
+    }
     const std::int32_t r = m_kindGate[static_cast<std::size_t>(rowKind)];
     const std::int32_t c = m_kindGate[static_cast<std::size_t>(colKind)];
     const bool bReal = m_gates[static_cast<std::size_t>(r)].bReal;
@@ -430,8 +454,9 @@ double CGateModel::TargetsBound(const CLQBox& box) const { return SetsBound(box,
 double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
 {
     double total = 0;
-    for (const CLQBox& b : m_columnBoxes[static_cast<std::size_t>(j)])
-        total += std::max(0.0, box.DistanceAtMost(b) - 1.0);
+    const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
+    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)]; ++k)
+        total += std::max(0.0, box.DistanceAtMost(boxes[k]) - 1.0);
     return total;
 }
 
