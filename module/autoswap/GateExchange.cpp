@@ -54,6 +54,10 @@ private:
     // The best partner by the model's measure alone, leaving out those found unusable.
     void FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
     void FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
+    // Notes the cells of a block (of the level given) that may hold a partner whose gain reaches
+    // need: room is what the gate's side may reach less the distance to its targets, outer the
+    // room over the enclosing block.
+    void CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need);
     void PrepareCells();
     // The least that j, in a place within the box, would measure against i's pins' nets (the
     // targets gathered for i), less what rounding may take off.
@@ -493,6 +497,33 @@ void CGateModel::GatherTargets(std::int32_t i)
 // column takes a row of j; so gain = dii + djj - dij - dji <= dii + djj - TargetsBound(box of j),
 // and over a cell, with its box; likewise dij is at least what i's box is from the pins j's
 // columns read (ColumnsBound). Partners on a small net of i are measured without bound.
+void CGateModel::CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need)
+{
+    constexpr double kUp = 1 + 1e-9;
+    const CGateGrid::Block& b = m_grid.Levels()[level][static_cast<std::size_t>(block)];
+    // A block is no nearer to the targets than the block that holds it.
+    if (b.maxSelf < 0 || outer + static_cast<double>(b.maxSelf) * kUp < need)
+        return;
+    const double own = room - TargetsBound(b.box);
+    if (own + static_cast<double>(b.maxSelf) * kUp < need)
+        return;
+    if (level > 0) {
+        for (std::int32_t child : b.children)
+            CollectCells(level - 1, child, own, room, need);
+        return;
+    }
+    const auto& cells = m_grid.Cells();
+    for (std::int32_t c : b.children) {
+        const auto uc = static_cast<std::size_t>(c);
+        if (cells[uc].maxSelf < 0 || own + static_cast<double>(cells[uc].maxSelf) * kUp < need)
+            continue;
+        const double cellOwn = room - TargetsBound(cells[uc].box);
+        const double quick = cellOwn + static_cast<double>(cells[uc].maxSelf) * kUp;
+        if (quick >= need)
+            m_cellOrder.push_back(CellBound{quick, cellOwn, c});
+    }
+}
+
 void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
 {
     GatherTargets(i);
@@ -510,28 +541,15 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
     };
     // Cells in the order of a quick bound (their largest present length for the partner's side),
-    // each measured more closely only when it is reached.
-    // Blocks of cells are passed over whole by the same bound over the block's box.
+    // each measured more closely only when it is reached; blocks of cells, and blocks of those,
+    // are passed over whole by the same bound over their boxes.
     m_cellOrder.clear();
-    const auto& cells = m_grid.Cells();
-    for (const CGateGrid::Block& block : m_grid.Blocks()) {
-        if (block.maxSelf < 0)
-            continue;
-        // A cell is no nearer to the targets than its block.
-        const double blockOwn = static_cast<double>(dii) + margin - TargetsBound(block.box);
-        if (!beats(blockOwn + static_cast<double>(block.maxSelf) * (1 + 1e-9)))
-            continue;
-        for (std::int32_t c : block.cells) {
-            const auto uc = static_cast<std::size_t>(c);
-            if (cells[uc].maxSelf < 0 || !beats(blockOwn + static_cast<double>(cells[uc].maxSelf) * (1 + 1e-9)))
-                continue;
-            const double own = static_cast<double>(dii) + margin - TargetsBound(cells[uc].box);
-            const double quick = own + static_cast<double>(cells[uc].maxSelf) * (1 + 1e-9);
-            if (beats(quick))
-                m_cellOrder.push_back(CellBound{quick, own, c});
-        }
-    }
+    const double need = best.partner < 0 ? 1.0 : static_cast<double>(best.gain);
+    const auto& levels = m_grid.Levels();
+    for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
+        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, static_cast<double>(dii) + margin, need);
     std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
+    const auto& cells = m_grid.Cells();
     for (const CellBound& cell : m_cellOrder) {
         if (!beats(cell.quick))
             break;

@@ -29,7 +29,7 @@ constexpr std::int64_t kBlockSide = 4;
 void CGateGrid::Build(const std::vector<CLQBox>& boxes)
 {
     m_cells.clear();
-    m_blocks.clear();
+    m_levels.clear();
     m_blockOf.clear();
     m_cellOf.assign(boxes.size(), -1);
     m_self.assign(boxes.size(), -1);
@@ -55,20 +55,21 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
         m_cellOf[g] = static_cast<std::int32_t>(c);
     }
     // Blocks of kBlockSide x kBlockSide cells; empty cells and blocks are dropped.
-    const std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
+    std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
     std::vector<std::int32_t> blockAt(static_cast<std::size_t>(blockSide * blockSide), -1);
     std::vector<Cell> kept;
+    m_levels.emplace_back();
     for (std::size_t c = 0; c < m_cells.size(); ++c) {
         if (m_cells[c].gates.empty())
             continue;
         const auto cx = static_cast<std::int64_t>(c) % side, cy = static_cast<std::int64_t>(c) / side;
         std::int32_t& b = blockAt[static_cast<std::size_t>(cy / kBlockSide * blockSide + cx / kBlockSide)];
         if (b < 0) {
-            b = static_cast<std::int32_t>(m_blocks.size());
-            m_blocks.emplace_back();
+            b = static_cast<std::int32_t>(m_levels[0].size());
+            m_levels[0].push_back(Block{{}, {}, -1, -1, cx / kBlockSide, cy / kBlockSide});
         }
-        m_blocks[static_cast<std::size_t>(b)].cells.push_back(static_cast<std::int32_t>(kept.size()));
-        m_blocks[static_cast<std::size_t>(b)].box.Add(m_cells[c].box);
+        m_levels[0][static_cast<std::size_t>(b)].children.push_back(static_cast<std::int32_t>(kept.size()));
+        m_levels[0][static_cast<std::size_t>(b)].box.Add(m_cells[c].box);
         m_blockOf.push_back(b);
         kept.push_back(std::move(m_cells[c]));
     }
@@ -76,6 +77,26 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
     for (std::size_t c = 0; c < m_cells.size(); ++c)
         for (std::int32_t g : m_cells[c].gates)
             m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
+    // Blocks of blocks, up to one that covers everything.
+    while (m_levels.back().size() > 1) {
+        const std::int64_t upperSide = (blockSide + kBlockSide - 1) / kBlockSide;
+        std::vector<std::int32_t> upperAt(static_cast<std::size_t>(upperSide * upperSide), -1);
+        std::vector<Block> upper;
+        std::vector<Block>& lower = m_levels.back();
+        for (std::size_t k = 0; k < lower.size(); ++k) {
+            Block& child = lower[k];
+            std::int32_t& u = upperAt[static_cast<std::size_t>(child.gy / kBlockSide * upperSide + child.gx / kBlockSide)];
+            if (u < 0) {
+                u = static_cast<std::int32_t>(upper.size());
+                upper.push_back(Block{{}, {}, -1, -1, child.gx / kBlockSide, child.gy / kBlockSide});
+            }
+            upper[static_cast<std::size_t>(u)].children.push_back(static_cast<std::int32_t>(k));
+            upper[static_cast<std::size_t>(u)].box.Add(child.box);
+            child.parent = u;
+        }
+        blockSide = upperSide;
+        m_levels.push_back(std::move(upper));
+    }
 }
 
 void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
@@ -94,8 +115,14 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
         return m_self[static_cast<std::size_t>(a)] > m_self[static_cast<std::size_t>(b)];
     });
     cell.maxSelf = m_self[static_cast<std::size_t>(cell.gates.front())];
-    Block& block = m_blocks[static_cast<std::size_t>(m_blockOf[static_cast<std::size_t>(c)])];
-    block.maxSelf = -1;
-    for (std::int32_t k : block.cells)
-        block.maxSelf = std::max(block.maxSelf, m_cells[static_cast<std::size_t>(k)].maxSelf);
+    // Each level's largest present length, up the blocks that hold the cell.
+    std::int32_t b = m_blockOf[static_cast<std::size_t>(c)];
+    for (std::size_t level = 0; level < m_levels.size() && b >= 0; ++level) {
+        Block& block = m_levels[level][static_cast<std::size_t>(b)];
+        block.maxSelf = -1;
+        for (std::int32_t k : block.children)
+            block.maxSelf = std::max(block.maxSelf, level == 0 ? m_cells[static_cast<std::size_t>(k)].maxSelf
+                                                               : m_levels[level - 1][static_cast<std::size_t>(k)].maxSelf);
+        b = block.parent;
+    }
 }

@@ -37,11 +37,14 @@ public:
         std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
     };
 
-    // Neighbouring cells, so that a search can pass over many at once.
+    // Neighbouring cells, and neighbouring blocks of those, level by level up to one block that
+    // covers the board, so that a search can pass over many cells at once.
     struct Block {
         CLQBox box;
-        std::vector<std::int32_t> cells;
+        std::vector<std::int32_t> children;  // cells on the first level, blocks of the level below above it
         std::int64_t maxSelf = -1;
+        std::int32_t parent = -1;  // in the level above
+        std::int64_t gx = 0, gy = 0;  // the place on its level's grid
     };
 
     // Gates with an empty box are in no cell.
@@ -50,14 +53,15 @@ public:
     void SetSelf(std::int32_t gate, std::int64_t self);
 
     const std::vector<Cell>& Cells() const { return m_cells; }
-    const std::vector<Block>& Blocks() const { return m_blocks; }
+    // The levels of blocks, the cells' first; the last has no parents.
+    const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
     // The present length last set, -1 for none.
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
 
 private:
     std::vector<Cell> m_cells;
-    std::vector<Block> m_blocks;
-    std::vector<std::int32_t> m_blockOf;  // per cell
+    std::vector<std::vector<Block>> m_levels;
+    std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
     std::vector<std::int32_t> m_cellOf;
     std::vector<std::int64_t> m_self;
 };
