@@ -1,0 +1,234 @@
+#include <algorithm>
+#include <cmath>
+
+#include "module/autoswap/GateModel.h"
+
+// A bound on what an exchange can gain that holds for whole cells of partners (FindPartnerInCells),
+// from the column groups that every partner's matching takes.
+void CGateModel::PrepareCells()
+{
+    if (m_gates.size() < 64 || m_kinds.size() > 16)
+        return;
+    // A column group counts for a kind where every kind of as many groups matches it.
+    const auto nKinds = static_cast<std::int32_t>(m_kinds.size());
+    m_matchedCol.assign(static_cast<std::size_t>(nKinds), {});
+    for (std::int32_t kc = 0; kc < nKinds; ++kc) {
+        const GateData& col = m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kc)])];
+        std::vector<char> counted(static_cast<std::size_t>(col.groups.size), 1);
+        for (std::int32_t kr = 0; kr < nKinds; ++kr) {
+            if (m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kr)])].groups.size != col.groups.size)
+                continue;
+            std::vector<char> matched(counted.size(), 0);
+            for (const auto& [a, b] : MatchOf(kr, kc))
+                matched[static_cast<std::size_t>(b)] = 1;
+            for (std::size_t b = 0; b < counted.size(); ++b)
+                counted[b] = static_cast<char>(counted[b] & matched[b]);
+        }
+        m_matchedCol[static_cast<std::size_t>(kc)] = std::move(counted);
+    }
+    m_boxes.resize(m_gates.size());
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        for (std::int32_t k = 0; k < m_gates[g].slots.size; ++k) {
+            const std::int32_t slot = m_slots[static_cast<std::size_t>(m_gates[g].slots.first + k)];
+            m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
+        }
+    m_grid.Build(m_boxes);
+    m_columnFirst.resize(m_gates.size());
+    m_columnCount.assign(m_gates.size(), 0);
+    std::int32_t nRoom = 0;
+    for (std::size_t g = 0; g < m_gates.size(); ++g) {
+        m_columnFirst[g] = nRoom;
+        const GateData& data = m_gates[g];
+        for (std::int32_t k = 0; k < data.groups.size; ++k)
+            if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
+                nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
+    }
+    m_columnBoxes.resize(static_cast<std::size_t>(nRoom));
+    m_columnPoints.resize(m_gates.size());
+    m_columnEnds.resize(m_gates.size());
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        RefreshGate(static_cast<std::int32_t>(g));
+    m_related.assign(m_gates.size(), 0);
+    m_bCells = true;
+}
+
+void CGateModel::RefreshGate(std::int32_t g)
+{
+    m_grid.SetSelf(g, Self(g));
+    m_scratchTargets.clear();
+    m_scratchEnds.clear();
+    ColumnTargets(g, m_scratchTargets, m_scratchEnds);
+    CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(g)];
+    m_columnCount[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(m_scratchEnds.size());
+    std::size_t begin = 0;
+    for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++]) {
+        boxes[k] = CLQBox{};
+        for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
+            boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
+    }
+    m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
+    m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
+}
+
+void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                               std::vector<std::size_t>& ends) const
+{
+    const GateData& data = m_gates[static_cast<std::size_t>(g)];
+    for (std::int32_t k = 0; k < data.groups.size; ++k) {
+        if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] == 0)
+            continue;
+        const Span members = m_groups[static_cast<std::size_t>(data.groups.first + k)];
+        for (std::int32_t x = 0; x < members.size; ++x) {
+            const std::int32_t net = m_index.NetOf(m_members[static_cast<std::size_t>(members.first + x)]);
+            if (net < 0 || m_index.PinsOf(net).size() > kMaxTargetNet)
+                continue;
+            // The rest of the net beyond g, or g's own pins on it when there is none.
+            bool bForeign = false;
+            for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+                bForeign = bForeign || p.owner != g;
+            for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+                if ((p.owner != g) == bForeign)
+                    points.emplace_back(p.x, p.y);
+            ends.push_back(points.size());
+        }
+    }
+}
+
+
+namespace {
+// The sum over the sets of points of the distance from the box to the nearest point of the set.
+double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                 const std::vector<std::size_t>& ends)
+{
+    double total = 0;
+    std::size_t begin = 0;
+    for (std::size_t end : ends) {
+        double nearest = HUGE_VAL;
+        for (std::size_t k = begin; k < end; ++k)
+            nearest = std::min(nearest, box.SquaredDistanceTo(points[k].first, points[k].second));
+        // An integer square root may round a distance down by one; doubles round far less.
+        total += std::max(0.0, std::sqrt(nearest) - 1.0);
+        begin = end;
+    }
+    return total;
+}
+}  // namespace
+
+double CGateModel::TargetsBound(const CLQBox& box) const { return SetsBound(box, m_targets, m_targetEnds); }
+
+double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
+{
+    double total = 0;
+    const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
+    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)]; ++k)
+        total += std::max(0.0, box.DistanceAtMost(boxes[k]) - 1.0);
+    return total;
+}
+
+void CGateModel::GatherTargets(std::int32_t i)
+{
+    const GateData& gi = m_gates[static_cast<std::size_t>(i)];
+    m_targets.clear();
+    m_targetEnds.clear();
+    m_relatedList.clear();
+    if (++m_relatedStamp == 0) {
+        std::fill(m_related.begin(), m_related.end(), 0);
+        m_relatedStamp = 1;
+    }
+    for (std::int32_t k = 0; k < gi.slots.size; ++k) {
+        const std::int32_t net = m_index.NetOf(m_slots[static_cast<std::size_t>(gi.slots.first + k)]);
+        if (net < 0 || m_index.PinsOf(net).size() > kMaxTargetNet)
+            continue;
+        for (const CNetIndex::Pin& p : m_index.PinsOf(net))
+            if (p.owner >= 0 && p.owner != i && m_related[static_cast<std::size_t>(p.owner)] != m_relatedStamp) {
+                m_related[static_cast<std::size_t>(p.owner)] = m_relatedStamp;
+                m_relatedList.push_back(p.owner);
+            }
+    }
+    ColumnTargets(i, m_targets, m_targetEnds);
+}
+
+// The partner is the measured one of greatest gain (the lowest index among equal gains) whose
+// exchange can be applied, whatever order partners are measured in; so partners may be measured
+// best bound first and passed over when their bound cannot beat the choice so far.
+//
+// The bound: a partner j unrelated to i by the gathered nets (no pin of j on one of them) measures
+// against each gathered net of i's column pins at least the distance from j's box to the pins the
+// measurement reads on that net (the rest of the net beyond i, or i's own pins on it), since each
+// column takes a row of j; so gain = dii + djj - dij - dji <= dii + djj - TargetsBound(box of j),
+// and over a cell, with its box; likewise dij is at least what i's box is from the pins j's
+// columns read (ColumnsBound). Partners on a small net of i are measured without bound.
+void CGateModel::CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need)
+{
+    constexpr double kUp = 1 + 1e-9;
+    const CGateGrid::Block& b = m_grid.Levels()[level][static_cast<std::size_t>(block)];
+    // A block is no nearer to the targets than the block that holds it.
+    if (b.maxSelf < 0 || outer + static_cast<double>(b.maxSelf) * kUp < need)
+        return;
+    const double own = room - TargetsBound(b.box);
+    if (own + static_cast<double>(b.maxSelf) * kUp < need)
+        return;
+    if (level > 0) {
+        for (std::int32_t child : b.children)
+            CollectCells(level - 1, child, own, room, need);
+        return;
+    }
+    const auto& cells = m_grid.Cells();
+    for (std::int32_t c : b.children) {
+        const auto uc = static_cast<std::size_t>(c);
+        if (cells[uc].maxSelf < 0 || own + static_cast<double>(cells[uc].maxSelf) * kUp < need)
+            continue;
+        const double cellOwn = room - TargetsBound(cells[uc].box);
+        const double quick = cellOwn + static_cast<double>(cells[uc].maxSelf) * kUp;
+        if (quick >= need)
+            m_cellOrder.push_back(CellBound{quick, cellOwn, c});
+    }
+}
+
+void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
+{
+    GatherTargets(i);
+    for (std::int32_t j : m_relatedList)
+        Consider(i, j, dii, best);
+
+    // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
+    auto beats = [&best](double bound) { return bound >= (best.partner < 0 ? 1.0 : static_cast<double>(best.gain)); };
+    const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
+    const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
+    // The grid keeps every gate's present length up to date (Exchanged).
+    auto longest = [this](std::int32_t j) { return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9); };
+    auto partnerSide = [&](std::int32_t j) { return longest(j) - ColumnsBound(j, boxI); };
+    auto open = [&](std::int32_t j) {
+        return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
+    };
+    // Cells in the order of a quick bound (their largest present length for the partner's side),
+    // each measured more closely only when it is reached; blocks of cells, and blocks of those,
+    // are passed over whole by the same bound over their boxes.
+    m_cellOrder.clear();
+    const double need = best.partner < 0 ? 1.0 : static_cast<double>(best.gain);
+    const auto& levels = m_grid.Levels();
+    for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
+        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, static_cast<double>(dii) + margin, need);
+    std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
+    const auto& cells = m_grid.Cells();
+    for (const CellBound& cell : m_cellOrder) {
+        if (!beats(cell.quick))
+            break;
+        // The gates come longest present length first, and no partner's side exceeds its
+        // present length: once one is too short to reach what the cell needs, all after it are.
+        for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {
+            if (!beats(cell.own + longest(j)))
+                break;
+            if (!open(j))
+                continue;
+            const double side = partnerSide(j);
+            if (!beats(cell.own + side))
+                continue;
+            const auto uj = static_cast<std::size_t>(j);
+            const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
+            // Last, the partner's side from its nets' pins rather than their boxes.
+            if (beats(own + side) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
+                Consider(i, j, dii, best);
+        }
+    }
+}

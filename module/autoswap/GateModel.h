@@ -1,0 +1,119 @@
+// The exchange model of a group of gates: what the gate items would measure, read from an index
+// of the nets their pins are on (GateExchange.cpp), and, in large groups, the search for a
+// partner cell by cell of a grid (GateCells.cpp).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "module/autoswap/ExchangeSearch.h"
+#include "module/autoswap/GateGrid.h"
+#include "module/autoswap/NetIndex.h"
+
+class CGate;
+
+class CGateModel : public CExchangeModel {
+public:
+    explicit CGateModel(const std::vector<CSwapItem*>& items) : m_items(items) {}
+
+    bool Init();
+    void FindPartner(std::int32_t i, CExchangeChoice& choice) override;
+    void Exchanged(std::int32_t i, std::int32_t p) override;
+
+private:
+    struct Span {
+        std::int32_t first = 0, size = 0;
+    };
+    struct GateData {
+        bool bReal = false;
+        std::int32_t kind = 0;
+        Span groups;  // into m_groups
+        Span slots;   // the gate's pins, in order, as index slots
+        std::int64_t self = 0;
+        std::uint64_t selfStamp = 0;  // 0 until measured
+        std::uint64_t moved = 0;      // when its pins last changed nets
+    };
+    using Match = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (row gate's group, column gate's group)
+
+    std::int32_t KindOf(std::int32_t g);
+    const Match& MatchOf(std::int32_t rowKind, std::int32_t colKind);
+    std::int64_t Self(std::int32_t g);
+    // What the row gate's item measures against the column gate's item.
+    std::int64_t Distance(std::int32_t r, std::int32_t c);
+    // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
+    // if the items can carry the exchange out).
+    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best);
+    // The best partner by the model's measure alone, leaving out those found unusable.
+    void FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
+    void FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
+    // Notes the cells of a block (of the level given) that may hold a partner whose gain reaches
+    // need: room is what the gate's side may reach less the distance to its targets, outer the
+    // room over the enclosing block.
+    void CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need);
+    void PrepareCells();
+    // The least that j, in a place within the box, would measure against i's pins' nets (the
+    // targets gathered for i), less what rounding may take off.
+    double TargetsBound(const CLQBox& box) const;
+    // The least that a gate in a place within the box, unrelated to j, would measure against
+    // j's pins' nets (from their boxes), less what rounding may take off.
+    double ColumnsBound(std::int32_t j, const CLQBox& box) const;
+    // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
+    void RefreshGate(std::int32_t g);
+    // Gathers the targets of i's column nets and marks the gates on any small net of i.
+    void GatherTargets(std::int32_t i);
+    // Per small net of a matched column pin of g, the pins its measurement reads there; ends
+    // receives where each net's points end.
+    void ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                       std::vector<std::size_t>& ends) const;
+
+    // Nets of more pins than this are not gathered as targets (supply nets, mostly): they bound
+    // nothing near any place and would cost a pass over them per cell.
+    static constexpr std::size_t kMaxTargetNet = 32;
+
+    const std::vector<CSwapItem*>& m_items;
+    std::vector<CGate*> m_pGates;
+    std::vector<GateData> m_gates;
+    std::vector<Span> m_groups;            // members into m_members
+    std::vector<std::int32_t> m_members;   // index slots
+    std::vector<std::int32_t> m_slots;     // every gate's pins
+    std::vector<std::int32_t> m_kindGate;  // a gate of each kind
+    std::unordered_map<std::string, std::int32_t> m_kinds;
+    std::unordered_map<std::uint64_t, Match> m_matches;
+    std::pair<std::uint64_t, const Match*> m_recentMatches[2] = {};
+    std::vector<std::int64_t> m_cost;
+    std::vector<std::int32_t> m_moved;
+    // Partners of the gate searched for whose exchange could not be applied whole.
+    std::vector<std::uint32_t> m_unusable;
+    std::uint32_t m_unusableStamp = 0;
+    bool m_bEager = false;  // whether Consider takes partners as they are met
+    CNetIndex m_index;
+
+    // Passing over cells (one kind of gate only): each gate's box, the grid, the gates sharing
+    // a gathered net with the gate searched for, and the nets' pins it would be measured against.
+    bool m_bCells = false;
+    std::int32_t m_nSearches = 0;
+    std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
+    std::vector<CLQBox> m_boxes;
+    // Per gate, the boxes of what its column nets' measurements read: m_columnCount[g] of them from
+    // m_columnFirst[g] on, room being kept for every matched column pin.
+    std::vector<CLQBox> m_columnBoxes;
+    std::vector<std::int32_t> m_columnFirst, m_columnCount;
+    std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> m_columnPoints;  // the same, pin by pin
+    std::vector<std::vector<std::size_t>> m_columnEnds;
+    CGateGrid m_grid;
+    std::vector<std::uint32_t> m_related;
+    std::uint32_t m_relatedStamp = 0;
+    std::vector<std::int32_t> m_relatedList;
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_targets;
+    std::vector<std::size_t> m_targetEnds;
+    std::vector<std::pair<std::int32_t, std::int32_t>> m_scratchTargets;
+    std::vector<std::size_t> m_scratchEnds;
+    struct CellBound {
+        double quick, own;
+        std::int32_t cell;
+    };
+    std::vector<CellBound> m_cellOrder;
+    std::vector<std::int32_t> m_changedNets;
+};
