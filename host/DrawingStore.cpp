@@ -110,8 +110,9 @@ void CDrawingStore::OnGeometryChanged(const CDrawObject* pObject)
     if (!m_pConnections)
         return;
     // A moved part moves only its pads: those are filed again; changed copper rebuilds the index.
-    if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, const_cast<CDrawObject*>(pObject)); pPin != nullptr && m_pConnections->MovePin(pPin))
-        return;
-    if (pObject == nullptr || pObject->IsKindOf(RUNTIME_CLASS(CLayoutCopper)) || pObject->IsKindOf(RUNTIME_CLASS(CLayoutPin)))
+    const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, const_cast<CDrawObject*>(pObject));
+    const bool bRebuild = pPin != nullptr ? !m_pConnections->MovePin(pPin)
+                                          : pObject == nullptr || pObject->IsKindOf(RUNTIME_CLASS(CLayoutCopper));
+    if (bRebuild)
         m_pConnections.reset();
 }

@@ -3,7 +3,7 @@
 
 #include "module/autoswap/GateModel.h"
 
-// A bound on what an exchange can gain that holds for whole cells of partners (FindPartnerInCells),
+// A bound on what an exchange can gain that holds for whole cells of partners (FindBestInCells),
 // from the column groups that every partner's matching takes.
 void CGateModel::PrepareCells()
 {
@@ -55,6 +55,7 @@ void CGateModel::PrepareCells()
 void CGateModel::RefreshGate(std::int32_t g)
 {
     m_grid.SetSelf(g, Self(g));
+    // Gathered in scratch and copied, so that every gate's lists take no more room than they hold.
     m_scratchTargets.clear();
     m_scratchEnds.clear();
     ColumnTargets(g, m_scratchTargets, m_scratchEnds);
@@ -94,8 +95,10 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
     }
 }
 
-
 namespace {
+// What an exchange must reach to beat the best so far.
+double Need(const CExchangeChoice& best) { return best.partner < 0 ? 1.0 : static_cast<double>(best.gain); }
+
 // The sum over the sets of points of the distance from the box to the nearest point of the set.
 double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
                  const std::vector<std::size_t>& ends)
@@ -192,7 +195,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         Consider(i, j, dii, best);
 
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
-    auto beats = [&best](double bound) { return bound >= (best.partner < 0 ? 1.0 : static_cast<double>(best.gain)); };
+    auto beats = [&best](double bound) { return bound >= Need(best); };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
     // The grid keeps every gate's present length up to date (Exchanged).
@@ -205,10 +208,9 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     // each measured more closely only when it is reached; blocks of cells, and blocks of those,
     // are passed over whole by the same bound over their boxes.
     m_cellOrder.clear();
-    const double need = best.partner < 0 ? 1.0 : static_cast<double>(best.gain);
     const auto& levels = m_grid.Levels();
     for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
-        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, static_cast<double>(dii) + margin, need);
+        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, static_cast<double>(dii) + margin, Need(best));
     std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
     const auto& cells = m_grid.Cells();
     for (const CellBound& cell : m_cellOrder) {

@@ -258,13 +258,18 @@ void CGateModel::Exchanged(std::int32_t i, std::int32_t p)
         m_changedNets.push_back(m_index.NetOf(slot));
     std::sort(m_changedNets.begin(), m_changedNets.end());
     m_changedNets.erase(std::unique(m_changedNets.begin(), m_changedNets.end()), m_changedNets.end());
-    RefreshGate(i);
-    RefreshGate(p);
+    // Each of them once: the two exchanged gates (whose pins may all have left every net) and
+    // the owners of pins on the changed nets.
+    m_changedGates.assign({i, p});
     for (std::int32_t net : m_changedNets)
         if (net >= 0 && m_index.Version(net) == stamp)
             for (const CNetIndex::Pin& pin : m_index.PinsOf(net))
                 if (pin.owner >= 0)
-                    RefreshGate(pin.owner);
+                    m_changedGates.push_back(pin.owner);
+    std::sort(m_changedGates.begin(), m_changedGates.end());
+    m_changedGates.erase(std::unique(m_changedGates.begin(), m_changedGates.end()), m_changedGates.end());
+    for (std::int32_t g : m_changedGates)
+        RefreshGate(g);
 }
 
 std::unique_ptr<CExchangeModel> LQMakeGateModel(const std::vector<CSwapItem*>& items)

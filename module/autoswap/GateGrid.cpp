@@ -54,49 +54,56 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
         m_cells[c].box.Add(b);
         m_cellOf[g] = static_cast<std::int32_t>(c);
     }
-    // Blocks of kBlockSide x kBlockSide cells; empty cells and blocks are dropped.
-    std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
-    std::vector<std::int32_t> blockAt(static_cast<std::size_t>(blockSide * blockSide), -1);
+    // Empty cells are dropped; the others keep their places for the blocks.
     std::vector<Cell> kept;
-    m_levels.emplace_back();
-    for (std::size_t c = 0; c < m_cells.size(); ++c) {
-        if (m_cells[c].gates.empty())
-            continue;
-        const auto cx = static_cast<std::int64_t>(c) % side, cy = static_cast<std::int64_t>(c) / side;
-        std::int32_t& b = blockAt[static_cast<std::size_t>(cy / kBlockSide * blockSide + cx / kBlockSide)];
-        if (b < 0) {
-            b = static_cast<std::int32_t>(m_levels[0].size());
-            m_levels[0].push_back(Block{{}, {}, -1, -1, cx / kBlockSide, cy / kBlockSide});
-        }
-        m_levels[0][static_cast<std::size_t>(b)].children.push_back(static_cast<std::int32_t>(kept.size()));
-        m_levels[0][static_cast<std::size_t>(b)].box.Add(m_cells[c].box);
-        m_blockOf.push_back(b);
-        kept.push_back(std::move(m_cells[c]));
-    }
-    m_cells = std::move(kept);
+    std::vector<Place> places;
     for (std::size_t c = 0; c < m_cells.size(); ++c)
+        if (!m_cells[c].gates.empty()) {
+            places.push_back(Place{static_cast<std::int64_t>(c) % side, static_cast<std::int64_t>(c) / side, nullptr});
+            kept.push_back(std::move(m_cells[c]));
+        }
+    m_cells = std::move(kept);
+    for (std::size_t c = 0; c < m_cells.size(); ++c) {
+        places[c].pBox = &m_cells[c].box;
         for (std::int32_t g : m_cells[c].gates)
             m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
-    // Blocks of blocks, up to one that covers everything.
+    }
+    // Blocks of cells, then blocks of blocks, up to one that covers everything.
+    std::int64_t placesSide = side;
+    m_levels.push_back(GroupIntoBlocks(places, placesSide, m_blockOf));
     while (m_levels.back().size() > 1) {
-        const std::int64_t upperSide = (blockSide + kBlockSide - 1) / kBlockSide;
-        std::vector<std::int32_t> upperAt(static_cast<std::size_t>(upperSide * upperSide), -1);
-        std::vector<Block> upper;
         std::vector<Block>& lower = m_levels.back();
-        for (std::size_t k = 0; k < lower.size(); ++k) {
-            Block& child = lower[k];
-            std::int32_t& u = upperAt[static_cast<std::size_t>(child.gy / kBlockSide * upperSide + child.gx / kBlockSide)];
-            if (u < 0) {
-                u = static_cast<std::int32_t>(upper.size());
-                upper.push_back(Block{{}, {}, -1, -1, child.gx / kBlockSide, child.gy / kBlockSide});
-            }
-            upper[static_cast<std::size_t>(u)].children.push_back(static_cast<std::int32_t>(k));
-            upper[static_cast<std::size_t>(u)].box.Add(child.box);
-            child.parent = u;
-        }
-        blockSide = upperSide;
+        places.clear();
+        for (const Block& b : lower)
+            places.push_back(Place{b.gx, b.gy, &b.box});
+        std::vector<std::int32_t> parents;
+        std::vector<Block> upper = GroupIntoBlocks(places, placesSide, parents);
+        for (std::size_t k = 0; k < lower.size(); ++k)
+            lower[k].parent = parents[k];
         m_levels.push_back(std::move(upper));
     }
+}
+
+std::vector<CGateGrid::Block> CGateGrid::GroupIntoBlocks(const std::vector<Place>& places, std::int64_t& side,
+                                                         std::vector<std::int32_t>& blockOf)
+{
+    const std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
+    std::vector<std::int32_t> blockAt(static_cast<std::size_t>(blockSide * blockSide), -1);
+    std::vector<Block> blocks;
+    blockOf.clear();
+    for (std::size_t k = 0; k < places.size(); ++k) {
+        const Place& place = places[k];
+        std::int32_t& b = blockAt[static_cast<std::size_t>(place.gy / kBlockSide * blockSide + place.gx / kBlockSide)];
+        if (b < 0) {
+            b = static_cast<std::int32_t>(blocks.size());
+            blocks.push_back(Block{{}, {}, -1, -1, place.gx / kBlockSide, place.gy / kBlockSide});
+        }
+        blocks[static_cast<std::size_t>(b)].children.push_back(static_cast<std::int32_t>(k));
+        blocks[static_cast<std::size_t>(b)].box.Add(*place.pBox);
+        blockOf.push_back(b);
+    }
+    side = blockSide;
+    return blocks;
 }
 
 void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)

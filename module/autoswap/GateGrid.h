@@ -59,6 +59,16 @@ public:
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
 
 private:
+    // A cell or block at its place on its level's grid.
+    struct Place {
+        std::int64_t gx, gy;
+        const CLQBox* pBox;
+    };
+    // Gathers the places of a side x side grid into blocks; side becomes the blocks' grid side,
+    // blockOf receives each place's block.
+    static std::vector<Block> GroupIntoBlocks(const std::vector<Place>& places, std::int64_t& side,
+                                              std::vector<std::int32_t>& blockOf);
+
     std::vector<Cell> m_cells;
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level

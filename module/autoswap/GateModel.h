@@ -116,4 +116,5 @@ private:
     };
     std::vector<CellBound> m_cellOrder;
     std::vector<std::int32_t> m_changedNets;
+    std::vector<std::int32_t> m_changedGates;
 };
