@@ -1,10 +1,10 @@
 // The netlist of a layout sheet.
 #pragma once
-#include <deque>
 #include <memory>
 #include <vector>
 
 #include "host/Net.h"
+#include "host/NetEditLog.h"
 
 class CLayoutPin;
 
@@ -31,13 +31,12 @@ public:
     int UpdateNetlist(UINT nCode, LONG_PTR nKey);
 
     const std::vector<CNetlistUpdate>& GetUpdates() const { return m_updates; }
-    const std::deque<CNetEdit>& GetEdits() const { return m_edits; }
-    void RecordEdit(const CNetEdit& edit) { m_edits.push_back(edit); }
+    const CNetEditLog& GetEdits() const { return m_edits; }
+    void RecordEdit(const CNetEdit& edit) { m_edits.Add(edit); }
     void ClearRecords();
 
 private:
     std::vector<std::unique_ptr<CLayoutNet>> m_nets;
     std::vector<CNetlistUpdate> m_updates;
-    // A board-wide pass records an edit per pin it moves: grown in blocks, never copied whole.
-    std::deque<CNetEdit> m_edits;
+    CNetEditLog m_edits;
 };

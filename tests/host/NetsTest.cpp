@@ -7,6 +7,7 @@
 #include "host/AttributeNames.h"
 #include "host/HostApp.h"
 #include "host/Net.h"
+#include "host/Netlist.h"
 #include "tests/support/BoardBuilder.h"
 
 namespace {
@@ -67,6 +68,33 @@ TEST_F(NetBookkeeping, DeletingANetPinLeavesNoPointerBehind)
     delete old;
     EXPECT_EQ(NetPin(2), current);
     EXPECT_EQ(PinsOf(net), (Names{"U1.3"}));
+}
+
+TEST_F(NetBookkeeping, TheNetlistRecordsEachEditWithItsNetPinDirectionAndSwitch)
+{
+    CLayoutNet* a = board.Net("A", {pins[0], pins[1]});
+    CLayoutNet* b = board.Net("B", {pins[2]});
+    CLayoutNetlist* netlist = board.Sheet()->GetNetlist();
+    netlist->ClearRecords();
+    ASSERT_TRUE(netlist->GetEdits().empty());
+    // Every combination of direction and back-annotation switch, on two nets.
+    CLayoutNetPin* moved = NetPin(1);
+    a->RemoveNetPin(moved);
+    CLayoutNet::m_bBackAnnotate = false;
+    moved->SetNet(b);
+    b->AddNetPin(moved);
+    b->RemoveNetPin(moved);
+    CLayoutNet::m_bBackAnnotate = true;
+    moved->SetNet(a);
+    a->AddNetPin(moved);
+    Names edits;
+    for (const CNetEdit& e : netlist->GetEdits())
+        edits.push_back(std::string(e.bAdd ? "+" : "-") + e.pNet->GetName().str() + (e.pObject == pins[1] ? ".2" : "?") +
+                        (e.bBackAnnotate ? " BA" : ""));
+    EXPECT_EQ(edits, (Names{"-A.2 BA", "+B.2", "-B.2", "+A.2 BA"}));
+    EXPECT_EQ(netlist->GetEdits().size(), 4u);
+    netlist->ClearRecords();
+    EXPECT_TRUE(netlist->GetEdits().empty());
 }
 
 int CopperOf(CLayoutPin* pin, CDrawingStore* store = nullptr, int* pOthers = nullptr)
