@@ -230,7 +230,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
             // Last, the partner's side from its nets' pins rather than their boxes.
             if (beats(own + side) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
-                Consider(i, j, dii, best);
+                Consider(i, j, dii, best, own);
         }
     }
 }

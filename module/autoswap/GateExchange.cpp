@@ -167,7 +167,7 @@ std::int64_t CGateModel::Self(std::int32_t g)
     return data.self;
 }
 
-void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best)
+void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best, double ownAtMost)
 {
     // Gates whose group counts differ are measured by nothing that could be applied.
     if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size ||
@@ -176,8 +176,15 @@ void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExc
     const std::int64_t djj = Self(j);
     if (!LQIsMeasured(djj))
         return;
+    // Measured distances are not negative: a partner that could not be chosen even if the
+    // measurements still to come were nothing (or at their bound) is left unmeasured.
+    if (!best.IsBeatenBy(static_cast<LQGain>(dii) + djj, j))
+        return;
     const std::int64_t dij = Distance(i, j);
     if (!LQIsMeasured(dij))
+        return;
+    if (!best.IsBeatenBy(static_cast<LQGain>(dii) + djj - dij, j) ||
+        ownAtMost + static_cast<double>(djj - dij) < (best.partner < 0 ? 1.0 : static_cast<double>(best.gain)))
         return;
     const std::int64_t dji = Distance(j, i);
     if (!LQIsMeasured(dji))

@@ -2,6 +2,7 @@
 // of the nets their pins are on (GateExchange.cpp), and, in large groups, the search for a
 // partner cell by cell of a grid (GateCells.cpp).
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -43,8 +44,9 @@ private:
     // What the row gate's item measures against the column gate's item.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
-    // if the items can carry the exchange out).
-    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best);
+    // if the items can carry the exchange out). ownAtMost bounds dii less what j would measure
+    // against i's pins' nets, with the bounds' margin.
+    void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best, double ownAtMost = HUGE_VAL);
     // The best partner by the model's measure alone, leaving out those found unusable.
     void FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
     void FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
