@@ -10,6 +10,7 @@ constexpr int kCellShift = 20;          // cells of about 1 mm
 constexpr std::int64_t kMaxCells = 1024;  // beyond this a query scans instead
 // Pads wider than this, in cells, are checked by every query: the others are found near a location.
 constexpr std::int64_t kMaxPadSpan = 4;
+constexpr std::uint64_t kOversized = 0x8000000000000000ull;  // no cell's key: cells stay far below 2^31
 }  // namespace
 
 std::int64_t CConnectionIndex::Cell(std::int32_t v) { return static_cast<std::int64_t>(v) >> kCellShift; }
@@ -18,10 +19,6 @@ std::uint64_t CConnectionIndex::Key(std::int64_t cx, std::int64_t cy)
 {
     return (static_cast<std::uint64_t>(cx) << 32) ^ (static_cast<std::uint64_t>(cy) & 0xFFFFFFFFull);
 }
-
-namespace {
-constexpr std::uint64_t kOversized = 0x8000000000000000ull;  // no cell's key: cells stay far below 2^31
-}  // namespace
 
 void CConnectionIndex::CCellLists::Add(std::uint64_t key, int n)
 {

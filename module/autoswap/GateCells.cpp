@@ -96,9 +96,6 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
 }
 
 namespace {
-// What an exchange must reach to beat the best so far.
-double Need(const CExchangeChoice& best) { return best.partner < 0 ? 1.0 : static_cast<double>(best.gain); }
-
 // The sum over the sets of points of the distance from the box to the nearest point of the set.
 double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
                  const std::vector<std::size_t>& ends)

@@ -184,7 +184,7 @@ void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExc
     if (!LQIsMeasured(dij))
         return;
     if (!best.IsBeatenBy(static_cast<LQGain>(dii) + djj - dij, j) ||
-        ownAtMost + static_cast<double>(djj - dij) < (best.partner < 0 ? 1.0 : static_cast<double>(best.gain)))
+        ownAtMost + static_cast<double>(djj - dij) < Need(best))
         return;
     const std::int64_t dji = Distance(j, i);
     if (!LQIsMeasured(dji))

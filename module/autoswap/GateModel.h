@@ -38,6 +38,8 @@ private:
     };
     using Match = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (row gate's group, column gate's group)
 
+    // What an exchange must reach to beat the best so far, for the bounds.
+    static double Need(const CExchangeChoice& best) { return best.partner < 0 ? 1.0 : static_cast<double>(best.gain); }
     std::int32_t KindOf(std::int32_t g);
     const Match& MatchOf(std::int32_t rowKind, std::int32_t colKind);
     std::int64_t Self(std::int32_t g);
