@@ -56,11 +56,17 @@ bool CGate::AddPin(CLayoutPin* pin)
 CString CGate::GetSearchID()
 {
     const CDrawAttribute* pRef = m_pComponent != nullptr ? m_pComponent->GetAttributeWithTag(LQ_REFDES, false) : nullptr;
-    CString id = pRef != nullptr ? pRef->GetValueText() : CString();
+    return SearchIDOf(pRef != nullptr ? pRef->GetValueText() : CString(), CString(m_gateGroupName.GetString()),
+                      CString(m_gateName.GetString()));
+}
+
+CString CGate::SearchIDOf(const CString& refDes, const CString& gateGroupName, const CString& gateName)
+{
+    CString id = refDes;
     id += ",";
-    id += m_gateGroupName.GetString();
+    id += gateGroupName.GetString();
     id += ",";
-    id += m_gateName.GetString();
+    id += gateName.GetString();
     return id;
 }
 

@@ -28,6 +28,8 @@ public:
     CString GetGateGroupName() { return CString(m_gateGroupName.GetString()); }
     std::vector<CLayoutPin*>& GetPins() { return m_pins; }
     CString GetSearchID();
+    // The search ID of a gate of the component with this reference designator.
+    static CString SearchIDOf(const CString& refDes, const CString& gateGroupName, const CString& gateName);
     CLQPoint GetCenterPoint();
     long GetGateSize();
     bool IsRealGate();

@@ -1,6 +1,8 @@
 #include "module/gates/GateStore.h"
 
-#include <map>
+#include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "host/AttributeNames.h"
@@ -36,62 +38,84 @@ CGateStore::~CGateStore()
 
 bool CGateStore::IsAlive(std::uint64_t nSerial) { return LiveSerials().count(nSerial) != 0; }
 
-std::vector<CGate*> CGateStore::MakeCandidateGates(CLayoutPin* pin)
+namespace {
+// The pin's gate and gate group attributes; none when either is missing or doubled.
+void FindGateAttributes(CLayoutPin* pin, std::vector<CDrawObject*>& scratch, const CDrawAttribute*& pGate,
+                        const CDrawAttribute*& pGroup)
 {
-    std::vector<CGate*> candidates;
-    CLayoutComponent* pComponent = pin->GetOwnerComponent();
-    if (pComponent == nullptr || pComponent->GetGateSwapAttr(true) == 0)
-        return candidates;
-    std::vector<CDrawObject*> list;
-    pin->GetAttributes()->GetAttributeList(list, 0x1FF, 0, 0);
-    std::vector<const CDrawAttribute*> gateAttrs;
-    std::vector<const CDrawAttribute*> groupAttrs;
-    for (CDrawObject* p : list) {
+    pin->GetAttributes()->GetAttributeList(scratch, 0x1FF, 0, 0);
+    int nGates = 0, nGroups = 0;
+    for (CDrawObject* p : scratch) {
         const auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, p);
         if (pAttr == nullptr)
             continue;
-        if (_mbscmp(pAttr->GetName(), LQ_GATE) == 0)
-            gateAttrs.push_back(pAttr);
-        else if (_mbscmp(pAttr->GetName(), LQ_GATEGROUP) == 0)
-            groupAttrs.push_back(pAttr);
+        if (_mbscmp(pAttr->GetName(), LQ_GATE) == 0) {
+            pGate = pAttr;
+            ++nGates;
+        } else if (_mbscmp(pAttr->GetName(), LQ_GATEGROUP) == 0) {
+            pGroup = pAttr;
+            ++nGroups;
+        }
     }
-    // A doubled gate or group attribute counts as neither.
-    if (gateAttrs.size() > 1 || groupAttrs.size() > 1) {
-        gateAttrs.clear();
-        groupAttrs.clear();
-    }
-    for (std::size_t i = 0; i < gateAttrs.size() && i < groupAttrs.size(); ++i)
-        candidates.push_back(new CGate(pComponent, gateAttrs[i]->GetValueText(), groupAttrs[i]->GetValueText()));
-    candidates.push_back(new CGate(pComponent, CString(), CString()));
-    return candidates;
+    if (nGates != 1 || nGroups != 1)
+        pGate = pGroup = nullptr;
 }
+}  // namespace
 
+// Every pin of a component that allows gate swapping belongs to its real gate (named by its gate
+// and gate group attributes) and to the component's pseudo-gate; a gate is known by its search
+// ID, which compares as a C string. The gates come in the order of their IDs.
 void CGateStore::BuildGates()
 {
     std::vector<CDrawObject*> objects;
     if (m_pKey != nullptr)
         m_pKey->GetDrawingStore()->GetObjectList(objects, 0x1FF, 0, 0);
-    std::map<CString, CGate*> byID;
+    std::unordered_map<std::string, CGate*> byID;
+    std::vector<CDrawObject*> attributes;
+    CLayoutComponent* pLast = nullptr;
+    bool bSwaps = false;
+    CString refDes;
+    auto addTo = [&](CLayoutComponent* pComponent, const CString& gateName, const CString& groupName, CLayoutPin* pPin) {
+        auto [it, bNew] = byID.try_emplace(CGate::SearchIDOf(refDes, groupName, gateName).GetString(), nullptr);
+        if (bNew) {
+            it->second = new CGate(pComponent, gateName, groupName);
+        } else if (std::count(it->first.begin(), it->first.end(), ',') > 2 &&
+                   (_mbscmp(it->second->GetGateName(), gateName) != 0 || _mbscmp(it->second->GetGateGroupName(), groupName) != 0)) {
+            // The same ID from other names (commas in them): their texts are pooled all the same.
+            CPoolString name(gateName), group(groupName);
+        }
+        it->second->AddPin(pPin);
+    };
     for (CDrawObject* pObject : objects) {
         auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pObject);
-        if (pPin == nullptr)
+        CLayoutComponent* pComponent = pPin != nullptr ? pPin->GetOwnerComponent() : nullptr;
+        if (pComponent == nullptr)
             continue;
-        for (CGate* pCandidate : MakeCandidateGates(pPin)) {
-            const CString id = pCandidate->GetSearchID();
-            auto it = byID.find(id);
-            CGate* pGate = pCandidate;
-            if (it != byID.end()) {
-                delete pCandidate;
-                pGate = it->second;
-            } else {
-                byID.emplace(id, pCandidate);
-            }
-            pGate->AddPin(pPin);
+        // A component's pins mostly come together.
+        if (pComponent != pLast) {
+            pLast = pComponent;
+            bSwaps = pComponent->GetGateSwapAttr(true) != 0;
+            const CDrawAttribute* pRef = pComponent->GetAttributeWithTag(LQ_REFDES, false);
+            refDes = pRef != nullptr ? pRef->GetValueText() : CString();
         }
+        if (!bSwaps)
+            continue;
+        const CDrawAttribute* pGate = nullptr;
+        const CDrawAttribute* pGroup = nullptr;
+        FindGateAttributes(pPin, attributes, pGate, pGroup);
+        if (pGate != nullptr)
+            addTo(pComponent, pGate->GetValueText(), pGroup->GetValueText(), pPin);
+        addTo(pComponent, CString(), CString(), pPin);
     }
     m_gates.clear();
+    std::vector<std::pair<const std::string*, CGate*>> ordered;
+    ordered.reserve(byID.size());
     for (const auto& [id, pGate] : byID)
-        m_gates.push_back(pGate);
+        ordered.emplace_back(&id, pGate);
+    // The IDs hold no NUL, so that their order is that of _mbscmp.
+    std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
+    for (const auto& entry : ordered)
+        m_gates.push_back(entry.second);
     m_bGatesBuilt = true;
 }
 

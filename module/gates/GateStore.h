@@ -36,7 +36,6 @@ public:
 private:
     void BuildGates();
     void BuildGateSwapItems();
-    std::vector<CGate*> MakeCandidateGates(CLayoutPin* pin);
 
     CDrwSubSheet* m_pKey;
     std::vector<CGate*> m_gates;

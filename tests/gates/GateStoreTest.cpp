@@ -66,6 +66,28 @@ TEST_F(GateStore, PinsJoinTheirRealGateOnlyWithExactlyOneGateAndOneGroupAttribut
     EXPECT_EQ(store.GetGates(true, false), real);
 }
 
+TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesAndOneIDFromTwoSpellingsIsTheFirstGate)
+{
+    CLayoutComponent* u3 = board.Part("U3");
+    CLayoutComponent* u4 = board.Part("U4");
+    Pin(u3, "1", In("A", "G"));
+    Pin(u4, "1", In("A", "G"));
+    Pin(u3, "2", In("A", "G"));
+    Pin(u4, "2", {});
+    Pin(u3, "3", In("b", "G,a"));
+    Pin(u3, "4", In("a,b", "G"));
+    CGateStore store(board.Sheet());
+    const std::vector<CGate*> real = store.GetGates(true, false);
+    ASSERT_EQ(IDs(real), (Strings{"U3,G,A", "U3,G,a,b", "U4,G,A"}));
+    EXPECT_EQ(PinNumbers(real[0]), (Strings{"1", "2"}));
+    EXPECT_EQ(PinNumbers(real[1]), (Strings{"3", "4"}));
+    EXPECT_STREQ(real[1]->GetGateName(), "b");
+    EXPECT_EQ(PinNumbers(real[2]), (Strings{"1"}));
+    const std::vector<CGate*> pseudo = store.GetGates(false, true);
+    ASSERT_EQ(IDs(pseudo), (Strings{"U3,,", "U4,,"}));
+    EXPECT_EQ(PinNumbers(pseudo[1]), (Strings{"1", "2"}));
+}
+
 TEST_F(GateStore, FlagsSelectRealAndPseudoGatesByTheGateSwapSetting)
 {
     Pin(board.Part("U1", 1), "1", In("A", "G"));
