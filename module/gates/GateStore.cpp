@@ -49,10 +49,11 @@ void FindGateAttributes(CLayoutPin* pin, std::vector<CDrawObject*>& scratch, con
         const auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, p);
         if (pAttr == nullptr)
             continue;
-        if (_mbscmp(pAttr->GetName(), LQ_GATE) == 0) {
+        const CString name = pAttr->GetName();
+        if (_mbscmp(name, LQ_GATE) == 0) {
             pGate = pAttr;
             ++nGates;
-        } else if (_mbscmp(pAttr->GetName(), LQ_GATEGROUP) == 0) {
+        } else if (_mbscmp(name, LQ_GATEGROUP) == 0) {
             pGroup = pAttr;
             ++nGroups;
         }
@@ -107,15 +108,27 @@ void CGateStore::BuildGates()
             addTo(pComponent, pGate->GetValueText(), pGroup->GetValueText(), pPin);
         addTo(pComponent, CString(), CString(), pPin);
     }
-    m_gates.clear();
-    std::vector<std::pair<const std::string*, CGate*>> ordered;
+    // In the order of _mbscmp: byte by byte, unsigned, a shorter text first. The first eight
+    // bytes, as one number, mostly decide.
+    struct Entry {
+        std::uint64_t head;
+        const std::string* pID;
+        CGate* pGate;
+    };
+    std::vector<Entry> ordered;
     ordered.reserve(byID.size());
-    for (const auto& [id, pGate] : byID)
-        ordered.emplace_back(&id, pGate);
-    // The IDs hold no NUL, so that their order is that of _mbscmp.
-    std::sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) { return *a.first < *b.first; });
-    for (const auto& entry : ordered)
-        m_gates.push_back(entry.second);
+    for (const auto& [id, pGate] : byID) {
+        std::uint64_t head = 0;
+        for (std::size_t k = 0; k < 8; ++k)
+            head = head << 8 | (k < id.size() ? static_cast<unsigned char>(id[k]) : 0U);
+        ordered.push_back(Entry{head, &id, pGate});
+    }
+    std::sort(ordered.begin(), ordered.end(), [](const Entry& a, const Entry& b) {
+        return a.head != b.head ? a.head < b.head : _mbscmp(a.pID->c_str(), b.pID->c_str()) < 0;
+    });
+    m_gates.clear();
+    for (const Entry& entry : ordered)
+        m_gates.push_back(entry.pGate);
     m_bGatesBuilt = true;
 }
 
