@@ -66,7 +66,7 @@ TEST_F(GateStore, PinsJoinTheirRealGateOnlyWithExactlyOneGateAndOneGroupAttribut
     EXPECT_EQ(store.GetGates(true, false), real);
 }
 
-TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesAndOneIDFromTwoSpellingsIsTheFirstGate)
+TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesInByteOrderAndOneIDFromTwoSpellingsIsTheFirstGate)
 {
     CLayoutComponent* u3 = board.Part("U3");
     CLayoutComponent* u4 = board.Part("U4");
@@ -76,16 +76,19 @@ TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesAndOneIDFromTwoSpellin
     Pin(u4, "2", {});
     Pin(u3, "3", In("b", "G,a"));
     Pin(u3, "4", In("a,b", "G"));
+    // Long designators alike in their first bytes, and one beyond ASCII: byte order all the same.
+    for (const char* refDes : {"\xC3\x9C" "1", "LONGNAME2", "LONGNAME10"})
+        Pin(board.Part(refDes), "1", In("A", "G"));
     CGateStore store(board.Sheet());
     const std::vector<CGate*> real = store.GetGates(true, false);
-    ASSERT_EQ(IDs(real), (Strings{"U3,G,A", "U3,G,a,b", "U4,G,A"}));
-    EXPECT_EQ(PinNumbers(real[0]), (Strings{"1", "2"}));
-    EXPECT_EQ(PinNumbers(real[1]), (Strings{"3", "4"}));
-    EXPECT_STREQ(real[1]->GetGateName(), "b");
-    EXPECT_EQ(PinNumbers(real[2]), (Strings{"1"}));
+    ASSERT_EQ(IDs(real), (Strings{"LONGNAME10,G,A", "LONGNAME2,G,A", "U3,G,A", "U3,G,a,b", "U4,G,A", "\xC3\x9C" "1,G,A"}));
+    EXPECT_EQ(PinNumbers(real[2]), (Strings{"1", "2"}));
+    EXPECT_EQ(PinNumbers(real[3]), (Strings{"3", "4"}));
+    EXPECT_STREQ(real[3]->GetGateName(), "b");
+    EXPECT_EQ(PinNumbers(real[4]), (Strings{"1"}));
     const std::vector<CGate*> pseudo = store.GetGates(false, true);
-    ASSERT_EQ(IDs(pseudo), (Strings{"U3,,", "U4,,"}));
-    EXPECT_EQ(PinNumbers(pseudo[1]), (Strings{"1", "2"}));
+    ASSERT_EQ(IDs(pseudo), (Strings{"LONGNAME10,,", "LONGNAME2,,", "U3,,", "U4,,", "\xC3\x9C" "1,,"}));
+    EXPECT_EQ(PinNumbers(pseudo[3]), (Strings{"1", "2"}));
 }
 
 TEST_F(GateStore, FlagsSelectRealAndPseudoGatesByTheGateSwapSetting)
