@@ -76,6 +76,7 @@ void CGateStore::BuildGates()
     CLayoutComponent* pLast = nullptr;
     bool bSwaps = false;
     CString refDes;
+    CGate* pPseudo = nullptr;  // the component's, once found
     auto addTo = [&](CLayoutComponent* pComponent, const CString& gateName, const CString& groupName, CLayoutPin* pPin) {
         auto [it, bNew] = byID.try_emplace(CGate::SearchIDOf(refDes, groupName, gateName).GetString(), nullptr);
         if (bNew) {
@@ -86,6 +87,7 @@ void CGateStore::BuildGates()
             CPoolString name(gateName), group(groupName);
         }
         it->second->AddPin(pPin);
+        return it->second;
     };
     for (CDrawObject* pObject : objects) {
         auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pObject);
@@ -98,6 +100,7 @@ void CGateStore::BuildGates()
             bSwaps = pComponent->GetGateSwapAttr(true) != 0;
             const CDrawAttribute* pRef = pComponent->GetAttributeWithTag(LQ_REFDES, false);
             refDes = pRef != nullptr ? pRef->GetValueText() : CString();
+            pPseudo = nullptr;
         }
         if (!bSwaps)
             continue;
@@ -106,7 +109,10 @@ void CGateStore::BuildGates()
         FindGateAttributes(pPin, attributes, pGate, pGroup);
         if (pGate != nullptr)
             addTo(pComponent, pGate->GetValueText(), pGroup->GetValueText(), pPin);
-        addTo(pComponent, CString(), CString(), pPin);
+        if (pPseudo == nullptr)
+            pPseudo = addTo(pComponent, CString(), CString(), pPin);
+        else
+            pPseudo->AddPin(pPin);
     }
     // In the order of _mbscmp: byte by byte, unsigned, a shorter text first. The first eight
     // bytes, as one number, mostly decide.

@@ -66,13 +66,15 @@ TEST_F(GateStore, PinsJoinTheirRealGateOnlyWithExactlyOneGateAndOneGroupAttribut
     EXPECT_EQ(store.GetGates(true, false), real);
 }
 
-TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesInByteOrderAndOneIDFromTwoSpellingsIsTheFirstGate)
+TEST_F(GateStore, PinsOfComponentsInTurnsJoinTheirOwnGatesInByteOrderAndOneIDFromTwoSpellingsOrPartsIsTheFirstGate)
 {
     CLayoutComponent* u3 = board.Part("U3");
     CLayoutComponent* u4 = board.Part("U4");
     Pin(u3, "1", In("A", "G"));
     Pin(u4, "1", In("A", "G"));
     Pin(u3, "2", In("A", "G"));
+    // A second U4 in between: its pins belong to no gate of the first's.
+    Pin(board.Part("U4"), "9", In("A", "G"));
     Pin(u4, "2", {});
     Pin(u3, "3", In("b", "G,a"));
     Pin(u3, "4", In("a,b", "G"));
