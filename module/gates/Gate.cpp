@@ -56,17 +56,16 @@ bool CGate::AddPin(CLayoutPin* pin)
 CString CGate::GetSearchID()
 {
     const CDrawAttribute* pRef = m_pComponent != nullptr ? m_pComponent->GetAttributeWithTag(LQ_REFDES, false) : nullptr;
-    return SearchIDOf(pRef != nullptr ? pRef->GetValueText() : CString(), CString(m_gateGroupName.GetString()),
-                      CString(m_gateName.GetString()));
+    return SearchIDOf(pRef != nullptr ? pRef->GetValueText() : CString(), m_gateGroupName.GetString(), m_gateName.GetString());
 }
 
-CString CGate::SearchIDOf(const CString& refDes, const CString& gateGroupName, const CString& gateName)
+CString CGate::SearchIDOf(const CString& refDes, const char* pszGateGroupName, const char* pszGateName)
 {
     CString id = refDes;
     id += ",";
-    id += gateGroupName.GetString();
+    id += pszGateGroupName;
     id += ",";
-    id += gateName.GetString();
+    id += pszGateName;
     return id;
 }
 

@@ -29,7 +29,7 @@ public:
     std::vector<CLayoutPin*>& GetPins() { return m_pins; }
     CString GetSearchID();
     // The search ID of a gate of the component with this reference designator.
-    static CString SearchIDOf(const CString& refDes, const CString& gateGroupName, const CString& gateName);
+    static CString SearchIDOf(const CString& refDes, const char* pszGateGroupName, const char* pszGateName);
     CLQPoint GetCenterPoint();
     long GetGateSize();
     bool IsRealGate();

@@ -78,7 +78,7 @@ void CGateStore::BuildGates()
     CString refDes;
     CGate* pPseudo = nullptr;  // the component's, once found
     auto addTo = [&](CLayoutComponent* pComponent, const CString& gateName, const CString& groupName, CLayoutPin* pPin) {
-        auto [it, bNew] = byID.try_emplace(CGate::SearchIDOf(refDes, groupName, gateName).GetString(), nullptr);
+        auto [it, bNew] = byID.try_emplace(CGate::SearchIDOf(refDes, groupName.GetString(), gateName.GetString()).GetString(), nullptr);
         if (bNew) {
             it->second = new CGate(pComponent, gateName, groupName);
         } else if (std::count(it->first.begin(), it->first.end(), ',') > 2 &&
