@@ -38,8 +38,9 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
         all.Add(b);
     if (all.IsEmpty())
         return;
-    // About eight gates to a cell.
-    const auto side = static_cast<std::int64_t>(std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / 8.0))));
+    // About sixteen gates to a cell: a gate is cheaper to pass over than a cell to bound, most so
+    // where gates' nets span the board and many cells stay in reach.
+    const auto side = static_cast<std::int64_t>(std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / 16.0))));
     const std::int64_t w = all.x1 - all.x0 + 1, h = all.y1 - all.y0 + 1;
     m_cells.resize(static_cast<std::size_t>(side * side));
     for (std::size_t g = 0; g < boxes.size(); ++g) {
@@ -117,10 +118,14 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
         return;
     Cell& cell = m_cells[static_cast<std::size_t>(c)];
     kept = value;
-    // A few gates to a cell: sorting them again is cheap.
-    std::stable_sort(cell.gates.begin(), cell.gates.end(), [this](std::int32_t a, std::int32_t b) {
-        return m_self[static_cast<std::size_t>(a)] > m_self[static_cast<std::size_t>(b)];
-    });
+    // The others stay in order: the gate moves past those it now beats, or that now beat it,
+    // and stays on the same side of its equals, as a stable sort would leave it.
+    auto at = std::find(cell.gates.begin(), cell.gates.end(), gate);
+    auto selfAt = [this](std::vector<std::int32_t>::iterator it) { return m_self[static_cast<std::size_t>(*it)]; };
+    for (; at != cell.gates.begin() && selfAt(at - 1) < value; --at)
+        std::iter_swap(at, at - 1);
+    for (; at + 1 != cell.gates.end() && selfAt(at + 1) > value; ++at)
+        std::iter_swap(at, at + 1);
     cell.maxSelf = m_self[static_cast<std::size_t>(cell.gates.front())];
     // Each level's largest present length, up the blocks that hold the cell.
     std::int32_t b = m_blockOf[static_cast<std::size_t>(c)];
