@@ -96,9 +96,11 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
 }
 
 namespace {
-// The sum over the sets of points of the distance from the box to the nearest point of the set.
+// The sum over the sets of points of the distance from the box to the nearest point of the set;
+// once the sum passes enough, what it has reached (a bound still, and enough to pass over what it
+// bounds).
 double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
-                 const std::vector<std::size_t>& ends)
+                 const std::vector<std::size_t>& ends, double enough)
 {
     double total = 0;
     std::size_t begin = 0;
@@ -108,19 +110,24 @@ double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, st
             nearest = std::min(nearest, box.SquaredDistanceTo(points[k].first, points[k].second));
         // An integer square root may round a distance down by one; doubles round far less.
         total += std::max(0.0, std::sqrt(nearest) - 1.0);
+        if (total > enough)
+            return total;
         begin = end;
     }
     return total;
 }
 }  // namespace
 
-double CGateModel::TargetsBound(const CLQBox& box) const { return SetsBound(box, m_targets, m_targetEnds); }
+double CGateModel::TargetsBound(const CLQBox& box, double enough) const
+{
+    return SetsBound(box, m_targets, m_targetEnds, enough);
+}
 
-double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
+double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box, double enough) const
 {
     double total = 0;
     const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
-    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)]; ++k)
+    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)] && total <= enough; ++k)
         total += std::max(0.0, box.DistanceAtMost(boxes[k]) - 1.0);
     return total;
 }
@@ -165,7 +172,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
     // A block is no nearer to the targets than the block that holds it.
     if (b.maxSelf < 0 || outer + static_cast<double>(b.maxSelf) * kUp < need)
         return;
-    const double own = room - TargetsBound(b.box);
+    const double own = room - TargetsBound(b.box, room + static_cast<double>(b.maxSelf) * kUp - need);
     if (own + static_cast<double>(b.maxSelf) * kUp < need)
         return;
     if (level > 0) {
@@ -178,7 +185,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         const auto uc = static_cast<std::size_t>(c);
         if (cells[uc].maxSelf < 0 || own + static_cast<double>(cells[uc].maxSelf) * kUp < need)
             continue;
-        const double cellOwn = room - TargetsBound(cells[uc].box);
+        const double cellOwn = room - TargetsBound(cells[uc].box, room + static_cast<double>(cells[uc].maxSelf) * kUp - need);
         const double quick = cellOwn + static_cast<double>(cells[uc].maxSelf) * kUp;
         if (quick >= need)
             m_cellOrder.push_back(CellBound{quick, cellOwn, c});
@@ -197,7 +204,11 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
     // The grid keeps every gate's present length up to date (Exchanged).
     auto longest = [this](std::int32_t j) { return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9); };
-    auto partnerSide = [&](std::int32_t j) { return longest(j) - ColumnsBound(j, boxI); };
+    // The partner's side of what an exchange with j may gain, short of what could still beat the
+    // choice in the cell.
+    auto partnerSide = [&](std::int32_t j, double cellOwn) {
+        return longest(j) - ColumnsBound(j, boxI, longest(j) + cellOwn - Need(best));
+    };
     auto open = [&](std::int32_t j) {
         return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
     };
@@ -220,13 +231,15 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
                 break;
             if (!open(j))
                 continue;
-            const double side = partnerSide(j);
+            const double side = partnerSide(j, cell.own);
             if (!beats(cell.own + side))
                 continue;
             const auto uj = static_cast<std::size_t>(j);
-            const double own = static_cast<double>(dii) + margin - TargetsBound(m_boxes[uj]);
+            const double room = static_cast<double>(dii) + margin;
+            const double own = room - TargetsBound(m_boxes[uj], room + side - Need(best));
             // Last, the partner's side from its nets' pins rather than their boxes.
-            if (beats(own + side) && beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj])))
+            if (beats(own + side) &&
+                beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - Need(best))))
                 Consider(i, j, dii, best, own);
         }
     }

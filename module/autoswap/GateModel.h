@@ -58,11 +58,11 @@ private:
     void CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need);
     void PrepareCells();
     // The least that j, in a place within the box, would measure against i's pins' nets (the
-    // targets gathered for i), less what rounding may take off.
-    double TargetsBound(const CLQBox& box) const;
+    // targets gathered for i), less what rounding may take off; or less, once past enough.
+    double TargetsBound(const CLQBox& box, double enough) const;
     // The least that a gate in a place within the box, unrelated to j, would measure against
-    // j's pins' nets (from their boxes), less what rounding may take off.
-    double ColumnsBound(std::int32_t j, const CLQBox& box) const;
+    // j's pins' nets (from their boxes), less what rounding may take off; or less, once past enough.
+    double ColumnsBound(std::int32_t j, const CLQBox& box, double enough) const;
     // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
     void RefreshGate(std::int32_t g);
     // Gathers the targets of i's column nets and marks the gates on any small net of i.
