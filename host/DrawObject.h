@@ -94,7 +94,7 @@ class LQ_HOST_API CDrawAttribute : public CDrawObject {
 public:
     CDrawAttribute(const char* pszName, const char* pszValue);
 
-    CString GetName() const { return m_strName; }
+    const CString& GetName() const { return m_strName; }
     CString GetValueText() const { return CString(m_value.GetString()); }
     const CPoolString& GetValue() const { return m_value; }
     void SetValueText(const char* pszValue) { m_value = CPoolString(pszValue); }

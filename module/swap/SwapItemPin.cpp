@@ -44,19 +44,36 @@ bool CSwapItemPin::IsConnectedToCopper(CLayoutPin* pin)
 
 CString CSwapItemPin::GetSearchID(CLayoutPin* pin, const std::map<CString, CString>& names)
 {
+    // Read for both pins of every pair an exchange measures: the attribute list is made once
+    // with room for a pin's usual attributes, and a single part, the usual case, needs no list
+    // to sort.
     std::vector<CDrawObject*> attributes;
+    attributes.reserve(16);
     pin->GetAttributes()->GetAttributeList(attributes, 0x1FF, 0, 0);
+    CString first;
     std::vector<CString> parts;
     for (CDrawObject* pObject : attributes) {
         const auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, pObject);
         if (pAttr == nullptr)
             continue;
-        const CString name = pAttr->GetName();
-        if (names.count(name) != 0)
-            parts.push_back(name + ":" + pAttr->GetValueText());
+        if (names.count(pAttr->GetName()) == 0)
+            continue;
+        CString part = pAttr->GetName() + ":";
+        part += pAttr->GetValueText();
+        if (first.IsEmpty() && parts.empty()) {
+            first = std::move(part);
+            continue;
+        }
+        if (parts.empty())
+            parts.push_back(std::move(first));
+        parts.push_back(std::move(part));
     }
-    if (parts.size() >= 2)
-        std::stable_sort(parts.begin(), parts.end(), [](const CString& a, const CString& b) { return _mbscmp(a, b) < 0; });
+    if (parts.empty()) {
+        if (!first.IsEmpty())
+            first += ";";
+        return first;
+    }
+    std::stable_sort(parts.begin(), parts.end(), [](const CString& a, const CString& b) { return _mbscmp(a, b) < 0; });
     CString id;
     for (const CString& part : parts) {
         id += part;
