@@ -195,12 +195,10 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
 void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
 {
     GatherTargets(i);
-    for (std::int32_t j : m_relatedList)
-        Consider(i, j, dii, best);
-
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
     auto beats = [&best](double bound) { return bound >= Need(best); };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
+    const double room = static_cast<double>(dii) + margin;
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
     // The grid keeps every gate's present length up to date (Exchanged).
     auto longest = [this](std::int32_t j) { return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9); };
@@ -209,6 +207,21 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     auto partnerSide = [&](std::int32_t j, double cellOwn) {
         return longest(j) - ColumnsBound(j, boxI, longest(j) + cellOwn - Need(best));
     };
+    // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
+    // when j may still beat the choice, with what its own side may reach.
+    auto mayBeat = [&](std::int32_t j, double side, double& own) {
+        const auto uj = static_cast<std::size_t>(j);
+        own = room - TargetsBound(m_boxes[uj], room + side - Need(best));
+        return beats(own + side) &&
+               beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - Need(best)));
+    };
+    // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
+    // more loosely: the nets they share with i reach into both gates' boxes.
+    for (std::int32_t j : m_relatedList) {
+        double own = HUGE_VAL;
+        if (m_grid.SelfOf(j) < 0 || mayBeat(j, partnerSide(j, HUGE_VAL), own))
+            Consider(i, j, dii, best, own);
+    }
     auto open = [&](std::int32_t j) {
         return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
     };
@@ -218,7 +231,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     m_cellOrder.clear();
     const auto& levels = m_grid.Levels();
     for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
-        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, static_cast<double>(dii) + margin, Need(best));
+        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, room, Need(best));
     std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
     const auto& cells = m_grid.Cells();
     for (const CellBound& cell : m_cellOrder) {
@@ -234,12 +247,8 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             const double side = partnerSide(j, cell.own);
             if (!beats(cell.own + side))
                 continue;
-            const auto uj = static_cast<std::size_t>(j);
-            const double room = static_cast<double>(dii) + margin;
-            const double own = room - TargetsBound(m_boxes[uj], room + side - Need(best));
-            // Last, the partner's side from its nets' pins rather than their boxes.
-            if (beats(own + side) &&
-                beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - Need(best))))
+            double own = HUGE_VAL;
+            if (mayBeat(j, side, own))
                 Consider(i, j, dii, best, own);
         }
     }
