@@ -1,7 +1,8 @@
 #include "module/swap/ExchangeCheck.h"
 
-#include <set>
-#include <unordered_map>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "module/autoswap/AutoSwap.h"
 #include "module/gates/Gate.h"
@@ -9,14 +10,17 @@
 #include "module/swap/SwapItemPin.h"
 
 namespace {
-// The pins that the gate's UnConnect takes off their nets.
-std::set<CLayoutPin*> LeavingPins(CGate* pGate)
+// The pins that the gate's UnConnect takes off their nets, in order, each once. A gate has a few
+// pins, and exchanges are checked often: sorted lists rather than sets.
+std::vector<CLayoutPin*> LeavingPins(CGate* pGate)
 {
-    std::set<CLayoutPin*> pins;
+    std::vector<CLayoutPin*> pins;
     const bool bReal = pGate->IsRealGate();
     for (CLayoutPin* pin : pGate->GetPins())
         if (!(bReal && CSwapItemPin::IsPowerPin(pin)))
-            pins.insert(pin);
+            pins.push_back(pin);
+    std::sort(pins.begin(), pins.end());
+    pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
     return pins;
 }
 
@@ -31,7 +35,7 @@ bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
 {
     if (data == nullptr)
         return false;
-    std::unordered_map<CLayoutPin*, CLayoutPin*> partner;
+    std::vector<std::pair<CLayoutPin*, CLayoutPin*>> partner;
     for (CObject** p = data; *p != nullptr; ++p) {
         auto* pPairing = DYNAMIC_DOWNCAST(CAutoSwap, *p);
         if (pPairing == nullptr)
@@ -42,21 +46,30 @@ bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
                 continue;
             CLayoutPin* pRow = PinOf(pPairing->GetRows()[static_cast<std::size_t>(r)]);
             CLayoutPin* pCol = PinOf(pPairing->GetCols()[static_cast<std::size_t>(k)]);
-            if (pRow == nullptr || pCol == nullptr || !partner.emplace(pRow, pCol).second)
+            if (pRow == nullptr || pCol == nullptr)
                 return false;
+            partner.emplace_back(pRow, pCol);
         }
     }
-    const std::set<CLayoutPin*> rows = LeavingPins(rowsGate);
-    const std::set<CLayoutPin*> cols = LeavingPins(colsGate);
+    // A row pin paired twice fails whichever partners it has.
+    std::sort(partner.begin(), partner.end());
+    for (std::size_t k = 1; k < partner.size(); ++k)
+        if (partner[k].first == partner[k - 1].first)
+            return false;
+    const std::vector<CLayoutPin*> rows = LeavingPins(rowsGate);
+    const std::vector<CLayoutPin*> cols = LeavingPins(colsGate);
     if (rows.size() != cols.size())
         return false;
-    std::set<CLayoutPin*> taken;
+    std::vector<CLayoutPin*> taken;
     for (CLayoutPin* pin : rows) {
-        auto it = partner.find(pin);
-        if (it == partner.end() || cols.count(it->second) == 0 || !taken.insert(it->second).second)
+        auto it = std::lower_bound(partner.begin(), partner.end(), pin,
+                                   [](const auto& pair, CLayoutPin* pRow) { return pair.first < pRow; });
+        if (it == partner.end() || it->first != pin || !std::binary_search(cols.begin(), cols.end(), it->second))
             return false;
+        taken.push_back(it->second);
     }
-    return true;
+    std::sort(taken.begin(), taken.end());
+    return std::adjacent_find(taken.begin(), taken.end()) == taken.end();
 }
 
 namespace {
