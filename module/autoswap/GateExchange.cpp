@@ -68,6 +68,7 @@ bool CGateModel::Init()
         data.groups.size = static_cast<std::int32_t>(m_groups.size()) - data.groups.first;
         data.kind = KindOf(static_cast<std::int32_t>(g));
     }
+    m_groupSelf.resize(m_groups.size());
     return m_index.Build();
 }
 
@@ -131,6 +132,19 @@ const CGateModel::Match& CGateModel::MatchOf(std::int32_t rowKind, std::int32_t 
     return m_matches.emplace(key, std::move(match)).first->second;
 }
 
+std::int64_t CGateModel::GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b)
+{
+    const Span rows = m_groups[static_cast<std::size_t>(m_gates[static_cast<std::size_t>(r)].groups.first + a)];
+    const Span cols = m_groups[static_cast<std::size_t>(m_gates[static_cast<std::size_t>(c)].groups.first + b)];
+    m_cost.resize(static_cast<std::size_t>(rows.size) * static_cast<std::size_t>(cols.size));
+    for (std::int32_t x = 0; x < rows.size; ++x)
+        for (std::int32_t k = 0; k < cols.size; ++k)
+            m_cost[static_cast<std::size_t>(x * cols.size + k)] =
+                LQIndexedPinDistance(m_index, m_members[static_cast<std::size_t>(rows.first + x)],
+                                     m_members[static_cast<std::size_t>(cols.first + k)], r, c);
+    return LQLeastPairingTotal(m_cost.data(), rows.size, cols.size);
+}
+
 std::int64_t CGateModel::Distance(std::int32_t r, std::int32_t c)
 {
     const GateData& row = m_gates[static_cast<std::size_t>(r)];
@@ -138,17 +152,8 @@ std::int64_t CGateModel::Distance(std::int32_t r, std::int32_t c)
     if (row.groups.size != col.groups.size)
         return 0;
     std::int64_t total = 0;
-    for (const auto& [a, b] : MatchOf(row.kind, col.kind)) {
-        const Span rows = m_groups[static_cast<std::size_t>(row.groups.first + a)];
-        const Span cols = m_groups[static_cast<std::size_t>(col.groups.first + b)];
-        m_cost.resize(static_cast<std::size_t>(rows.size) * static_cast<std::size_t>(cols.size));
-        for (std::int32_t x = 0; x < rows.size; ++x)
-            for (std::int32_t k = 0; k < cols.size; ++k)
-                m_cost[static_cast<std::size_t>(x * cols.size + k)] =
-                    LQIndexedPinDistance(m_index, m_members[static_cast<std::size_t>(rows.first + x)],
-                                         m_members[static_cast<std::size_t>(cols.first + k)], r, c);
-        total = LQAddDistances(total, LQLeastPairingTotal(m_cost.data(), rows.size, cols.size));
-    }
+    for (const auto& [a, b] : MatchOf(row.kind, col.kind))
+        total = LQAddDistances(total, GroupDistance(r, c, a, b));
     return total;
 }
 
@@ -160,10 +165,28 @@ std::int64_t CGateModel::Self(std::int32_t g)
         const std::int32_t net = m_index.NetOf(m_slots[static_cast<std::size_t>(data.slots.first + k)]);
         bValid = net < 0 || m_index.Version(net) <= data.selfStamp;
     }
-    if (!bValid) {
-        data.self = Distance(g, g);
-        data.selfStamp = m_index.Clock();
+    if (bValid)
+        return data.self;
+    // A group's part reads only the nets of its own pins: a change of one net leaves the other
+    // groups' parts as they were.
+    std::int64_t total = 0;
+    for (const auto& [a, b] : MatchOf(data.kind, data.kind)) {
+        GroupSelf& part = m_groupSelf[static_cast<std::size_t>(data.groups.first + b)];
+        bool bKept = part.stamp != 0 && data.moved <= part.stamp;
+        const Span cols = m_groups[static_cast<std::size_t>(data.groups.first + b)];
+        for (std::int32_t k = 0; bKept && k < cols.size; ++k) {
+            const std::int32_t net = m_index.NetOf(m_members[static_cast<std::size_t>(cols.first + k)]);
+            bKept = net < 0 || m_index.Version(net) <= part.stamp;
+        }
+        if (!bKept || part.row != a) {
+            part.total = GroupDistance(g, g, a, b);
+            part.row = a;
+            part.stamp = m_index.Clock();
+        }
+        total = LQAddDistances(total, part.total);
     }
+    data.self = total;
+    data.selfStamp = m_index.Clock();
     return data.self;
 }
 

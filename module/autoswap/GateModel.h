@@ -43,8 +43,10 @@ private:
     std::int32_t KindOf(std::int32_t g);
     const Match& MatchOf(std::int32_t rowKind, std::int32_t colKind);
     std::int64_t Self(std::int32_t g);
-    // What the row gate's item measures against the column gate's item.
+    // What the row gate's item measures against the column gate's item; its part from one pair
+    // of matched groups.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
+    std::int64_t GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
     // if the items can carry the exchange out). ownAtMost bounds dii less what j would measure
     // against i's pins' nets, with the bounds' margin.
@@ -87,6 +89,13 @@ private:
     std::unordered_map<std::uint64_t, Match> m_matches;
     std::pair<std::uint64_t, const Match*> m_recentMatches[2] = {};
     std::vector<std::int64_t> m_cost;
+    // Per group, its part of its gate's present length, measured at stamp (0: not yet).
+    struct GroupSelf {
+        std::int64_t total = 0;
+        std::uint64_t stamp = 0;
+        std::int32_t row = -1;
+    };
+    std::vector<GroupSelf> m_groupSelf;
     std::vector<std::int32_t> m_moved;
     // Partners of the gate searched for whose exchange could not be applied whole.
     std::vector<std::uint32_t> m_unusable;
