@@ -196,7 +196,13 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
 {
     GatherTargets(i);
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
-    auto beats = [&best](double bound) { return bound >= Need(best); };
+    // (Kept as a double, and renewed whenever a partner is measured.)
+    double need = Need(best);
+    auto beats = [&need](double bound) { return bound >= need; };
+    auto consider = [&](std::int32_t j, double own) {
+        Consider(i, j, dii, best, own);
+        need = Need(best);
+    };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const double room = static_cast<double>(dii) + margin;
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
@@ -205,22 +211,22 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     // The partner's side of what an exchange with j may gain, short of what could still beat the
     // choice in the cell.
     auto partnerSide = [&](std::int32_t j, double cellOwn) {
-        return longest(j) - ColumnsBound(j, boxI, longest(j) + cellOwn - Need(best));
+        return longest(j) - ColumnsBound(j, boxI, longest(j) + cellOwn - need);
     };
     // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
     // when j may still beat the choice, with what its own side may reach.
     auto mayBeat = [&](std::int32_t j, double side, double& own) {
         const auto uj = static_cast<std::size_t>(j);
-        own = room - TargetsBound(m_boxes[uj], room + side - Need(best));
+        own = room - TargetsBound(m_boxes[uj], room + side - need);
         return beats(own + side) &&
-               beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - Need(best)));
+               beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - need));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.
     for (std::int32_t j : m_relatedList) {
         double own = HUGE_VAL;
         if (m_grid.SelfOf(j) < 0 || mayBeat(j, partnerSide(j, HUGE_VAL), own))
-            Consider(i, j, dii, best, own);
+            consider(j, own);
     }
     auto open = [&](std::int32_t j) {
         return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
@@ -231,7 +237,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     m_cellOrder.clear();
     const auto& levels = m_grid.Levels();
     for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
-        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, room, Need(best));
+        CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, room, need);
     std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
     const auto& cells = m_grid.Cells();
     for (const CellBound& cell : m_cellOrder) {
@@ -249,7 +255,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
                 continue;
             double own = HUGE_VAL;
             if (mayBeat(j, side, own))
-                Consider(i, j, dii, best, own);
+                consider(j, own);
         }
     }
 }
