@@ -1,13 +1,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "module/autoswap/GateExchange.h"
 #include "module/autoswap/GateModel.h"
 
 // A bound on what an exchange can gain that holds for whole cells of partners (FindBestInCells),
 // from the column groups that every partner's matching takes.
 void CGateModel::PrepareCells()
 {
-    if (m_gates.size() < 64 || m_kinds.size() > 16)
+    const LQGateGridSettings& settings = LQGetGateGridSettings();
+    if (m_gates.size() < static_cast<std::size_t>(std::max(settings.nMinGates, 2)) || m_kinds.size() > 16)
         return;
     // A column group counts for a kind where every kind of as many groups matches it.
     const auto nKinds = static_cast<std::int32_t>(m_kinds.size());
@@ -32,7 +34,7 @@ void CGateModel::PrepareCells()
             const std::int32_t slot = m_slots[static_cast<std::size_t>(m_gates[g].slots.first + k)];
             m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
-    m_grid.Build(m_boxes);
+    m_grid.Build(m_boxes, settings.gatesPerCell, settings.nBlockSide);
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
     std::int32_t nRoom = 0;

@@ -15,7 +15,6 @@
 #include "module/swap/SwapItemPin.h"
 
 namespace {
-constexpr std::int32_t kSearchesBeforeCells = 16;
 // Searches by the model's measure alone before the items are asked as partners are met.
 constexpr int kModelTries = 2;
 
@@ -23,6 +22,8 @@ CString SearchID(CSwapItem* pItem, const std::map<CString, CString>& names)
 {
     return static_cast<CSwapItemPin*>(pItem)->GetSearchID(names);
 }
+
+LQGateGridSettings g_gridSettings;
 
 const std::map<CString, CString> kGroupNames{{LQ_PINGROUP, LQ_PINGROUP}};
 const std::map<CString, CString> kPowerNames{{LQ_PINGROUP, LQ_PINGROUP}, {LQ_PIN, LQ_PIN}, {LQ_LABEL, LQ_LABEL}};
@@ -234,7 +235,7 @@ void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
     if (!LQIsMeasured(dii))
         return;
     // A few searches (a move's) measure every partner; the grid pays off over many.
-    if (!m_bCells && ++m_nSearches == kSearchesBeforeCells)
+    if (!m_bCells && ++m_nSearches == g_gridSettings.nSearchesBefore)
         PrepareCells();
     if (++m_unusableStamp == 0) {
         std::fill(m_unusable.begin(), m_unusable.end(), 0);
@@ -301,6 +302,9 @@ void CGateModel::Exchanged(std::int32_t i, std::int32_t p)
     for (std::int32_t g : m_changedGates)
         RefreshGate(g);
 }
+
+const LQGateGridSettings& LQGetGateGridSettings() { return g_gridSettings; }
+void LQSetGateGridSettings(const LQGateGridSettings& settings) { g_gridSettings = settings; }
 
 std::unique_ptr<CExchangeModel> LQMakeGateModel(const std::vector<CSwapItem*>& items)
 {

@@ -11,3 +11,17 @@
 
 // Null unless every item is an optimising gate item of its own gate and no pin is in two gates.
 std::unique_ptr<CExchangeModel> LQMakeGateModel(const std::vector<CSwapItem*>& items);
+
+// When the grid is built and how fine it is. The defaults pay off on boards; tests make the grid
+// serve every group from its first search, with small cells and blocks, so that every bound is put
+// to work on small boards too.
+struct LQGateGridSettings {
+    int nSearchesBefore = 16;  // searches of a group that measure every partner first
+    int nMinGates = 64;        // smaller groups measure every partner
+    // A gate is cheaper to pass over than a cell to bound, most so where gates' nets span the
+    // board and many cells stay in reach.
+    double gatesPerCell = 16;
+    int nBlockSide = 4;        // cells, or blocks, to a block along each side
+};
+const LQGateGridSettings& LQGetGateGridSettings();
+void LQSetGateGridSettings(const LQGateGridSettings& settings);

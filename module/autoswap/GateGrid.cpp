@@ -21,13 +21,9 @@ void CLQBox::Add(const CLQBox& b)
     Add(b.x1, b.y1);
 }
 
-namespace {
-// Cells to a block along each side.
-constexpr std::int64_t kBlockSide = 4;
-}  // namespace
-
-void CGateGrid::Build(const std::vector<CLQBox>& boxes)
+void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std::int64_t blockSide)
 {
+    m_blockSide = std::max<std::int64_t>(blockSide, 2);
     m_cells.clear();
     m_levels.clear();
     m_blockOf.clear();
@@ -38,9 +34,8 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
         all.Add(b);
     if (all.IsEmpty())
         return;
-    // About sixteen gates to a cell: a gate is cheaper to pass over than a cell to bound, most so
-    // where gates' nets span the board and many cells stay in reach.
-    const auto side = static_cast<std::int64_t>(std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / 16.0))));
+    const auto side = static_cast<std::int64_t>(
+        std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / std::max(gatesPerCell, 1.0)))));
     const std::int64_t w = all.x1 - all.x0 + 1, h = all.y1 - all.y0 + 1;
     m_cells.resize(static_cast<std::size_t>(side * side));
     for (std::size_t g = 0; g < boxes.size(); ++g) {
@@ -86,18 +81,18 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes)
 }
 
 std::vector<CGateGrid::Block> CGateGrid::GroupIntoBlocks(const std::vector<Place>& places, std::int64_t& side,
-                                                         std::vector<std::int32_t>& blockOf)
+                                                         std::vector<std::int32_t>& blockOf) const
 {
-    const std::int64_t blockSide = (side + kBlockSide - 1) / kBlockSide;
+    const std::int64_t blockSide = (side + m_blockSide - 1) / m_blockSide;
     std::vector<std::int32_t> blockAt(static_cast<std::size_t>(blockSide * blockSide), -1);
     std::vector<Block> blocks;
     blockOf.clear();
     for (std::size_t k = 0; k < places.size(); ++k) {
         const Place& place = places[k];
-        std::int32_t& b = blockAt[static_cast<std::size_t>(place.gy / kBlockSide * blockSide + place.gx / kBlockSide)];
+        std::int32_t& b = blockAt[static_cast<std::size_t>(place.gy / m_blockSide * blockSide + place.gx / m_blockSide)];
         if (b < 0) {
             b = static_cast<std::int32_t>(blocks.size());
-            blocks.push_back(Block{{}, {}, -1, -1, place.gx / kBlockSide, place.gy / kBlockSide});
+            blocks.push_back(Block{{}, {}, -1, -1, place.gx / m_blockSide, place.gy / m_blockSide});
         }
         blocks[static_cast<std::size_t>(b)].children.push_back(static_cast<std::int32_t>(k));
         blocks[static_cast<std::size_t>(b)].box.Add(*place.pBox);

@@ -48,7 +48,8 @@ public:
     };
 
     // Gates with an empty box are in no cell.
-    void Build(const std::vector<CLQBox>& boxes);
+    // About gatesPerCell gates to a cell, blockSide cells (or blocks) to a block along each side.
+    void Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std::int64_t blockSide);
     // A gate's present length changed (a negative or unmeasured one counts as none).
     void SetSelf(std::int32_t gate, std::int64_t self);
 
@@ -66,12 +67,13 @@ private:
     };
     // Gathers the places of a side x side grid into blocks; side becomes the blocks' grid side,
     // blockOf receives each place's block.
-    static std::vector<Block> GroupIntoBlocks(const std::vector<Place>& places, std::int64_t& side,
-                                              std::vector<std::int32_t>& blockOf);
+    std::vector<Block> GroupIntoBlocks(const std::vector<Place>& places, std::int64_t& side,
+                                       std::vector<std::int32_t>& blockOf) const;
 
     std::vector<Cell> m_cells;
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
     std::vector<std::int32_t> m_cellOf;
     std::vector<std::int64_t> m_self;
+    std::int64_t m_blockSide = 4;
 };

@@ -1,7 +1,8 @@
 // The module's engine against the literal reference on random boards: the board-wide pass, a
 // manual gate exchange (which optimises both gates' pins) and moves with swap while moving must
 // make the same net edits in the same order. QUILLON_EQUIVALENCE_BOARDS sets the number of
-// boards (200 by default), QUILLON_EQUIVALENCE_SEED the first seed.
+// boards (200 by default; half as many with the grid on every group), QUILLON_EQUIVALENCE_SEED the
+// first seed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,6 +11,7 @@
 
 #include "host/Events.h"
 #include "host/Net.h"
+#include "module/autoswap/GateExchange.h"
 #include "module/autoswap/reference/ReferenceEngine.h"
 #include "module/frame/CommandTable.h"
 #include "module/frame/Module.h"
@@ -46,7 +48,30 @@ protected:
     void TearDown() override
     {
         LQUseReferenceEngine(false);
+        LQSetGateGridSettings(LQGateGridSettings{});
         ModuleTest::TearDown();
+    }
+
+    // Both engines on nBoards random boards from QUILLON_EQUIVALENCE_SEED (1) on.
+    void ExpectAlikeOnRandomBoards(int nBoards)
+    {
+        const auto firstSeed = static_cast<std::uint32_t>(Setting("QUILLON_EQUIVALENCE_SEED", 1));
+        std::size_t nEdits = 0;
+        int nLarge = 0;
+        for (int k = 0; k < nBoards; ++k) {
+            const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(k);
+            const Outcome reference = Run(seed, true);
+            const Outcome mine = Run(seed, false);
+            SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(reference.nPackages) + " packages");
+            ASSERT_EQ(mine.edits, reference.edits);
+            ASSERT_EQ(mine.nets, reference.nets);
+            ASSERT_EQ(mine.records, reference.records);
+            ASSERT_EQ(mine.updates, reference.updates);
+            nEdits += reference.edits.size();
+            nLarge += reference.nPackages > 60;
+        }
+        std::printf("%d boards (%d of more than 60 packages), %zu net edits alike\n", nBoards, nLarge, nEdits);
+        EXPECT_GT(nEdits, static_cast<std::size_t>(nBoards) * 20) << "the boards must give the engines real work";
     }
 
     // The board of the seed, of the shape given or else of a random one; with bRouteLate, a fifth
@@ -118,24 +143,20 @@ protected:
 
 TEST_F(EngineEquivalence, MakesTheReferencesNetEditsInTheReferencesOrderOnRandomBoards)
 {
-    const int nBoards = Setting("QUILLON_EQUIVALENCE_BOARDS", 200);
-    const auto firstSeed = static_cast<std::uint32_t>(Setting("QUILLON_EQUIVALENCE_SEED", 1));
-    std::size_t nEdits = 0;
-    int nLarge = 0;
-    for (int k = 0; k < nBoards; ++k) {
-        const std::uint32_t seed = firstSeed + static_cast<std::uint32_t>(k);
-        const Outcome reference = Run(seed, true);
-        const Outcome mine = Run(seed, false);
-        SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(reference.nPackages) + " packages");
-        ASSERT_EQ(mine.edits, reference.edits);
-        ASSERT_EQ(mine.nets, reference.nets);
-        ASSERT_EQ(mine.records, reference.records);
-        ASSERT_EQ(mine.updates, reference.updates);
-        nEdits += reference.edits.size();
-        nLarge += reference.nPackages > 60;
-    }
-    std::printf("%d boards (%d of more than 60 packages), %zu net edits alike\n", nBoards, nLarge, nEdits);
-    EXPECT_GT(nEdits, static_cast<std::size_t>(nBoards) * 20) << "the boards must give the engines real work";
+    ExpectAlikeOnRandomBoards(Setting("QUILLON_EQUIVALENCE_BOARDS", 200));
+}
+
+// Most random groups are too small for the grid: here it serves every group from its first search,
+// in cells of two gates and blocks of 2 x 2, so that every bound and every level of blocks decides.
+TEST_F(EngineEquivalence, MakesTheReferencesNetEditsWithTheGridOnEveryGroup)
+{
+    LQGateGridSettings fine;
+    fine.nSearchesBefore = 1;
+    fine.nMinGates = 2;
+    fine.gatesPerCell = 2;
+    fine.nBlockSide = 2;
+    LQSetGateGridSettings(fine);
+    ExpectAlikeOnRandomBoards(Setting("QUILLON_EQUIVALENCE_BOARDS", 200) / 2);
 }
 
 TEST_F(EngineEquivalence, MakesTheReferencesEditsInLargeGroupsOfOneKind)
