@@ -158,30 +158,31 @@ std::int64_t CGateModel::Distance(std::int32_t r, std::int32_t c)
     return total;
 }
 
+bool CGateModel::IsCurrent(const GateData& data, const std::int32_t* slots, std::int32_t nSlots, std::uint64_t stamp) const
+{
+    if (stamp == 0 || data.moved > stamp)
+        return false;
+    for (std::int32_t k = 0; k < nSlots; ++k) {
+        const std::int32_t net = m_index.NetOf(slots[k]);
+        if (net >= 0 && m_index.Version(net) > stamp)
+            return false;
+    }
+    return true;
+}
+
 std::int64_t CGateModel::Self(std::int32_t g)
 {
     GateData& data = m_gates[static_cast<std::size_t>(g)];
-    bool bValid = data.selfStamp != 0 && data.moved <= data.selfStamp;
-    for (std::int32_t k = 0; bValid && k < data.slots.size; ++k) {
-        const std::int32_t net = m_index.NetOf(m_slots[static_cast<std::size_t>(data.slots.first + k)]);
-        bValid = net < 0 || m_index.Version(net) <= data.selfStamp;
-    }
-    if (bValid)
+    if (IsCurrent(data, m_slots.data() + data.slots.first, data.slots.size, data.selfStamp))
         return data.self;
     // A group's part reads only the nets of its own pins: a change of one net leaves the other
-    // groups' parts as they were.
+    // groups' parts as they were. (A kind's groups always match the same way.)
     std::int64_t total = 0;
     for (const auto& [a, b] : MatchOf(data.kind, data.kind)) {
         GroupSelf& part = m_groupSelf[static_cast<std::size_t>(data.groups.first + b)];
-        bool bKept = part.stamp != 0 && data.moved <= part.stamp;
         const Span cols = m_groups[static_cast<std::size_t>(data.groups.first + b)];
-        for (std::int32_t k = 0; bKept && k < cols.size; ++k) {
-            const std::int32_t net = m_index.NetOf(m_members[static_cast<std::size_t>(cols.first + k)]);
-            bKept = net < 0 || m_index.Version(net) <= part.stamp;
-        }
-        if (!bKept || part.row != a) {
+        if (!IsCurrent(data, m_members.data() + cols.first, cols.size, part.stamp)) {
             part.total = GroupDistance(g, g, a, b);
-            part.row = a;
             part.stamp = m_index.Clock();
         }
         total = LQAddDistances(total, part.total);

@@ -43,6 +43,9 @@ private:
     std::int32_t KindOf(std::int32_t g);
     const Match& MatchOf(std::int32_t rowKind, std::int32_t colKind);
     std::int64_t Self(std::int32_t g);
+    // Whether what was measured of these slots of the gate at stamp (0: never) still holds: none
+    // of the gate's pins moved since, nor did any pin come to or leave their nets.
+    bool IsCurrent(const GateData& data, const std::int32_t* slots, std::int32_t nSlots, std::uint64_t stamp) const;
     // What the row gate's item measures against the column gate's item; its part from one pair
     // of matched groups.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
@@ -93,7 +96,6 @@ private:
     struct GroupSelf {
         std::int64_t total = 0;
         std::uint64_t stamp = 0;
-        std::int32_t row = -1;
     };
     std::vector<GroupSelf> m_groupSelf;
     std::vector<std::int32_t> m_moved;

@@ -51,28 +51,22 @@ CString CSwapItemPin::GetSearchID(CLayoutPin* pin, const std::map<CString, CStri
     attributes.reserve(16);
     pin->GetAttributes()->GetAttributeList(attributes, 0x1FF, 0, 0);
     CString first;
-    std::vector<CString> parts;
+    std::vector<CString> parts;  // the second part on
     for (CDrawObject* pObject : attributes) {
         const auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, pObject);
-        if (pAttr == nullptr)
-            continue;
-        if (names.count(pAttr->GetName()) == 0)
+        if (pAttr == nullptr || names.count(pAttr->GetName()) == 0)
             continue;
         CString part = pAttr->GetName() + ":";
         part += pAttr->GetValueText();
-        if (first.IsEmpty() && parts.empty()) {
+        if (first.IsEmpty())
             first = std::move(part);
-            continue;
-        }
-        if (parts.empty())
-            parts.push_back(std::move(first));
-        parts.push_back(std::move(part));
+        else
+            parts.push_back(std::move(part));
     }
-    if (parts.empty()) {
-        if (!first.IsEmpty())
-            first += ";";
-        return first;
-    }
+    if (parts.empty())
+        return first.IsEmpty() ? first : first + ";";
+    // Parts that compare equal are the same bytes, so where the first goes does not matter.
+    parts.push_back(std::move(first));
     std::stable_sort(parts.begin(), parts.end(), [](const CString& a, const CString& b) { return _mbscmp(a, b) < 0; });
     CString id;
     for (const CString& part : parts) {
