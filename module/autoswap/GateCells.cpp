@@ -35,6 +35,7 @@ void CGateModel::PrepareCells()
             m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
     m_grid.Build(m_boxes, settings.gatesPerCell, settings.nBlockSide);
+    m_partnerCaps.assign(m_grid.Cells().size(), PartnerCap{});
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
     std::int32_t nRoom = 0;
@@ -71,6 +72,16 @@ void CGateModel::RefreshGate(std::int32_t g)
     }
     m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
     m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
+    if (const std::int32_t c = m_grid.CellOf(g); c >= 0) {
+        PartnerCap& kept = m_partnerCaps[static_cast<std::size_t>(c)];
+        if (kept.from >= 0) {
+            const double side = PartnerSideFrom(g, kept.from);
+            if (side >= kept.cap)
+                kept = PartnerCap{side, kept.from, g};
+            else if (kept.gate == g)
+                kept.from = -1;  // another gate may reach more now
+        }
+    }
 }
 
 void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
@@ -134,6 +145,34 @@ double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box, double enough
     return total;
 }
 
+// The most that j's side of an exchange may reach with a gate in the block's box: j's present
+// length less the least any such gate measures against j's nets (-HUGE_VAL if j measures nothing).
+double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block) const
+{
+    if (m_grid.SelfOf(j) < 0)
+        return -HUGE_VAL;
+    const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
+    return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) - ColumnsBound(j, from, HUGE_VAL);
+}
+
+// The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
+// nearer than the box; a cap serves every search from the same block.
+double CGateModel::CellPartnerCap(std::int32_t cell)
+{
+    PartnerCap& kept = m_partnerCaps[static_cast<std::size_t>(cell)];
+    if (kept.from == m_searchBlock)
+        return kept.cap;
+    kept = PartnerCap{-HUGE_VAL, m_searchBlock, -1};
+    // Longest present length first: once one cannot raise the cap, none after it can.
+    for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
+        if (static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) <= kept.cap)
+            break;
+        if (const double side = PartnerSideFrom(j, m_searchBlock); side > kept.cap)
+            kept = PartnerCap{side, m_searchBlock, j};
+    }
+    return kept.cap;
+}
+
 void CGateModel::GatherTargets(std::int32_t i)
 {
     const GateData& gi = m_gates[static_cast<std::size_t>(i)];
@@ -187,8 +226,12 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         const auto uc = static_cast<std::size_t>(c);
         if (cells[uc].maxSelf < 0 || own + static_cast<double>(cells[uc].maxSelf) * kUp < need)
             continue;
-        const double cellOwn = room - TargetsBound(cells[uc].box, room + static_cast<double>(cells[uc].maxSelf) * kUp - need);
-        const double quick = cellOwn + static_cast<double>(cells[uc].maxSelf) * kUp;
+        // (The cap is at most the largest present length.)
+        const double side = m_searchBlock < 0 ? static_cast<double>(cells[uc].maxSelf) * kUp : CellPartnerCap(c);
+        if (own + side < need)
+            continue;
+        const double cellOwn = room - TargetsBound(cells[uc].box, room + side - need);
+        const double quick = cellOwn + side;
         if (quick >= need)
             m_cellOrder.push_back(CellBound{quick, cellOwn, c});
     }
@@ -197,6 +240,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
 void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
 {
     GatherTargets(i);
+    m_searchBlock = m_grid.CellOf(i) < 0 ? -1 : m_grid.BlockOf(m_grid.CellOf(i));
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
     // (Kept as a double, and renewed whenever a partner is measured.)
     double need = Need(best);

@@ -58,6 +58,10 @@ public:
     const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
     // The present length last set, -1 for none.
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
+    // The gate's cell, -1 for none.
+    std::int32_t CellOf(std::int32_t gate) const { return m_cellOf[static_cast<std::size_t>(gate)]; }
+    // The first-level block of a cell.
+    std::int32_t BlockOf(std::int32_t cell) const { return m_blockOf[static_cast<std::size_t>(cell)]; }
 
 private:
     // A cell or block at its place on its level's grid.

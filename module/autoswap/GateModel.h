@@ -130,6 +130,16 @@ private:
         std::int32_t cell;
     };
     std::vector<CellBound> m_cellOrder;
+    // Per cell, the most that any of its gates' side of an exchange may reach with a gate of the
+    // block given (-1: none), and the gate that reaches it; kept up to date as gates change.
+    struct PartnerCap {
+        double cap = 0;
+        std::int32_t from = -1, gate = -1;
+    };
+    std::vector<PartnerCap> m_partnerCaps;
+    std::int32_t m_searchBlock = -1;  // the first-level block of the gate searched for
+    double PartnerSideFrom(std::int32_t j, std::int32_t block) const;
+    double CellPartnerCap(std::int32_t cell);
     std::vector<std::int32_t> m_changedNets;
     std::vector<std::int32_t> m_changedGates;
 };
