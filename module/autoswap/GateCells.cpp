@@ -152,7 +152,7 @@ double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block) const
     if (m_grid.SelfOf(j) < 0)
         return -HUGE_VAL;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
-    return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) - ColumnsBound(j, from, HUGE_VAL);
+    return Longest(j) - ColumnsBound(j, from, HUGE_VAL);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -165,7 +165,7 @@ double CGateModel::CellPartnerCap(std::int32_t cell)
     kept = PartnerCap{-HUGE_VAL, m_searchBlock, -1};
     // Longest present length first: once one cannot raise the cap, none after it can.
     for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
-        if (static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9) <= kept.cap)
+        if (Longest(j) <= kept.cap)
             break;
         if (const double side = PartnerSideFrom(j, m_searchBlock); side > kept.cap)
             kept = PartnerCap{side, m_searchBlock, j};
@@ -208,13 +208,12 @@ void CGateModel::GatherTargets(std::int32_t i)
 // columns read (ColumnsBound). Partners on a small net of i are measured without bound.
 void CGateModel::CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need)
 {
-    constexpr double kUp = 1 + 1e-9;
     const CGateGrid::Block& b = m_grid.Levels()[level][static_cast<std::size_t>(block)];
     // A block is no nearer to the targets than the block that holds it.
-    if (b.maxSelf < 0 || outer + static_cast<double>(b.maxSelf) * kUp < need)
+    if (b.maxSelf < 0 || outer + Upper(b.maxSelf) < need)
         return;
-    const double own = room - TargetsBound(b.box, room + static_cast<double>(b.maxSelf) * kUp - need);
-    if (own + static_cast<double>(b.maxSelf) * kUp < need)
+    const double own = room - TargetsBound(b.box, room + Upper(b.maxSelf) - need);
+    if (own + Upper(b.maxSelf) < need)
         return;
     if (level > 0) {
         for (std::int32_t child : b.children)
@@ -224,10 +223,10 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
     const auto& cells = m_grid.Cells();
     for (std::int32_t c : b.children) {
         const auto uc = static_cast<std::size_t>(c);
-        if (cells[uc].maxSelf < 0 || own + static_cast<double>(cells[uc].maxSelf) * kUp < need)
+        if (cells[uc].maxSelf < 0 || own + Upper(cells[uc].maxSelf) < need)
             continue;
         // (The cap is at most the largest present length.)
-        const double side = m_searchBlock < 0 ? static_cast<double>(cells[uc].maxSelf) * kUp : CellPartnerCap(c);
+        const double side = m_searchBlock < 0 ? Upper(cells[uc].maxSelf) : CellPartnerCap(c);
         if (own + side < need)
             continue;
         const double cellOwn = room - TargetsBound(cells[uc].box, room + side - need);
@@ -252,12 +251,10 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const double room = static_cast<double>(dii) + margin;
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
-    // The grid keeps every gate's present length up to date (Exchanged).
-    auto longest = [this](std::int32_t j) { return static_cast<double>(m_grid.SelfOf(j)) * (1 + 1e-9); };
     // The partner's side of what an exchange with j may gain, short of what could still beat the
     // choice in the cell.
     auto partnerSide = [&](std::int32_t j, double cellOwn) {
-        return longest(j) - ColumnsBound(j, boxI, longest(j) + cellOwn - need);
+        return Longest(j) - ColumnsBound(j, boxI, Longest(j) + cellOwn - need);
     };
     // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
     // when j may still beat the choice, with what its own side may reach.
@@ -265,7 +262,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         const auto uj = static_cast<std::size_t>(j);
         own = room - TargetsBound(m_boxes[uj], room + side - need);
         return beats(own + side) &&
-               beats(own + longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + longest(j) - need));
+               beats(own + Longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + Longest(j) - need));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.
@@ -292,7 +289,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         // The gates come longest present length first, and no partner's side exceeds its
         // present length: once one is too short to reach what the cell needs, all after it are.
         for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {
-            if (!beats(cell.own + longest(j)))
+            if (!beats(cell.own + Longest(j)))
                 break;
             if (!open(j))
                 continue;

@@ -68,6 +68,14 @@ private:
     // The least that a gate in a place within the box, unrelated to j, would measure against
     // j's pins' nets (from their boxes), less what rounding may take off; or less, once past enough.
     double ColumnsBound(std::int32_t j, const CLQBox& box, double enough) const;
+    // A present length as the bounds take it, raised by what its conversion to double may have
+    // taken off; a gate's, from the grid (which Exchanged keeps up to date).
+    static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
+    double Longest(std::int32_t j) const { return Upper(m_grid.SelfOf(j)); }
+    // The most that j's side of an exchange may reach with a gate in the first-level block's box.
+    double PartnerSideFrom(std::int32_t j, std::int32_t block) const;
+    // The most that any gate's side of the cell may reach with the searching gate.
+    double CellPartnerCap(std::int32_t cell);
     // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
     void RefreshGate(std::int32_t g);
     // Gathers the targets of i's column nets and marks the gates on any small net of i.
@@ -138,8 +146,6 @@ private:
     };
     std::vector<PartnerCap> m_partnerCaps;
     std::int32_t m_searchBlock = -1;  // the first-level block of the gate searched for
-    double PartnerSideFrom(std::int32_t j, std::int32_t block) const;
-    double CellPartnerCap(std::int32_t cell);
     std::vector<std::int32_t> m_changedNets;
     std::vector<std::int32_t> m_changedGates;
 };
