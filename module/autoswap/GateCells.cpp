@@ -109,11 +109,11 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
 }
 
 namespace {
-// The sum over the sets of points of the distance from the box to the nearest point of the set;
-// once the sum passes enough, what it has reached (a bound still, and enough to pass over what it
-// bounds).
+// The sum over the sets of points of the distance from the box to the nearest point of the set.
+// (Summed whole: a sum stopped once past what could still win costs more in branches missed than
+// it saves.)
 double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
-                 const std::vector<std::size_t>& ends, double enough)
+                 const std::vector<std::size_t>& ends)
 {
     double total = 0;
     std::size_t begin = 0;
@@ -122,26 +122,24 @@ double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, st
         for (std::size_t k = begin; k < end; ++k)
             nearest = std::min(nearest, box.SquaredDistanceTo(points[k].first, points[k].second));
         // An integer square root may round a distance down by one; doubles round far less.
-        total += std::max(0.0, std::sqrt(nearest) - 1.0);
-        if (total > enough)
-            return total;
+        total += LQPositivePart(std::sqrt(nearest) - 1.0);
         begin = end;
     }
     return total;
 }
 }  // namespace
 
-double CGateModel::TargetsBound(const CLQBox& box, double enough) const
+double CGateModel::TargetsBound(const CLQBox& box) const
 {
-    return SetsBound(box, m_targets, m_targetEnds, enough);
+    return SetsBound(box, m_targets, m_targetEnds);
 }
 
-double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box, double enough) const
+double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
 {
     double total = 0;
     const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
-    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)] && total <= enough; ++k)
-        total += std::max(0.0, box.DistanceAtMost(boxes[k]) - 1.0);
+    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)]; ++k)
+        total += LQPositivePart(box.DistanceAtMost(boxes[k]) - 1.0);
     return total;
 }
 
@@ -152,7 +150,7 @@ double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block) const
     if (m_grid.SelfOf(j) < 0)
         return -HUGE_VAL;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
-    return Longest(j) - ColumnsBound(j, from, HUGE_VAL);
+    return Longest(j) - ColumnsBound(j, from);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -212,7 +210,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
     // A block is no nearer to the targets than the block that holds it.
     if (b.maxSelf < 0 || outer + Upper(b.maxSelf) < need)
         return;
-    const double own = room - TargetsBound(b.box, room + Upper(b.maxSelf) - need);
+    const double own = room - TargetsBound(b.box);
     if (own + Upper(b.maxSelf) < need)
         return;
     if (level > 0) {
@@ -229,7 +227,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         const double side = m_searchBlock < 0 ? Upper(cells[uc].maxSelf) : CellPartnerCap(c);
         if (own + side < need)
             continue;
-        const double cellOwn = room - TargetsBound(cells[uc].box, room + side - need);
+        const double cellOwn = room - TargetsBound(cells[uc].box);
         const double quick = cellOwn + side;
         if (quick >= need)
             m_cellOrder.push_back(CellBound{quick, cellOwn, c});
@@ -251,24 +249,20 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const double room = static_cast<double>(dii) + margin;
     const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
-    // The partner's side of what an exchange with j may gain, short of what could still beat the
-    // choice in the cell.
-    auto partnerSide = [&](std::int32_t j, double cellOwn) {
-        return Longest(j) - ColumnsBound(j, boxI, Longest(j) + cellOwn - need);
-    };
+    // The partner's side of what an exchange with j may gain.
+    auto partnerSide = [&](std::int32_t j) { return Longest(j) - ColumnsBound(j, boxI); };
     // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
     // when j may still beat the choice, with what its own side may reach.
     auto mayBeat = [&](std::int32_t j, double side, double& own) {
         const auto uj = static_cast<std::size_t>(j);
-        own = room - TargetsBound(m_boxes[uj], room + side - need);
-        return beats(own + side) &&
-               beats(own + Longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj], own + Longest(j) - need));
+        own = room - TargetsBound(m_boxes[uj]);
+        return beats(own + side) && beats(own + Longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj]));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.
     for (std::int32_t j : m_relatedList) {
         double own = HUGE_VAL;
-        if (m_grid.SelfOf(j) < 0 || mayBeat(j, partnerSide(j, HUGE_VAL), own))
+        if (m_grid.SelfOf(j) < 0 || mayBeat(j, partnerSide(j), own))
             consider(j, own);
     }
     auto open = [&](std::int32_t j) {
@@ -293,7 +287,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
                 break;
             if (!open(j))
                 continue;
-            const double side = partnerSide(j, cell.own);
+            const double side = partnerSide(j);
             if (!beats(cell.own + side))
                 continue;
             double own = HUGE_VAL;

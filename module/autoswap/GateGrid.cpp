@@ -5,20 +5,20 @@
 
 #include "module/autoswap/ExchangeSearch.h"
 
-void CLQBox::Add(std::int64_t x, std::int64_t y)
+void CLQBox::Add(std::int32_t x, std::int32_t y)
 {
-    x0 = std::min(x0, x);
-    y0 = std::min(y0, y);
-    x1 = std::max(x1, x);
-    y1 = std::max(y1, y);
+    x0 = std::min<double>(x0, x);
+    y0 = std::min<double>(y0, y);
+    x1 = std::max<double>(x1, x);
+    y1 = std::max<double>(y1, y);
 }
 
 void CLQBox::Add(const CLQBox& b)
 {
-    if (b.IsEmpty())
-        return;
-    Add(b.x0, b.y0);
-    Add(b.x1, b.y1);
+    x0 = std::min(x0, b.x0);
+    y0 = std::min(y0, b.y0);
+    x1 = std::max(x1, b.x1);
+    y1 = std::max(y1, b.y1);
 }
 
 void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std::int64_t blockSide)
@@ -36,15 +36,15 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
         return;
     const auto side = static_cast<std::int64_t>(
         std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / std::max(gatesPerCell, 1.0)))));
-    const std::int64_t w = all.x1 - all.x0 + 1, h = all.y1 - all.y0 + 1;
+    const auto w = static_cast<std::int64_t>(all.x1 - all.x0) + 1, h = static_cast<std::int64_t>(all.y1 - all.y0) + 1;
     m_cells.resize(static_cast<std::size_t>(side * side));
     for (std::size_t g = 0; g < boxes.size(); ++g) {
         const CLQBox& b = boxes[g];
         if (b.IsEmpty())
             continue;
-        // The box's centre picks the cell; widths near 2^33 stay exact in 128 bits.
-        const auto cx = static_cast<std::int64_t>((static_cast<__int128>(b.x0 - all.x0) + (b.x1 - all.x0)) / 2 * side / w);
-        const auto cy = static_cast<std::int64_t>((static_cast<__int128>(b.y0 - all.y0) + (b.y1 - all.y0)) / 2 * side / h);
+        // The box's centre picks the cell (its offsets are exact in doubles, their sum in 64 bits).
+        const auto cx = (static_cast<std::int64_t>(b.x0 - all.x0) + static_cast<std::int64_t>(b.x1 - all.x0)) / 2 * side / w;
+        const auto cy = (static_cast<std::int64_t>(b.y0 - all.y0) + static_cast<std::int64_t>(b.y1 - all.y0)) / 2 * side / h;
         const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side + std::clamp<std::int64_t>(cx, 0, side - 1));
         m_cells[c].gates.push_back(static_cast<std::int32_t>(g));
         m_cells[c].box.Add(b);

@@ -3,28 +3,40 @@
 // can pass over whole cells that no exchange could come from.
 #pragma once
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
+// The bounds below run on boxes and points met in no order a branch could learn, so they take
+// none. They are exact for integers of fewer than 52 bits, as coordinates (32) are.
+// v if positive, else 0.
+inline double LQPositivePart(double v) { return (v + std::fabs(v)) * 0.5; }
+// The gap between the intervals [a0, a1] and [b0, b1], 0 where they meet.
+inline double LQGap(double a0, double a1, double b0, double b1)
+{
+    return (std::fabs(a0 - b1) + std::fabs(b0 - a1) - (a1 - a0) - (b1 - b0)) * 0.5;
+}
+
+// Kept in doubles, which hold every coordinate exactly, for the bounds to read as they are.
 struct CLQBox {
-    std::int64_t x0 = INT64_MAX, y0 = INT64_MAX, x1 = INT64_MIN, y1 = INT64_MIN;
-    void Add(std::int64_t x, std::int64_t y);
+    double x0 = HUGE_VAL, y0 = HUGE_VAL, x1 = -HUGE_VAL, y1 = -HUGE_VAL;
+    void Add(std::int32_t x, std::int32_t y);
     void Add(const CLQBox& b);
     bool IsEmpty() const { return x0 > x1; }
     // The square of the Euclidean distance from the box to a point, 0 inside (rounded as doubles
     // round: callers allow for it).
-    double SquaredDistanceTo(std::int64_t x, std::int64_t y) const
+    double SquaredDistanceTo(std::int32_t x, std::int32_t y) const
     {
-        const auto dx = static_cast<double>(x < x0 ? x0 - x : x > x1 ? x - x1 : 0);
-        const auto dy = static_cast<double>(y < y0 ? y0 - y : y > y1 ? y - y1 : 0);
+        const double dx = LQGap(x0, x1, x, x);
+        const double dy = LQGap(y0, y1, y, y);
         return dx * dx + dy * dy;
     }
     // At most the Euclidean distance from the box to another box, and within 8 % of it: the
     // larger of the greatest coordinate difference and their sum over the square root of two.
     double DistanceAtMost(const CLQBox& b) const
     {
-        const auto dx = static_cast<double>(b.x1 < x0 ? x0 - b.x1 : b.x0 > x1 ? b.x0 - x1 : 0);
-        const auto dy = static_cast<double>(b.y1 < y0 ? y0 - b.y1 : b.y0 > y1 ? b.y0 - y1 : 0);
+        const double dx = LQGap(x0, x1, b.x0, b.x1);
+        const double dy = LQGap(y0, y1, b.y0, b.y1);
         return std::max(std::max(dx, dy), (dx + dy) * 0.7071067811865);
     }
 };

@@ -63,11 +63,11 @@ private:
     void CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need);
     void PrepareCells();
     // The least that j, in a place within the box, would measure against i's pins' nets (the
-    // targets gathered for i), less what rounding may take off; or less, once past enough.
-    double TargetsBound(const CLQBox& box, double enough) const;
+    // targets gathered for i), less what rounding may take off.
+    double TargetsBound(const CLQBox& box) const;
     // The least that a gate in a place within the box, unrelated to j, would measure against
-    // j's pins' nets (from their boxes), less what rounding may take off; or less, once past enough.
-    double ColumnsBound(std::int32_t j, const CLQBox& box, double enough) const;
+    // j's pins' nets (from their boxes), less what rounding may take off.
+    double ColumnsBound(std::int32_t j, const CLQBox& box) const;
     // A present length as the bounds take it, raised by what its conversion to double may have
     // taken off; a gate's, from the grid (which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
