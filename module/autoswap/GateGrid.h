@@ -12,10 +12,7 @@
 // v if positive, else 0.
 inline double LQPositivePart(double v) { return (v + std::fabs(v)) * 0.5; }
 // The gap between the intervals [a0, a1] and [b0, b1], 0 where they meet.
-inline double LQGap(double a0, double a1, double b0, double b1)
-{
-    return (std::fabs(a0 - b1) + std::fabs(b0 - a1) - (a1 - a0) - (b1 - b0)) * 0.5;
-}
+inline double LQGap(double a0, double a1, double b0, double b1) { return LQPositivePart(std::max(a0 - b1, b0 - a1)); }
 
 // Kept in doubles, which hold every coordinate exactly, for the bounds to read as they are.
 struct CLQBox {
