@@ -35,7 +35,13 @@ void CGateModel::PrepareCells()
             m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
     m_grid.Build(m_boxes, settings.gatesPerCell, settings.nBlockSide);
-    m_partnerCaps.assign(m_grid.Cells().size(), PartnerCap{});
+    // Enough blocks for a search to come back along a row of them (about twice the blocks on a
+    // side), within a cost per gate change that stays small.
+    const auto nBlocks = static_cast<double>(m_grid.Levels().empty() ? 0 : m_grid.Levels()[0].size());
+    m_capBlocks.assign(static_cast<std::size_t>(std::clamp(2.0 * std::ceil(std::sqrt(nBlocks)), 1.0, 16.0)), CapBlock{});
+    for (CapBlock& kept : m_capBlocks)
+        kept.round = ++m_capClock;
+    m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
     std::int32_t nRoom = 0;
@@ -72,16 +78,19 @@ void CGateModel::RefreshGate(std::int32_t g)
     }
     m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
     m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
-    if (const std::int32_t c = m_grid.CellOf(g); c >= 0) {
-        PartnerCap& kept = m_partnerCaps[static_cast<std::size_t>(c)];
-        if (kept.from >= 0) {
-            const double side = PartnerSideFrom(g, kept.from);
+    if (const std::int32_t c = m_grid.CellOf(g); c >= 0)
+        for (std::size_t slot = 0; slot < m_capBlocks.size(); ++slot) {
+            PartnerCap& kept = CapOf(c, slot);
+            // A gate no longer than the cap cannot raise it (no side exceeds the present length),
+            // and only the gate that reaches it can lower it.
+            if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
+                continue;
+            const double side = PartnerSideFrom(g, m_capBlocks[slot].block);
             if (side >= kept.cap)
-                kept = PartnerCap{side, kept.from, g};
+                kept = PartnerCap{side, kept.round, g};
             else if (kept.gate == g)
-                kept.from = -1;  // another gate may reach more now
+                kept.round = 0;  // another gate may reach more now
         }
-    }
 }
 
 void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
@@ -157,18 +166,40 @@ double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block) const
 // nearer than the box; a cap serves every search from the same block.
 double CGateModel::CellPartnerCap(std::int32_t cell)
 {
-    PartnerCap& kept = m_partnerCaps[static_cast<std::size_t>(cell)];
-    if (kept.from == m_searchBlock)
+    const CapBlock& from = m_capBlocks[static_cast<std::size_t>(m_searchSlot)];
+    PartnerCap& kept = CapOf(cell, static_cast<std::size_t>(m_searchSlot));
+    if (kept.round == from.round)
         return kept.cap;
-    kept = PartnerCap{-HUGE_VAL, m_searchBlock, -1};
+    kept = PartnerCap{-HUGE_VAL, from.round, -1};
     // Longest present length first: once one cannot raise the cap, none after it can.
     for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
         if (Longest(j) <= kept.cap)
             break;
-        if (const double side = PartnerSideFrom(j, m_searchBlock); side > kept.cap)
-            kept = PartnerCap{side, m_searchBlock, j};
+        if (const double side = PartnerSideFrom(j, from.block); side > kept.cap)
+            kept = PartnerCap{side, from.round, j};
     }
     return kept.cap;
+}
+
+void CGateModel::SearchFrom(std::int32_t block)
+{
+    m_searchSlot = -1;
+    if (block < 0)
+        return;
+    std::size_t slot = 0;
+    for (std::size_t k = 0; k < m_capBlocks.size(); ++k) {
+        if (m_capBlocks[k].block == block) {
+            slot = k;
+            break;
+        }
+        if (m_capBlocks[k].used < m_capBlocks[slot].used)
+            slot = k;
+    }
+    CapBlock& kept = m_capBlocks[slot];
+    if (kept.block != block)
+        kept = CapBlock{block, ++m_capClock, 0};  // the caps of the block it kept no longer hold
+    kept.used = ++m_capClock;
+    m_searchSlot = static_cast<std::int32_t>(slot);
 }
 
 void CGateModel::GatherTargets(std::int32_t i)
@@ -224,7 +255,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         if (cells[uc].maxSelf < 0 || own + Upper(cells[uc].maxSelf) < need)
             continue;
         // (The cap is at most the largest present length.)
-        const double side = m_searchBlock < 0 ? Upper(cells[uc].maxSelf) : CellPartnerCap(c);
+        const double side = m_searchSlot < 0 ? Upper(cells[uc].maxSelf) : CellPartnerCap(c);
         if (own + side < need)
             continue;
         const double cellOwn = room - TargetsBound(cells[uc].box);
@@ -237,7 +268,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
 void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
 {
     GatherTargets(i);
-    m_searchBlock = m_grid.CellOf(i) < 0 ? -1 : m_grid.BlockOf(m_grid.CellOf(i));
+    SearchFrom(m_grid.CellOf(i) < 0 ? -1 : m_grid.BlockOf(m_grid.CellOf(i)));
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
     // (Kept as a double, and renewed whenever a partner is measured.)
     double need = Need(best);

@@ -138,14 +138,30 @@ private:
         std::int32_t cell;
     };
     std::vector<CellBound> m_cellOrder;
-    // Per cell, the most that any of its gates' side of an exchange may reach with a gate of the
-    // block given (-1: none), and the gate that reaches it; kept up to date as gates change.
+    // Per cell and per kept block, the most that any of the cell's gates' side of an exchange may
+    // reach with a gate of the block, and the gate that reaches it; kept up to date as gates
+    // change. Searches in the items' order come back to a block after a few others (along a row
+    // of the board), so the caps of the blocks searched from most recently are kept together.
     struct PartnerCap {
         double cap = 0;
-        std::int32_t from = -1, gate = -1;
+        std::uint64_t round = 0;  // holds while equal to its block's round
+        std::int32_t gate = -1;
     };
-    std::vector<PartnerCap> m_partnerCaps;
-    std::int32_t m_searchBlock = -1;  // the first-level block of the gate searched for
+    struct CapBlock {
+        std::int32_t block = -1;
+        std::uint64_t round = 0, used = 0;  // from m_capClock, each round once
+    };
+    std::vector<PartnerCap> m_partnerCaps;  // cell by cell, one per kept block
+    std::vector<CapBlock> m_capBlocks;
+    std::uint64_t m_capClock = 0;
+    std::int32_t m_searchSlot = -1;  // the kept block of the gate searched for, -1 for none
+    PartnerCap& CapOf(std::int32_t cell, std::size_t slot)
+    {
+        return m_partnerCaps[static_cast<std::size_t>(cell) * m_capBlocks.size() + slot];
+    }
+    // Makes the block the one searched from, keeping its caps in place of the least recently
+    // searched block's.
+    void SearchFrom(std::int32_t block);
     std::vector<std::int32_t> m_changedNets;
     std::vector<std::int32_t> m_changedGates;
 };
