@@ -44,17 +44,23 @@ void CGateModel::PrepareCells()
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
+    // Room cell by cell, so that a search reads each cell's boxes together.
     std::int32_t nRoom = 0;
-    for (std::size_t g = 0; g < m_gates.size(); ++g) {
-        m_columnFirst[g] = nRoom;
-        const GateData& data = m_gates[g];
+    auto makeRoom = [&](std::int32_t g) {
+        m_columnFirst[static_cast<std::size_t>(g)] = nRoom;
+        const GateData& data = m_gates[static_cast<std::size_t>(g)];
         for (std::int32_t k = 0; k < data.groups.size; ++k)
             if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
                 nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
-    }
+    };
+    for (const CGateGrid::Cell& cell : m_grid.Cells())
+        for (std::int32_t g : cell.gates)
+            makeRoom(g);
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        if (m_grid.CellOf(static_cast<std::int32_t>(g)) < 0)
+            makeRoom(static_cast<std::int32_t>(g));
     m_columnBoxes.resize(static_cast<std::size_t>(nRoom));
     m_columnPoints.resize(m_gates.size());
-    m_columnEnds.resize(m_gates.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         RefreshGate(static_cast<std::int32_t>(g));
     m_related.assign(m_gates.size(), 0);
@@ -76,8 +82,7 @@ void CGateModel::RefreshGate(std::int32_t g)
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
-    m_columnPoints[static_cast<std::size_t>(g)].assign(m_scratchTargets.begin(), m_scratchTargets.end());
-    m_columnEnds[static_cast<std::size_t>(g)].assign(m_scratchEnds.begin(), m_scratchEnds.end());
+    m_columnPoints[static_cast<std::size_t>(g)].Assign(m_scratchTargets, m_scratchEnds);
     if (const std::int32_t c = m_grid.CellOf(g); c >= 0)
         for (std::size_t slot = 0; slot < m_capBlocks.size(); ++slot) {
             PartnerCap& kept = CapOf(c, slot);
@@ -117,30 +122,9 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
     }
 }
 
-namespace {
-// The sum over the sets of points of the distance from the box to the nearest point of the set.
-// (Summed whole: a sum stopped once past what could still win costs more in branches missed than
-// it saves.)
-double SetsBound(const CLQBox& box, const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
-                 const std::vector<std::size_t>& ends)
-{
-    double total = 0;
-    std::size_t begin = 0;
-    for (std::size_t end : ends) {
-        double nearest = HUGE_VAL;
-        for (std::size_t k = begin; k < end; ++k)
-            nearest = std::min(nearest, box.SquaredDistanceTo(points[k].first, points[k].second));
-        // An integer square root may round a distance down by one; doubles round far less.
-        total += LQPositivePart(std::sqrt(nearest) - 1.0);
-        begin = end;
-    }
-    return total;
-}
-}  // namespace
-
 double CGateModel::TargetsBound(const CLQBox& box) const
 {
-    return SetsBound(box, m_targets, m_targetEnds);
+    return m_targets.BoundFrom(box);
 }
 
 double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
@@ -205,8 +189,6 @@ void CGateModel::SearchFrom(std::int32_t block)
 void CGateModel::GatherTargets(std::int32_t i)
 {
     const GateData& gi = m_gates[static_cast<std::size_t>(i)];
-    m_targets.clear();
-    m_targetEnds.clear();
     m_relatedList.clear();
     if (++m_relatedStamp == 0) {
         std::fill(m_related.begin(), m_related.end(), 0);
@@ -222,7 +204,10 @@ void CGateModel::GatherTargets(std::int32_t i)
                 m_relatedList.push_back(p.owner);
             }
     }
-    ColumnTargets(i, m_targets, m_targetEnds);
+    m_scratchTargets.clear();
+    m_scratchEnds.clear();
+    ColumnTargets(i, m_scratchTargets, m_scratchEnds);
+    m_targets.Assign(m_scratchTargets, m_scratchEnds);
 }
 
 // The partner is the measured one of greatest gain (the lowest index among equal gains) whose
@@ -287,7 +272,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     auto mayBeat = [&](std::int32_t j, double side, double& own) {
         const auto uj = static_cast<std::size_t>(j);
         own = room - TargetsBound(m_boxes[uj]);
-        return beats(own + side) && beats(own + Longest(j) - SetsBound(boxI, m_columnPoints[uj], m_columnEnds[uj]));
+        return beats(own + side) && beats(own + Longest(j) - m_columnPoints[uj].BoundFrom(boxI));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.

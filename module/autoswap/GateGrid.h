@@ -8,11 +8,16 @@
 #include <vector>
 
 // The bounds below run on boxes and points met in no order a branch could learn, so they take
-// none. They are exact for integers of fewer than 52 bits, as coordinates (32) are.
-// v if positive, else 0.
+// none, and they take two coordinates at a time, in a pair of lanes. They are exact for integers of
+// fewer than 52 bits, as coordinates (32) are.
+using LQLanes = double __attribute__((vector_size(16)));
+using LQIntLanes = std::int32_t __attribute__((vector_size(8)));
+// Each compiles to one instruction, or two.
+inline LQLanes LQLanesMax(LQLanes a, LQLanes b) { return a > b ? a : b; }
+inline LQLanes LQLanesMin(LQLanes a, LQLanes b) { return a < b ? a : b; }
+// v if positive, else 0: as (v + |v|) / 2, which compiles without a branch where std::max(v, 0.0)
+// does not.
 inline double LQPositivePart(double v) { return (v + std::fabs(v)) * 0.5; }
-// The gap between the intervals [a0, a1] and [b0, b1], 0 where they meet.
-inline double LQGap(double a0, double a1, double b0, double b1) { return LQPositivePart(std::max(a0 - b1, b0 - a1)); }
 
 // Kept in doubles, which hold every coordinate exactly, for the bounds to read as they are.
 struct CLQBox {
@@ -20,21 +25,15 @@ struct CLQBox {
     void Add(std::int32_t x, std::int32_t y);
     void Add(const CLQBox& b);
     bool IsEmpty() const { return x0 > x1; }
-    // The square of the Euclidean distance from the box to a point, 0 inside (rounded as doubles
-    // round: callers allow for it).
-    double SquaredDistanceTo(std::int32_t x, std::int32_t y) const
-    {
-        const double dx = LQGap(x0, x1, x, x);
-        const double dy = LQGap(y0, y1, y, y);
-        return dx * dx + dy * dy;
-    }
+    LQLanes Low() const { return LQLanes{x0, y0}; }
+    LQLanes High() const { return LQLanes{x1, y1}; }
     // At most the Euclidean distance from the box to another box, and within 8 % of it: the
     // larger of the greatest coordinate difference and their sum over the square root of two.
     double DistanceAtMost(const CLQBox& b) const
     {
-        const double dx = LQGap(x0, x1, b.x0, b.x1);
-        const double dy = LQGap(y0, y1, b.y0, b.y1);
-        return std::max(std::max(dx, dy), (dx + dy) * 0.7071067811865);
+        // The gaps between the boxes along both axes, 0 where they meet.
+        const LQLanes gap = LQLanesMax(LQLanesMax(Low() - b.High(), b.Low() - High()), LQLanes{0.0, 0.0});
+        return std::max(std::max(gap[0], gap[1]), (gap[0] + gap[1]) * 0.7071067811865);
     }
 };
 

@@ -12,6 +12,7 @@
 #include "module/autoswap/ExchangeSearch.h"
 #include "module/autoswap/GateGrid.h"
 #include "module/autoswap/NetIndex.h"
+#include "module/autoswap/PointSets.h"
 
 class CGate;
 
@@ -123,14 +124,13 @@ private:
     // m_columnFirst[g] on, room being kept for every matched column pin.
     std::vector<CLQBox> m_columnBoxes;
     std::vector<std::int32_t> m_columnFirst, m_columnCount;
-    std::vector<std::vector<std::pair<std::int32_t, std::int32_t>>> m_columnPoints;  // the same, pin by pin
-    std::vector<std::vector<std::size_t>> m_columnEnds;
+    std::vector<CLQPointSets<LQIntLanes>> m_columnPoints;  // the same, pin by pin
     CGateGrid m_grid;
     std::vector<std::uint32_t> m_related;
     std::uint32_t m_relatedStamp = 0;
     std::vector<std::int32_t> m_relatedList;
-    std::vector<std::pair<std::int32_t, std::int32_t>> m_targets;
-    std::vector<std::size_t> m_targetEnds;
+    CLQPointSets<LQLanes> m_targets;
+    // What ColumnTargets gathers, before it is kept as point sets.
     std::vector<std::pair<std::int32_t, std::int32_t>> m_scratchTargets;
     std::vector<std::size_t> m_scratchEnds;
     struct CellBound {

@@ -1,1 +1,1 @@
-quillon_test(autoswap_tests autoswap/AutoSwapEngineTest.cpp)
+quillon_test(autoswap_tests autoswap/AutoSwapEngineTest.cpp autoswap/SearchBoundsTest.cpp)

@@ -1,0 +1,89 @@
+// The bounds the gate search passes partners over by: never above the distances they stand for
+// (or a partner could be passed over wrongly), and close to them (or the search does needless work).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "module/autoswap/PointSets.h"
+
+namespace {
+using Point = std::pair<std::int32_t, std::int32_t>;
+
+// The Euclidean distance from the box to the point, in long double.
+long double Distance(const CLQBox& box, Point p)
+{
+    const long double dx = std::fmax(0.0L, std::fmax(box.x0 - p.first, p.first - box.x1));
+    const long double dy = std::fmax(0.0L, std::fmax(box.y0 - p.second, p.second - box.y1));
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+CLQBox BoxOf(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
+{
+    CLQBox box;
+    box.Add(x0, y0);
+    box.Add(x1, y1);
+    return box;
+}
+
+// Sets of one to five points (odd counts pair a point with itself), near and far, inside and
+// outside the box, over the whole 32-bit range and within a small one.
+TEST(SearchBounds, PointSetsBoundEachSetByItsNearestPointLessOne)
+{
+    std::mt19937 rng(7);
+    for (std::int32_t range : {1000, INT32_MAX}) {
+        std::uniform_int_distribution<std::int32_t> coord(-range, range);
+        for (int nCase = 0; nCase < 500; ++nCase) {
+            const std::int32_t ax = coord(rng), ay = coord(rng), bx = coord(rng), by = coord(rng);
+            const CLQBox box = BoxOf(std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by));
+            std::vector<Point> points;
+            std::vector<std::size_t> ends;
+            long double expected = 0;
+            for (int s = 1 + nCase % 3; s > 0; --s) {
+                long double nearest = INFINITY;
+                for (int k = 1 + static_cast<int>(rng() % 5); k > 0; --k) {
+                    points.emplace_back(coord(rng), coord(rng));
+                    nearest = std::fmin(nearest, Distance(box, points.back()));
+                }
+                ends.push_back(points.size());
+                expected += std::fmax(0.0L, nearest - 1);
+            }
+            CLQPointSets<LQIntLanes> kept;
+            CLQPointSets<LQLanes> brief;
+            kept.Assign(points, ends);
+            brief.Assign(points, ends);
+            const long double tolerance = 1e-12L * (expected + 1);
+            EXPECT_NEAR(static_cast<long double>(kept.BoundFrom(box)), expected, tolerance) << nCase;
+            EXPECT_EQ(kept.BoundFrom(box), brief.BoundFrom(box)) << nCase;
+        }
+    }
+    CLQPointSets<LQLanes> none;
+    none.Assign({{0, 0}}, {0, 1});  // an empty set, then one
+    EXPECT_EQ(none.BoundFrom(BoxOf(5, 5, 6, 6)), HUGE_VAL);
+}
+
+TEST(SearchBounds, BoxDistanceIsAtMostTheEuclideanAndWithinEightPerCent)
+{
+    struct Case {
+        CLQBox a, b;
+        double euclidean;
+    };
+    const std::vector<Case> cases{
+        {BoxOf(0, 0, 10, 10), BoxOf(5, 5, 20, 20), 0},                    // overlapping
+        {BoxOf(0, 0, 10, 10), BoxOf(2, 2, 3, 3), 0},                      // nested
+        {BoxOf(0, 0, 10, 10), BoxOf(13, 0, 20, 10), 3},                   // apart along x
+        {BoxOf(0, 0, 10, 10), BoxOf(0, -30, 10, -20), 20},                // apart along y, below
+        {BoxOf(0, 0, 10, 10), BoxOf(13, 14, 20, 20), 5},                  // apart along both
+        {BoxOf(INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN), BoxOf(INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX),
+         std::sqrt(2.0) * 4294967295.0},                                    // corner to corner
+    };
+    for (const Case& c : cases) {
+        for (double d : {c.a.DistanceAtMost(c.b), c.b.DistanceAtMost(c.a)}) {
+            EXPECT_LE(d, c.euclidean * (1 + 1e-15));
+            EXPECT_GE(d, c.euclidean / 1.0824 - 1e-9);
+        }
+    }
+}
+}  // namespace
