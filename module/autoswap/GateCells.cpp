@@ -90,7 +90,7 @@ void CGateModel::RefreshGate(std::int32_t g)
             // and only the gate that reaches it can lower it.
             if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
                 continue;
-            const double side = PartnerSideFrom(g, m_capBlocks[slot].block);
+            const double side = PartnerSideFrom(g, m_capBlocks[slot].block, kept.cap);
             if (side >= kept.cap)
                 kept = PartnerCap{side, kept.round, g};
             else if (kept.gate == g)
@@ -137,13 +137,18 @@ double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
 }
 
 // The most that j's side of an exchange may reach with a gate in the block's box: j's present
-// length less the least any such gate measures against j's nets (-HUGE_VAL if j measures nothing).
-double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block) const
+// length less the least any such gate measures against j's nets' pins (-HUGE_VAL if j measures
+// nothing). Where the nets' boxes already keep it to at most the given value, that is answered:
+// the pins cannot raise it.
+double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const
 {
     if (m_grid.SelfOf(j) < 0)
         return -HUGE_VAL;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
-    return Longest(j) - ColumnsBound(j, from);
+    const double byBoxes = Longest(j) - ColumnsBound(j, from);
+    if (byBoxes <= atMost)
+        return byBoxes;
+    return Longest(j) - m_columnPoints[static_cast<std::size_t>(j)].BoundFrom(from);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -159,7 +164,7 @@ double CGateModel::CellPartnerCap(std::int32_t cell)
     for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
         if (Longest(j) <= kept.cap)
             break;
-        if (const double side = PartnerSideFrom(j, from.block); side > kept.cap)
+        if (const double side = PartnerSideFrom(j, from.block, kept.cap); side > kept.cap)
             kept = PartnerCap{side, from.round, j};
     }
     return kept.cap;

@@ -74,7 +74,7 @@ private:
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
     double Longest(std::int32_t j) const { return Upper(m_grid.SelfOf(j)); }
     // The most that j's side of an exchange may reach with a gate in the first-level block's box.
-    double PartnerSideFrom(std::int32_t j, std::int32_t block) const;
+    double PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const;
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
     // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
