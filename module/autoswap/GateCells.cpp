@@ -42,6 +42,7 @@ void CGateModel::PrepareCells()
     for (CapBlock& kept : m_capBlocks)
         kept.round = ++m_capClock;
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
+    m_blockCaps.assign(static_cast<std::size_t>(nBlocks) * m_capBlocks.size(), BlockCap{});
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
     // Room cell by cell, so that a search reads each cell's boxes together.
@@ -95,6 +96,9 @@ void CGateModel::RefreshGate(std::int32_t g)
                 kept = PartnerCap{side, kept.round, g};
             else if (kept.gate == g)
                 kept.round = 0;  // another gate may reach more now
+            else
+                continue;
+            BlockCapOf(m_grid.BlockOf(c), slot).round = 0;
         }
 }
 
@@ -170,6 +174,19 @@ double CGateModel::CellPartnerCap(std::int32_t cell)
     return kept.cap;
 }
 
+double CGateModel::BlockPartnerCap(std::int32_t block)
+{
+    const std::uint64_t round = m_capBlocks[static_cast<std::size_t>(m_searchSlot)].round;
+    BlockCap& kept = BlockCapOf(block, static_cast<std::size_t>(m_searchSlot));
+    if (kept.round != round) {
+        double cap = -HUGE_VAL;
+        for (std::int32_t c : m_grid.Levels()[0][static_cast<std::size_t>(block)].children)
+            cap = std::max(cap, CellPartnerCap(c));
+        kept = BlockCap{cap, round};
+    }
+    return kept.cap;
+}
+
 void CGateModel::SearchFrom(std::int32_t block)
 {
     m_searchSlot = -1;
@@ -239,6 +256,8 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
             CollectCells(level - 1, child, own, room, need);
         return;
     }
+    if (m_searchSlot >= 0 && own + BlockPartnerCap(block) < need)
+        return;
     const auto& cells = m_grid.Cells();
     for (std::int32_t c : b.children) {
         const auto uc = static_cast<std::size_t>(c);

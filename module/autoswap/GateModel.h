@@ -159,6 +159,20 @@ private:
     {
         return m_partnerCaps[static_cast<std::size_t>(cell) * m_capBlocks.size() + slot];
     }
+    // Per first-level block and kept block, the largest of its cells' caps, so that a search
+    // passes over a block whose cells the caps would all pass over. It holds while its round is
+    // the kept block's: every cell's cap it was taken from held then, and any change to one since
+    // started it again.
+    struct BlockCap {
+        double cap = 0;
+        std::uint64_t round = 0;
+    };
+    std::vector<BlockCap> m_blockCaps;
+    BlockCap& BlockCapOf(std::int32_t block, std::size_t slot)
+    {
+        return m_blockCaps[static_cast<std::size_t>(block) * m_capBlocks.size() + slot];
+    }
+    double BlockPartnerCap(std::int32_t block);
     // Makes the block the one searched from, keeping its caps in place of the least recently
     // searched block's.
     void SearchFrom(std::int32_t block);
