@@ -131,7 +131,8 @@ double CGateModel::TargetsBound(const CLQBox& box) const
     return m_targets.BoundFrom(box);
 }
 
-double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
+// Inlined where it is called for every gate a search bounds: the call cost a tenth of it.
+[[gnu::always_inline]] inline double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
 {
     double total = 0;
     const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
@@ -156,13 +157,18 @@ double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block, double at
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
-// nearer than the box; a cap serves every search from the same block.
-double CGateModel::CellPartnerCap(std::int32_t cell)
+// nearer than the box; a cap serves every search from the same block. (Inlined for the cap kept,
+// which almost every cell a search bounds finds.)
+[[gnu::always_inline]] inline double CGateModel::CellPartnerCap(std::int32_t cell)
+{
+    const PartnerCap& kept = CapOf(cell, static_cast<std::size_t>(m_searchSlot));
+    return kept.round == m_capBlocks[static_cast<std::size_t>(m_searchSlot)].round ? kept.cap : MeasureCellCap(cell);
+}
+
+double CGateModel::MeasureCellCap(std::int32_t cell)
 {
     const CapBlock& from = m_capBlocks[static_cast<std::size_t>(m_searchSlot)];
     PartnerCap& kept = CapOf(cell, static_cast<std::size_t>(m_searchSlot));
-    if (kept.round == from.round)
-        return kept.cap;
     kept = PartnerCap{-HUGE_VAL, from.round, -1};
     // Longest present length first: once one cannot raise the cap, none after it can.
     for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {

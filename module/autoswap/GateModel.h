@@ -77,6 +77,7 @@ private:
     double PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const;
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
+    double MeasureCellCap(std::int32_t cell);  // when the kept cap no longer holds
     // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
     void RefreshGate(std::int32_t g);
     // Gathers the targets of i's column nets and marks the gates on any small net of i.
