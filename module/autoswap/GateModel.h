@@ -73,7 +73,8 @@ private:
     // taken off; a gate's, from the grid (which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
     double Longest(std::int32_t j) const { return Upper(m_grid.SelfOf(j)); }
-    // The most that j's side of an exchange may reach with a gate in the first-level block's box.
+    // The most that j's side of an exchange may reach with a gate in the first-level block's box,
+    // from its nets' pins; where their boxes already keep it at or below atMost, from the boxes.
     double PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const;
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
