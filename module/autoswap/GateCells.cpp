@@ -37,12 +37,14 @@ void CGateModel::PrepareCells()
     m_grid.Build(m_boxes, settings.gatesPerCell, settings.nBlockSide);
     // Enough blocks for a search to come back along a row of them (about twice the blocks on a
     // side), within a cost per gate change that stays small.
-    const auto nBlocks = static_cast<double>(m_grid.Levels().empty() ? 0 : m_grid.Levels()[0].size());
-    m_capBlocks.assign(static_cast<std::size_t>(std::clamp(2.0 * std::ceil(std::sqrt(nBlocks)), 1.0, 16.0)), CapBlock{});
+    const std::size_t nBlocks = m_grid.Levels().empty() ? 0 : m_grid.Levels()[0].size();
+    m_capBlocks.assign(
+        static_cast<std::size_t>(std::clamp(2.0 * std::ceil(std::sqrt(static_cast<double>(nBlocks))), 1.0, 16.0)),
+        CapBlock{});
     for (CapBlock& kept : m_capBlocks)
         kept.round = ++m_capClock;
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
-    m_blockCaps.assign(static_cast<std::size_t>(nBlocks) * m_capBlocks.size(), BlockCap{});
+    m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
     m_columnFirst.resize(m_gates.size());
     m_columnCount.assign(m_gates.size(), 0);
     // Room cell by cell, so that a search reads each cell's boxes together.

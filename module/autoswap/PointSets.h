@@ -22,7 +22,7 @@ public:
     // The sets from points, each ending where ends says (as ColumnTargets gives them).
     void Assign(const std::vector<Point>& points, const std::vector<std::size_t>& ends)
     {
-        // Reserved exactly, so that the sets take no more room than they hold.
+        // Reserved exactly when they grow, so that the sets take no more room than they need.
         std::size_t nPairs = 0, begin = 0;
         for (std::size_t end : ends) {
             nPairs += (end - begin + 1) / 2;

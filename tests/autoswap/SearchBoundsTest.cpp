@@ -2,9 +2,11 @@
 // (or a partner could be passed over wrongly), and close to them (or the search does needless work).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "module/autoswap/PointSets.h"
