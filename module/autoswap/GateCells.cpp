@@ -66,6 +66,8 @@ void CGateModel::PrepareCells()
     m_columnPoints.resize(m_gates.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         RefreshGate(static_cast<std::int32_t>(g));
+    m_changeLog.clear();  // no cap has been measured yet
+    m_mendStamp.assign(m_gates.size(), 0);
     m_related.assign(m_gates.size(), 0);
     m_bCells = true;
 }
@@ -86,22 +88,58 @@ void CGateModel::RefreshGate(std::int32_t g)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
     m_columnPoints[static_cast<std::size_t>(g)].Assign(m_scratchTargets, m_scratchEnds);
-    if (const std::int32_t c = m_grid.CellOf(g); c >= 0)
-        for (std::size_t slot = 0; slot < m_capBlocks.size(); ++slot) {
-            PartnerCap& kept = CapOf(c, slot);
-            // A gate no longer than the cap cannot raise it (no side exceeds the present length),
-            // and only the gate that reaches it can lower it.
-            if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
-                continue;
-            const double side = PartnerSideFrom(g, m_capBlocks[slot].block, kept.cap);
-            if (side >= kept.cap)
-                kept = PartnerCap{side, kept.round, g};
-            else if (kept.gate == g)
-                kept.round = 0;  // another gate may reach more now
-            else
-                continue;
-            BlockCapOf(m_grid.BlockOf(c), slot).round = 0;
+    if (m_grid.CellOf(g) < 0)
+        return;
+    m_changeLog.push_back(g);
+    // The log keeps about as many changes as there are gates: a block that missed more is as
+    // cheap to measure again.
+    if (m_changeLog.size() > 2 * m_gates.size()) {
+        const std::size_t drop = m_changeLog.size() - m_gates.size();
+        m_changeLog.erase(m_changeLog.begin(), m_changeLog.begin() + static_cast<std::ptrdiff_t>(drop));
+        m_changeLogStart += drop;
+    }
+}
+
+void CGateModel::MendCap(std::int32_t g, std::size_t slot)
+{
+    const std::int32_t c = m_grid.CellOf(g);
+    PartnerCap& kept = CapOf(c, slot);
+    // A gate no longer than the cap cannot raise it (no side exceeds the present length), and
+    // only the gate that reaches it can lower it.
+    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
+        return;
+    const double side = PartnerSideFrom(g, m_capBlocks[slot].block, kept.cap);
+    if (side >= kept.cap)
+        kept = PartnerCap{side, kept.round, g};
+    else if (kept.gate == g)
+        kept.round = 0;  // another gate may reach more now
+    else
+        return;
+    BlockCapOf(m_grid.BlockOf(c), slot).round = 0;
+}
+
+// Every gate changed since the block's caps last took changes in, each once with what it is now:
+// the caps of the others still hold.
+void CGateModel::CatchUp(std::size_t slot)
+{
+    CapBlock& kept = m_capBlocks[slot];
+    const std::uint64_t end = m_changeLogStart + m_changeLog.size();
+    if (kept.mended < m_changeLogStart) {
+        kept.round = ++m_capClock;  // the changes it missed are gone: its caps are measured again
+    } else if (kept.mended < end) {
+        if (++m_mendClock == 0) {
+            std::fill(m_mendStamp.begin(), m_mendStamp.end(), 0);
+            m_mendClock = 1;
         }
+        for (std::uint64_t k = kept.mended; k < end; ++k) {
+            const std::int32_t g = m_changeLog[static_cast<std::size_t>(k - m_changeLogStart)];
+            if (m_mendStamp[static_cast<std::size_t>(g)] == m_mendClock)
+                continue;
+            m_mendStamp[static_cast<std::size_t>(g)] = m_mendClock;
+            MendCap(g, slot);
+        }
+    }
+    kept.mended = end;
 }
 
 void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
@@ -210,8 +248,9 @@ void CGateModel::SearchFrom(std::int32_t block)
             slot = k;
     }
     CapBlock& kept = m_capBlocks[slot];
-    if (kept.block != block)
-        kept = CapBlock{block, ++m_capClock, 0};  // the caps of the block it kept no longer hold
+    if (kept.block != block)  // the caps of the block it kept no longer hold
+        kept = CapBlock{block, ++m_capClock, 0, m_changeLogStart + m_changeLog.size()};
+    CatchUp(slot);
     kept.used = ++m_capClock;
     m_searchSlot = static_cast<std::int32_t>(slot);
 }

@@ -79,7 +79,8 @@ private:
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
     double MeasureCellCap(std::int32_t cell);  // when the kept cap no longer holds
-    // Keeps the grid's present length and the boxes of the column nets of a gate up to date.
+    // Keeps the grid's present length and the boxes of the column nets of a gate up to date, and
+    // logs the gate for the kept blocks' caps.
     void RefreshGate(std::int32_t g);
     // Gathers the targets of i's column nets and marks the gates on any small net of i.
     void GatherTargets(std::int32_t i);
@@ -141,8 +142,8 @@ private:
     };
     std::vector<CellBound> m_cellOrder;
     // Per cell and per kept block, the most that any of the cell's gates' side of an exchange may
-    // reach with a gate of the block, and the gate that reaches it; kept up to date as gates
-    // change. Searches in the items' order come back to a block after a few others (along a row
+    // reach with a gate of the block, and the gate that reaches it; brought up to date with the
+    // gates changed since whenever a search comes back to the block. Searches in the items' order come back to a block after a few others (along a row
     // of the board), so the caps of the blocks searched from most recently are kept together.
     struct PartnerCap {
         double cap = 0;
@@ -152,6 +153,7 @@ private:
     struct CapBlock {
         std::int32_t block = -1;
         std::uint64_t round = 0, used = 0;  // from m_capClock, each round once
+        std::uint64_t mended = 0;           // the changes of m_changeLog its caps have taken in
     };
     std::vector<PartnerCap> m_partnerCaps;  // cell by cell, one per kept block
     std::vector<CapBlock> m_capBlocks;
@@ -178,6 +180,14 @@ private:
     // Makes the block the one searched from, keeping its caps in place of the least recently
     // searched block's.
     void SearchFrom(std::int32_t block);
+    // Gates changed since PrepareCells, in order: a kept block's caps take them in only when a
+    // search comes back to it, so that the blocks no search comes back to cost nothing.
+    std::vector<std::int32_t> m_changeLog;
+    std::uint64_t m_changeLogStart = 0;  // the position of its first entry
+    std::vector<std::uint32_t> m_mendStamp;  // per gate, so that each is taken in once per catch-up
+    std::uint32_t m_mendClock = 0;
+    void CatchUp(std::size_t slot);
+    void MendCap(std::int32_t g, std::size_t slot);
     std::vector<std::int32_t> m_changedNets;
     std::vector<std::int32_t> m_changedGates;
 };
