@@ -303,10 +303,16 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
             CollectCells(level - 1, child, own, room, need);
         return;
     }
-    if (m_searchSlot >= 0 && own + BlockPartnerCap(block) < need)
-        return;
+    // Its cells are bounded only if the search reaches it, with what the search needs by then.
+    const double quick = own + (m_searchSlot >= 0 ? BlockPartnerCap(block) : Upper(b.maxSelf));
+    if (quick >= need)
+        PushBound(CellBound{quick, own, ~block});
+}
+
+void CGateModel::BoundCells(std::int32_t block, double own, double room, double need)
+{
     const auto& cells = m_grid.Cells();
-    for (std::int32_t c : b.children) {
+    for (std::int32_t c : m_grid.Levels()[0][static_cast<std::size_t>(block)].children) {
         const auto uc = static_cast<std::size_t>(c);
         if (cells[uc].maxSelf < 0 || own + Upper(cells[uc].maxSelf) < need)
             continue;
@@ -317,8 +323,14 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         const double cellOwn = room - TargetsBound(cells[uc].box);
         const double quick = cellOwn + side;
         if (quick >= need)
-            m_cellOrder.push_back(CellBound{quick, cellOwn, c});
+            PushBound(CellBound{quick, cellOwn, c});
     }
+}
+
+void CGateModel::PushBound(const CellBound& bound)
+{
+    m_cellOrder.push_back(bound);
+    std::push_heap(m_cellOrder.begin(), m_cellOrder.end(), CellBound::Below{});
 }
 
 void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best)
@@ -355,18 +367,25 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     auto open = [&](std::int32_t j) {
         return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
     };
-    // Cells in the order of a quick bound (their largest present length for the partner's side),
-    // each measured more closely only when it is reached; blocks of cells, and blocks of those,
-    // are passed over whole by the same bound over their boxes.
+    // Cells in the order of a quick bound (their cap for the partner's side), each measured more
+    // closely only when it is reached; blocks of cells, and blocks of those, are passed over
+    // whole by the same bound over their boxes, and a first-level block's cells are bounded only
+    // when its own bound is reached.
     m_cellOrder.clear();
     const auto& levels = m_grid.Levels();
     for (std::size_t b = 0; !levels.empty() && b < levels.back().size(); ++b)
         CollectCells(levels.size() - 1, static_cast<std::int32_t>(b), HUGE_VAL, room, need);
-    std::sort(m_cellOrder.begin(), m_cellOrder.end(), [](const CellBound& a, const CellBound& b) { return a.quick > b.quick; });
     const auto& cells = m_grid.Cells();
-    for (const CellBound& cell : m_cellOrder) {
+    while (!m_cellOrder.empty()) {
+        std::pop_heap(m_cellOrder.begin(), m_cellOrder.end(), CellBound::Below{});
+        const CellBound cell = m_cellOrder.back();
+        m_cellOrder.pop_back();
         if (!beats(cell.quick))
             break;
+        if (cell.cell < 0) {
+            BoundCells(~cell.cell, cell.own, room, need);
+            continue;
+        }
         // The gates come longest present length first, and no partner's side exceeds its
         // present length: once one is too short to reach what the cell needs, all after it are.
         for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {

@@ -58,10 +58,13 @@ private:
     // The best partner by the model's measure alone, leaving out those found unusable.
     void FindBest(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
     void FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoice& best);
-    // Notes the cells of a block (of the level given) that may hold a partner whose gain reaches
-    // need: room is what the gate's side may reach less the distance to its targets, outer the
-    // room over the enclosing block.
+    // Notes the first-level blocks within a block (of the level given) that may hold a partner
+    // whose gain reaches need: room is what the gate's side may reach less the distance to its
+    // targets, outer the room over the enclosing block.
     void CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need);
+    // Notes those cells of a first-level block that may hold such a partner; own is the room over
+    // the block.
+    void BoundCells(std::int32_t block, double own, double room, double need);
     void PrepareCells();
     // The least that j, in a place within the box, would measure against i's pins' nets (the
     // targets gathered for i), less what rounding may take off.
@@ -138,13 +141,18 @@ private:
     std::vector<std::size_t> m_scratchEnds;
     struct CellBound {
         double quick, own;
-        std::int32_t cell;
+        std::int32_t cell;  // ~block for a first-level block whose cells are yet to be bounded
+        struct Below {
+            bool operator()(const CellBound& a, const CellBound& b) const { return a.quick < b.quick; }
+        };
     };
-    std::vector<CellBound> m_cellOrder;
+    std::vector<CellBound> m_cellOrder;  // a heap, the greatest quick bound first
+    void PushBound(const CellBound& bound);
     // Per cell and per kept block, the most that any of the cell's gates' side of an exchange may
     // reach with a gate of the block, and the gate that reaches it; brought up to date with the
-    // gates changed since whenever a search comes back to the block. Searches in the items' order come back to a block after a few others (along a row
-    // of the board), so the caps of the blocks searched from most recently are kept together.
+    // gates changed since whenever a search comes back to the block. Searches in the items' order
+    // come back to a block after a few others (along a row of the board), so the caps of the
+    // blocks searched from most recently are kept together.
     struct PartnerCap {
         double cap = 0;
         std::uint64_t round = 0;  // holds while equal to its block's round
