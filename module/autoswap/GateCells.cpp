@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "module/autoswap/GateExchange.h"
 #include "module/autoswap/GateModel.h"
@@ -28,13 +29,16 @@ void CGateModel::PrepareCells()
         }
         m_matchedCol[static_cast<std::size_t>(kc)] = std::move(counted);
     }
-    m_boxes.resize(m_gates.size());
+    std::vector<CLQBox> boxes(m_gates.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         for (std::int32_t k = 0; k < m_gates[g].slots.size; ++k) {
             const std::int32_t slot = m_slots[static_cast<std::size_t>(m_gates[g].slots.first + k)];
-            m_boxes[g].Add(m_index.X(slot), m_index.Y(slot));
+            boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
-    m_grid.Build(m_boxes, settings.gatesPerCell, settings.nBlockSide);
+    m_grid.Build(boxes, settings.gatesPerCell, settings.nBlockSide);
+    m_search.assign(m_gates.size(), SearchGate{});
+    for (std::size_t g = 0; g < m_gates.size(); ++g)
+        SearchOf(static_cast<std::int32_t>(g)).box = boxes[g];
     // Enough blocks for a search to come back along a row of them (about twice the blocks on a
     // side), within a cost per gate change that stays small.
     const std::size_t nBlocks = m_grid.Levels().empty() ? 0 : m_grid.Levels()[0].size();
@@ -45,25 +49,31 @@ void CGateModel::PrepareCells()
         kept.round = ++m_capClock;
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
     m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
-    m_columnFirst.resize(m_gates.size());
-    m_columnCount.assign(m_gates.size(), 0);
-    // Room cell by cell, so that a search reads each cell's boxes together.
-    std::int32_t nRoom = 0;
-    auto makeRoom = [&](std::int32_t g) {
-        m_columnFirst[static_cast<std::size_t>(g)] = nRoom;
-        const GateData& data = m_gates[static_cast<std::size_t>(g)];
+    // Room in the grid's order, so that a search reads each cell's gates together: a box and
+    // an end for every matched column pin, and pairs of points with some to spare.
+    for (std::size_t g = 0; g < m_gates.size(); ++g) {
+        const GateData& data = m_gates[g];
+        SearchGate& gate = SearchOf(static_cast<std::int32_t>(g));
+        gate.columnCount = 0;
         for (std::int32_t k = 0; k < data.groups.size; ++k)
             if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
-                nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
-    };
-    for (const CGateGrid::Cell& cell : m_grid.Cells())
-        for (std::int32_t g : cell.gates)
-            makeRoom(g);
-    for (std::size_t g = 0; g < m_gates.size(); ++g)
-        if (m_grid.CellOf(static_cast<std::int32_t>(g)) < 0)
-            makeRoom(static_cast<std::int32_t>(g));
+                gate.columnCount += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
+        ScratchColumnTargets(static_cast<std::int32_t>(g));
+        gate.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
+    }
+    std::int32_t nRoom = 0;
+    m_pairsInRoom = 0;
+    for (SearchGate& gate : m_search) {
+        gate.columnFirst = nRoom;
+        nRoom += std::exchange(gate.columnCount, 0);
+        gate.pairsFirst = static_cast<std::int32_t>(m_pairsInRoom);
+        m_pairsInRoom += static_cast<std::size_t>(gate.pairsRoom);
+    }
     m_columnBoxes.resize(static_cast<std::size_t>(nRoom));
-    m_columnPoints.resize(m_gates.size());
+    m_columnEnds.resize(static_cast<std::size_t>(nRoom));
+    m_columnPairs.clear();
+    m_columnPairs.reserve(PairsPoolFor(m_pairsInRoom));
+    m_columnPairs.resize(m_pairsInRoom);
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         RefreshGate(static_cast<std::int32_t>(g));
     m_changeLog.clear();  // no cap has been measured yet
@@ -75,19 +85,21 @@ void CGateModel::PrepareCells()
 void CGateModel::RefreshGate(std::int32_t g)
 {
     m_grid.SetSelf(g, Self(g));
-    // Gathered in scratch and copied, so that every gate's lists take no more room than they hold.
-    m_scratchTargets.clear();
-    m_scratchEnds.clear();
-    ColumnTargets(g, m_scratchTargets, m_scratchEnds);
-    CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(g)];
-    m_columnCount[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(m_scratchEnds.size());
+    SearchGate& gate = SearchOf(g);
+    gate.longest = Upper(m_grid.SelfOf(g));
+    ScratchColumnTargets(g);
+    if (const auto nPairs = static_cast<std::int32_t>(LQPairCount(m_scratchEnds)); nPairs > gate.pairsRoom)
+        PlacePairs(gate, nPairs);
+    CLQBox* boxes = m_columnBoxes.data() + gate.columnFirst;
+    gate.columnCount = static_cast<std::int32_t>(m_scratchEnds.size());
     std::size_t begin = 0;
     for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++]) {
         boxes[k] = CLQBox{};
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
-    m_columnPoints[static_cast<std::size_t>(g)].Assign(m_scratchTargets, m_scratchEnds);
+    LQPairPoints(m_scratchTargets, m_scratchEnds, m_columnPairs.data() + gate.pairsFirst,
+                 m_columnEnds.data() + gate.columnFirst);
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(g);
@@ -100,6 +112,34 @@ void CGateModel::RefreshGate(std::int32_t g)
     }
 }
 
+void CGateModel::PlacePairs(SearchGate& gate, std::int32_t n)
+{
+    const std::int32_t room = PairsRoomFor(n);
+    m_pairsInRoom += static_cast<std::size_t>(room - gate.pairsRoom);
+    gate.pairsRoom = 0;  // what it holds is written anew
+    gate.columnCount = 0;
+    if (m_columnPairs.size() + static_cast<std::size_t>(room) > m_columnPairs.capacity())
+        CompactPairs();
+    gate.pairsFirst = static_cast<std::int32_t>(m_columnPairs.size());
+    gate.pairsRoom = room;
+    m_columnPairs.resize(m_columnPairs.size() + static_cast<std::size_t>(room));
+}
+
+void CGateModel::CompactPairs()
+{
+    std::vector<CLQPointPair<LQIntLanes>> pairs;
+    pairs.reserve(PairsPoolFor(m_pairsInRoom));
+    for (SearchGate& kept : m_search) {
+        const auto* first = m_columnPairs.data() + kept.pairsFirst;
+        const std::uint32_t nHeld =
+            kept.columnCount == 0 ? 0 : m_columnEnds[static_cast<std::size_t>(kept.columnFirst + kept.columnCount - 1)];
+        kept.pairsFirst = static_cast<std::int32_t>(pairs.size());
+        pairs.insert(pairs.end(), first, first + nHeld);
+        pairs.resize(pairs.size() + static_cast<std::size_t>(kept.pairsRoom) - nHeld);
+    }
+    m_columnPairs = std::move(pairs);
+}
+
 void CGateModel::MendCap(std::int32_t g, std::size_t slot)
 {
     const std::int32_t c = m_grid.CellOf(g);
@@ -108,7 +148,7 @@ void CGateModel::MendCap(std::int32_t g, std::size_t slot)
     // only the gate that reaches it can lower it.
     if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
         return;
-    const double side = PartnerSideFrom(g, m_capBlocks[slot].block, kept.cap);
+    const double side = PartnerSideFrom(SearchOf(g), m_capBlocks[slot].block, kept.cap);
     if (side >= kept.cap)
         kept = PartnerCap{side, kept.round, g};
     else if (kept.gate == g)
@@ -166,17 +206,24 @@ void CGateModel::ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_
     }
 }
 
+void CGateModel::ScratchColumnTargets(std::int32_t g)
+{
+    m_scratchTargets.clear();
+    m_scratchEnds.clear();
+    ColumnTargets(g, m_scratchTargets, m_scratchEnds);
+}
+
 double CGateModel::TargetsBound(const CLQBox& box) const
 {
     return m_targets.BoundFrom(box);
 }
 
 // Inlined where it is called for every gate a search bounds: the call cost a tenth of it.
-[[gnu::always_inline]] inline double CGateModel::ColumnsBound(std::int32_t j, const CLQBox& box) const
+[[gnu::always_inline]] inline double CGateModel::ColumnsBound(const SearchGate& partner, const CLQBox& box) const
 {
     double total = 0;
-    const CLQBox* boxes = m_columnBoxes.data() + m_columnFirst[static_cast<std::size_t>(j)];
-    for (std::int32_t k = 0; k < m_columnCount[static_cast<std::size_t>(j)]; ++k)
+    const CLQBox* boxes = m_columnBoxes.data() + partner.columnFirst;
+    for (std::int32_t k = 0; k < partner.columnCount; ++k)
         total += LQPositivePart(box.DistanceAtMost(boxes[k]) - 1.0);
     return total;
 }
@@ -185,15 +232,15 @@ double CGateModel::TargetsBound(const CLQBox& box) const
 // length less the least any such gate measures against j's nets' pins (-HUGE_VAL if j measures
 // nothing). Where the nets' boxes already keep it to at most the given value, that is answered:
 // the pins cannot raise it.
-double CGateModel::PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const
+double CGateModel::PartnerSideFrom(const SearchGate& partner, std::int32_t block, double atMost) const
 {
-    if (m_grid.SelfOf(j) < 0)
+    if (partner.longest < 0)  // not measured
         return -HUGE_VAL;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
-    const double byBoxes = Longest(j) - ColumnsBound(j, from);
+    const double byBoxes = partner.longest - ColumnsBound(partner, from);
     if (byBoxes <= atMost)
         return byBoxes;
-    return Longest(j) - m_columnPoints[static_cast<std::size_t>(j)].BoundFrom(from);
+    return partner.longest - ColumnPointsBound(partner, from);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -212,9 +259,10 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
     kept = PartnerCap{-HUGE_VAL, from.round, -1};
     // Longest present length first: once one cannot raise the cap, none after it can.
     for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
-        if (Longest(j) <= kept.cap)
+        const SearchGate& partner = SearchOf(j);
+        if (partner.longest <= kept.cap)
             break;
-        if (const double side = PartnerSideFrom(j, from.block, kept.cap); side > kept.cap)
+        if (const double side = PartnerSideFrom(partner, from.block, kept.cap); side > kept.cap)
             kept = PartnerCap{side, from.round, j};
     }
     return kept.cap;
@@ -273,9 +321,7 @@ void CGateModel::GatherTargets(std::int32_t i)
                 m_relatedList.push_back(p.owner);
             }
     }
-    m_scratchTargets.clear();
-    m_scratchEnds.clear();
-    ColumnTargets(i, m_scratchTargets, m_scratchEnds);
+    ScratchColumnTargets(i);
     m_targets.Assign(m_scratchTargets, m_scratchEnds);
 }
 
@@ -347,26 +393,23 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     };
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const double room = static_cast<double>(dii) + margin;
-    const CLQBox& boxI = m_boxes[static_cast<std::size_t>(i)];
-    // The partner's side of what an exchange with j may gain.
-    auto partnerSide = [&](std::int32_t j) { return Longest(j) - ColumnsBound(j, boxI); };
+    const CLQBox boxI = SearchOf(i).box;
+    // The partner's side of what an exchange with it may gain.
+    auto partnerSide = [&](const SearchGate& partner) { return partner.longest - ColumnsBound(partner, boxI); };
     // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
-    // when j may still beat the choice, with what its own side may reach.
-    auto mayBeat = [&](std::int32_t j, double side, double& own) {
-        const auto uj = static_cast<std::size_t>(j);
-        own = room - TargetsBound(m_boxes[uj]);
-        return beats(own + side) && beats(own + Longest(j) - m_columnPoints[uj].BoundFrom(boxI));
+    // when the partner may still beat the choice, with what its own side may reach.
+    auto mayBeat = [&](const SearchGate& partner, double side, double& own) {
+        own = room - TargetsBound(partner.box);
+        return beats(own + side) && beats(own + partner.longest - ColumnPointsBound(partner, boxI));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.
     for (std::int32_t j : m_relatedList) {
+        const SearchGate& partner = SearchOf(j);
         double own = HUGE_VAL;
-        if (m_grid.SelfOf(j) < 0 || mayBeat(j, partnerSide(j), own))
+        if (partner.longest < 0 || mayBeat(partner, partnerSide(partner), own))
             consider(j, own);
     }
-    auto open = [&](std::int32_t j) {
-        return j != i && m_related[static_cast<std::size_t>(j)] != m_relatedStamp && m_grid.SelfOf(j) >= 0;
-    };
     // Cells in the order of a quick bound (their cap for the partner's side), each measured more
     // closely only when it is reached; blocks of cells, and blocks of those, are passed over
     // whole by the same bound over their boxes, and a first-level block's cells are bounded only
@@ -389,15 +432,16 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         // The gates come longest present length first, and no partner's side exceeds its
         // present length: once one is too short to reach what the cell needs, all after it are.
         for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {
-            if (!beats(cell.own + Longest(j)))
+            const SearchGate& partner = SearchOf(j);
+            if (!beats(cell.own + partner.longest))
                 break;
-            if (!open(j))
+            if (j == i || m_related[static_cast<std::size_t>(j)] == m_relatedStamp || partner.longest < 0)
                 continue;
-            const double side = partnerSide(j);
+            const double side = partnerSide(partner);
             if (!beats(cell.own + side))
                 continue;
             double own = HUGE_VAL;
-            if (mayBeat(j, side, own))
+            if (mayBeat(partner, side, own))
                 consider(j, own);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "module/autoswap/ExchangeSearch.h"
 
@@ -29,11 +30,14 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
     m_blockOf.clear();
     m_cellOf.assign(boxes.size(), -1);
     m_self.assign(boxes.size(), -1);
+    m_orderOf.assign(boxes.size(), -1);
     CLQBox all;
     for (const CLQBox& b : boxes)
         all.Add(b);
-    if (all.IsEmpty())
+    if (all.IsEmpty()) {
+        std::iota(m_orderOf.begin(), m_orderOf.end(), 0);
         return;
+    }
     const auto side = static_cast<std::int64_t>(
         std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / std::max(gatesPerCell, 1.0)))));
     const auto w = static_cast<std::int64_t>(all.x1 - all.x0) + 1, h = static_cast<std::int64_t>(all.y1 - all.y0) + 1;
@@ -59,11 +63,17 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
             kept.push_back(std::move(m_cells[c]));
         }
     m_cells = std::move(kept);
+    std::int32_t nOrdered = 0;
     for (std::size_t c = 0; c < m_cells.size(); ++c) {
         places[c].pBox = &m_cells[c].box;
-        for (std::int32_t g : m_cells[c].gates)
+        for (std::int32_t g : m_cells[c].gates) {
             m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
+            m_orderOf[static_cast<std::size_t>(g)] = nOrdered++;
+        }
     }
+    for (std::int32_t& order : m_orderOf)
+        if (order < 0)
+            order = nOrdered++;
     // Blocks of cells, then blocks of blocks, up to one that covers everything.
     std::int64_t placesSide = side;
     m_levels.push_back(GroupIntoBlocks(places, placesSide, m_blockOf));

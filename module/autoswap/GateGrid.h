@@ -68,6 +68,9 @@ public:
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
     // The gate's cell, -1 for none.
     std::int32_t CellOf(std::int32_t gate) const { return m_cellOf[static_cast<std::size_t>(gate)]; }
+    // The gate's place in the cells' order, those in no cell last, so that what is kept per gate
+    // in that order lies together cell by cell.
+    std::int32_t OrderOf(std::int32_t gate) const { return m_orderOf[static_cast<std::size_t>(gate)]; }
     // The first-level block of a cell.
     std::int32_t BlockOf(std::int32_t cell) const { return m_blockOf[static_cast<std::size_t>(cell)]; }
 
@@ -85,7 +88,7 @@ private:
     std::vector<Cell> m_cells;
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
-    std::vector<std::int32_t> m_cellOf;
+    std::vector<std::int32_t> m_cellOf, m_orderOf;
     std::vector<std::int64_t> m_self;
     std::int64_t m_blockSide = 4;
 };

@@ -69,16 +69,41 @@ private:
     // The least that j, in a place within the box, would measure against i's pins' nets (the
     // targets gathered for i), less what rounding may take off.
     double TargetsBound(const CLQBox& box) const;
-    // The least that a gate in a place within the box, unrelated to j, would measure against
-    // j's pins' nets (from their boxes), less what rounding may take off.
-    double ColumnsBound(std::int32_t j, const CLQBox& box) const;
+    // What a search reads of a gate as a partner, in the grid's order (OrderOf): a search reads
+    // the gates of a cell together, and on a large board reading them costs more than bounding.
+    struct SearchGate {
+        CLQBox box;
+        double longest = 0;                             // Upper of its present length, < 0 for none
+        std::int32_t columnFirst = 0, columnCount = 0;  // into m_columnBoxes and m_columnEnds
+        std::int32_t pairsFirst = 0, pairsRoom = 0;     // into m_columnPairs
+    };
+    SearchGate& SearchOf(std::int32_t g) { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
+    const SearchGate& SearchOf(std::int32_t g) const { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
+    // The least that a gate in a place within the box, unrelated to the partner, would measure
+    // against the partner's pins' nets (from their boxes), less what rounding may take off.
+    double ColumnsBound(const SearchGate& partner, const CLQBox& box) const;
+    // The same from the nets' pins.
+    double ColumnPointsBound(const SearchGate& partner, const CLQBox& box) const
+    {
+        return LQBoundFromSets(m_columnPairs.data() + partner.pairsFirst, m_columnEnds.data() + partner.columnFirst,
+                               static_cast<std::size_t>(partner.columnCount), box);
+    }
+    // Room for n pairs of the gate's points at the pool's end, the pool being compacted first
+    // when it is full.
+    void PlacePairs(SearchGate& gate, std::int32_t n);
+    // Room to spare for n pairs: a gate's nets change as gates are exchanged.
+    static std::int32_t PairsRoomFor(std::int32_t n) { return n + n / 4; }
+    // Every gate's pairs in the grid's order again, each in the room it holds.
+    void CompactPairs();
+    // The pool's size for pairs in room: an eighth more, for gates whose room grows.
+    static std::size_t PairsPoolFor(std::size_t nInRoom) { return nInRoom + nInRoom / 8 + 64; }
     // A present length as the bounds take it, raised by what its conversion to double may have
     // taken off; a gate's, from the grid (which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
-    double Longest(std::int32_t j) const { return Upper(m_grid.SelfOf(j)); }
+    double Longest(std::int32_t j) const { return SearchOf(j).longest; }
     // The most that j's side of an exchange may reach with a gate in the first-level block's box,
     // from its nets' pins; where their boxes already keep it at or below atMost, from the boxes.
-    double PartnerSideFrom(std::int32_t j, std::int32_t block, double atMost) const;
+    double PartnerSideFrom(const SearchGate& partner, std::int32_t block, double atMost) const;
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
     double MeasureCellCap(std::int32_t cell);  // when the kept cap no longer holds
@@ -91,6 +116,7 @@ private:
     // receives where each net's points end.
     void ColumnTargets(std::int32_t g, std::vector<std::pair<std::int32_t, std::int32_t>>& points,
                        std::vector<std::size_t>& ends) const;
+    void ScratchColumnTargets(std::int32_t g);  // into m_scratchTargets and m_scratchEnds
 
     // Nets of more pins than this are not gathered as targets (supply nets, mostly): they bound
     // nothing near any place and would cost a pass over them per cell.
@@ -125,12 +151,13 @@ private:
     bool m_bCells = false;
     std::int32_t m_nSearches = 0;
     std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
-    std::vector<CLQBox> m_boxes;
-    // Per gate, the boxes of what its column nets' measurements read: m_columnCount[g] of them from
-    // m_columnFirst[g] on, room being kept for every matched column pin.
+    std::vector<SearchGate> m_search;
+    // Per gate, the boxes of what its column nets' measurements read, room being kept for every
+    // matched column pin, and where each net's pairs of points end among the gate's.
     std::vector<CLQBox> m_columnBoxes;
-    std::vector<std::int32_t> m_columnFirst, m_columnCount;
-    std::vector<CLQPointSets<LQIntLanes>> m_columnPoints;  // the same, pin by pin
+    std::vector<std::uint32_t> m_columnEnds;
+    std::vector<CLQPointPair<LQIntLanes>> m_columnPairs;
+    std::size_t m_pairsInRoom = 0;  // the pool's room that gates hold
     CGateGrid m_grid;
     std::vector<std::uint32_t> m_related;
     std::uint32_t m_relatedStamp = 0;
@@ -163,13 +190,13 @@ private:
         std::uint64_t round = 0, used = 0;  // from m_capClock, each round once
         std::uint64_t mended = 0;           // the changes of m_changeLog its caps have taken in
     };
-    std::vector<PartnerCap> m_partnerCaps;  // cell by cell, one per kept block
+    std::vector<PartnerCap> m_partnerCaps;  // per kept block, cell by cell (a search reads one block's)
     std::vector<CapBlock> m_capBlocks;
     std::uint64_t m_capClock = 0;
     std::int32_t m_searchSlot = -1;  // the kept block of the gate searched for, -1 for none
     PartnerCap& CapOf(std::int32_t cell, std::size_t slot)
     {
-        return m_partnerCaps[static_cast<std::size_t>(cell) * m_capBlocks.size() + slot];
+        return m_partnerCaps[slot * m_grid.Cells().size() + static_cast<std::size_t>(cell)];
     }
     // Per first-level block and kept block, the largest of its cells' caps, so that a search
     // passes over a block whose cells the caps would all pass over. It holds while its round is
@@ -182,7 +209,7 @@ private:
     std::vector<BlockCap> m_blockCaps;
     BlockCap& BlockCapOf(std::int32_t block, std::size_t slot)
     {
-        return m_blockCaps[static_cast<std::size_t>(block) * m_capBlocks.size() + slot];
+        return m_blockCaps[slot * m_grid.Levels()[0].size() + static_cast<std::size_t>(block)];
     }
     double BlockPartnerCap(std::int32_t block);
     // Makes the block the one searched from, keeping its caps in place of the least recently
