@@ -437,11 +437,16 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
                 break;
             if (j == i || m_related[static_cast<std::size_t>(j)] == m_relatedStamp || partner.longest < 0)
                 continue;
-            const double side = partnerSide(partner);
+            if (!beats(cell.own + partnerSide(partner)))
+                continue;
+            // The partner's side from its nets' pins before the gate's own side from its box:
+            // where nets span the board, the pins pass over more gates with the cell's own side
+            // than the box does with the pins' help.
+            const double side = partner.longest - ColumnPointsBound(partner, boxI);
             if (!beats(cell.own + side))
                 continue;
-            double own = HUGE_VAL;
-            if (mayBeat(partner, side, own))
+            const double own = room - TargetsBound(partner.box);
+            if (beats(own + side))
                 consider(j, own);
         }
     }
