@@ -37,8 +37,10 @@ void CGateModel::PrepareCells()
         }
     m_grid.Build(boxes, settings.gatesPerCell, settings.nBlockSide);
     m_search.assign(m_gates.size(), SearchGate{});
-    for (std::size_t g = 0; g < m_gates.size(); ++g)
+    for (std::size_t g = 0; g < m_gates.size(); ++g) {
         SearchOf(static_cast<std::int32_t>(g)).box = boxes[g];
+        SearchOf(static_cast<std::int32_t>(g)).gate = static_cast<std::int32_t>(g);
+    }
     // Enough blocks for a search to come back along a row of them (about twice the blocks on a
     // side), within a cost per gate change that stays small.
     const std::size_t nBlocks = m_grid.Levels().empty() ? 0 : m_grid.Levels()[0].size();
@@ -78,7 +80,6 @@ void CGateModel::PrepareCells()
         RefreshGate(static_cast<std::int32_t>(g));
     m_changeLog.clear();  // no cap has been measured yet
     m_mendStamp.assign(m_gates.size(), 0);
-    m_related.assign(m_gates.size(), 0);
     m_bCells = true;
 }
 
@@ -258,12 +259,12 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
     PartnerCap& kept = CapOf(cell, static_cast<std::size_t>(m_searchSlot));
     kept = PartnerCap{-HUGE_VAL, from.round, -1};
     // Longest present length first: once one cannot raise the cap, none after it can.
-    for (std::int32_t j : m_grid.Cells()[static_cast<std::size_t>(cell)].gates) {
-        const SearchGate& partner = SearchOf(j);
+    for (std::int32_t at : m_grid.Cells()[static_cast<std::size_t>(cell)].members) {
+        const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
         if (partner.longest <= kept.cap)
             break;
         if (const double side = PartnerSideFrom(partner, from.block, kept.cap); side > kept.cap)
-            kept = PartnerCap{side, from.round, j};
+            kept = PartnerCap{side, from.round, partner.gate};
     }
     return kept.cap;
 }
@@ -308,7 +309,8 @@ void CGateModel::GatherTargets(std::int32_t i)
     const GateData& gi = m_gates[static_cast<std::size_t>(i)];
     m_relatedList.clear();
     if (++m_relatedStamp == 0) {
-        std::fill(m_related.begin(), m_related.end(), 0);
+        for (SearchGate& gate : m_search)
+            gate.related = 0;
         m_relatedStamp = 1;
     }
     for (std::int32_t k = 0; k < gi.slots.size; ++k) {
@@ -316,8 +318,8 @@ void CGateModel::GatherTargets(std::int32_t i)
         if (net < 0 || m_index.PinsOf(net).size() > kMaxTargetNet)
             continue;
         for (const CNetIndex::Pin& p : m_index.PinsOf(net))
-            if (p.owner >= 0 && p.owner != i && m_related[static_cast<std::size_t>(p.owner)] != m_relatedStamp) {
-                m_related[static_cast<std::size_t>(p.owner)] = m_relatedStamp;
+            if (p.owner >= 0 && p.owner != i && SearchOf(p.owner).related != m_relatedStamp) {
+                SearchOf(p.owner).related = m_relatedStamp;
                 m_relatedList.push_back(p.owner);
             }
     }
@@ -431,11 +433,11 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         }
         // The gates come longest present length first, and no partner's side exceeds its
         // present length: once one is too short to reach what the cell needs, all after it are.
-        for (std::int32_t j : cells[static_cast<std::size_t>(cell.cell)].gates) {
-            const SearchGate& partner = SearchOf(j);
+        for (std::int32_t at : cells[static_cast<std::size_t>(cell.cell)].members) {
+            const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
             if (!beats(cell.own + partner.longest))
                 break;
-            if (j == i || m_related[static_cast<std::size_t>(j)] == m_relatedStamp || partner.longest < 0)
+            if (partner.gate == i || partner.related == m_relatedStamp || partner.longest < 0)
                 continue;
             if (!beats(cell.own + partnerSide(partner)))
                 continue;
@@ -447,7 +449,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
                 continue;
             const double own = room - TargetsBound(partner.box);
             if (beats(own + side))
-                consider(j, own);
+                consider(partner.gate, own);
         }
     }
 }

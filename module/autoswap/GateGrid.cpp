@@ -50,7 +50,7 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
         const auto cx = (static_cast<std::int64_t>(b.x0 - all.x0) + static_cast<std::int64_t>(b.x1 - all.x0)) / 2 * side / w;
         const auto cy = (static_cast<std::int64_t>(b.y0 - all.y0) + static_cast<std::int64_t>(b.y1 - all.y0)) / 2 * side / h;
         const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side + std::clamp<std::int64_t>(cx, 0, side - 1));
-        m_cells[c].gates.push_back(static_cast<std::int32_t>(g));
+        m_cells[c].members.push_back(static_cast<std::int32_t>(g));
         m_cells[c].box.Add(b);
         m_cellOf[g] = static_cast<std::int32_t>(c);
     }
@@ -58,7 +58,7 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
     std::vector<Cell> kept;
     std::vector<Place> places;
     for (std::size_t c = 0; c < m_cells.size(); ++c)
-        if (!m_cells[c].gates.empty()) {
+        if (!m_cells[c].members.empty()) {
             places.push_back(Place{static_cast<std::int64_t>(c) % side, static_cast<std::int64_t>(c) / side, nullptr});
             kept.push_back(std::move(m_cells[c]));
         }
@@ -66,9 +66,10 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
     std::int32_t nOrdered = 0;
     for (std::size_t c = 0; c < m_cells.size(); ++c) {
         places[c].pBox = &m_cells[c].box;
-        for (std::int32_t g : m_cells[c].gates) {
+        for (std::int32_t& g : m_cells[c].members) {
             m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
-            m_orderOf[static_cast<std::size_t>(g)] = nOrdered++;
+            m_orderOf[static_cast<std::size_t>(g)] = nOrdered;
+            g = nOrdered++;
         }
     }
     for (std::int32_t& order : m_orderOf)
@@ -115,7 +116,8 @@ std::vector<CGateGrid::Block> CGateGrid::GroupIntoBlocks(const std::vector<Place
 void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
 {
     const std::int64_t value = LQIsMeasured(self) ? self : -1;
-    std::int64_t& kept = m_self[static_cast<std::size_t>(gate)];
+    const std::int32_t order = OrderOf(gate);
+    std::int64_t& kept = m_self[static_cast<std::size_t>(order)];
     if (kept == value)
         return;
     const std::int32_t c = m_cellOf[static_cast<std::size_t>(gate)];
@@ -125,13 +127,13 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
     kept = value;
     // The others stay in order: the gate moves past those it now beats, or that now beat it,
     // and stays on the same side of its equals, as a stable sort would leave it.
-    auto at = std::find(cell.gates.begin(), cell.gates.end(), gate);
+    auto at = std::find(cell.members.begin(), cell.members.end(), order);
     auto selfAt = [this](std::vector<std::int32_t>::iterator it) { return m_self[static_cast<std::size_t>(*it)]; };
-    for (; at != cell.gates.begin() && selfAt(at - 1) < value; --at)
+    for (; at != cell.members.begin() && selfAt(at - 1) < value; --at)
         std::iter_swap(at, at - 1);
-    for (; at + 1 != cell.gates.end() && selfAt(at + 1) > value; ++at)
+    for (; at + 1 != cell.members.end() && selfAt(at + 1) > value; ++at)
         std::iter_swap(at, at + 1);
-    cell.maxSelf = m_self[static_cast<std::size_t>(cell.gates.front())];
+    cell.maxSelf = m_self[static_cast<std::size_t>(cell.members.front())];
     // Each level's largest present length, up the blocks that hold the cell.
     std::int32_t b = m_blockOf[static_cast<std::size_t>(c)];
     for (std::size_t level = 0; level < m_levels.size() && b >= 0; ++level) {

@@ -41,7 +41,8 @@ class CGateGrid {
 public:
     struct Cell {
         CLQBox box;
-        std::vector<std::int32_t> gates;  // longest present length first
+        // Its gates by their places in the grid's order (OrderOf), longest present length first.
+        std::vector<std::int32_t> members;
         std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
     };
 
@@ -65,7 +66,7 @@ public:
     // The levels of blocks, the cells' first; the last has no parents.
     const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
     // The present length last set, -1 for none.
-    std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(gate)]; }
+    std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(OrderOf(gate))]; }
     // The gate's cell, -1 for none.
     std::int32_t CellOf(std::int32_t gate) const { return m_cellOf[static_cast<std::size_t>(gate)]; }
     // The gate's place in the cells' order, those in no cell last, so that what is kept per gate
@@ -89,6 +90,6 @@ private:
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
     std::vector<std::int32_t> m_cellOf, m_orderOf;
-    std::vector<std::int64_t> m_self;
+    std::vector<std::int64_t> m_self;  // in the grid's order
     std::int64_t m_blockSide = 4;
 };

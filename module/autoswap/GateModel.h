@@ -76,6 +76,8 @@ private:
         double longest = 0;                             // Upper of its present length, < 0 for none
         std::int32_t columnFirst = 0, columnCount = 0;  // into m_columnBoxes and m_columnEnds
         std::int32_t pairsFirst = 0, pairsRoom = 0;     // into m_columnPairs
+        std::int32_t gate = -1;
+        std::uint32_t related = 0;  // m_relatedStamp while on a gathered net of the gate searched for
     };
     SearchGate& SearchOf(std::int32_t g) { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
     const SearchGate& SearchOf(std::int32_t g) const { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
@@ -159,7 +161,6 @@ private:
     std::vector<CLQPointPair<LQIntLanes>> m_columnPairs;
     std::size_t m_pairsInRoom = 0;  // the pool's room that gates hold
     CGateGrid m_grid;
-    std::vector<std::uint32_t> m_related;
     std::uint32_t m_relatedStamp = 0;
     std::vector<std::int32_t> m_relatedList;
     CLQPointSets<LQLanes> m_targets;
