@@ -343,6 +343,13 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
     // A block is no nearer to the targets than the block that holds it.
     if (b.maxSelf < 0 || outer + Upper(b.maxSelf) < need)
         return;
+    // A first-level block whose kept cap passes it over with the room of the block that holds
+    // it needs no room of its own.
+    if (level == 0 && m_searchSlot >= 0) {
+        const BlockCap& kept = BlockCapOf(block, static_cast<std::size_t>(m_searchSlot));
+        if (kept.round == m_capBlocks[static_cast<std::size_t>(m_searchSlot)].round && outer + kept.cap < need)
+            return;
+    }
     const double own = room - TargetsBound(b.box);
     if (own + Upper(b.maxSelf) < need)
         return;
