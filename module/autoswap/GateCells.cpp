@@ -53,21 +53,16 @@ void CGateModel::PrepareCells()
     m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
     // Room in the grid's order, so that a search reads each cell's gates together: a box and
     // an end for every matched column pin, and pairs of points with some to spare.
-    for (std::size_t g = 0; g < m_gates.size(); ++g) {
-        const GateData& data = m_gates[g];
-        SearchGate& gate = SearchOf(static_cast<std::int32_t>(g));
-        gate.columnCount = 0;
-        for (std::int32_t k = 0; k < data.groups.size; ++k)
-            if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
-                gate.columnCount += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
-        ScratchColumnTargets(static_cast<std::int32_t>(g));
-        gate.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
-    }
     std::int32_t nRoom = 0;
     m_pairsInRoom = 0;
     for (SearchGate& gate : m_search) {
+        const GateData& data = m_gates[static_cast<std::size_t>(gate.gate)];
         gate.columnFirst = nRoom;
-        nRoom += std::exchange(gate.columnCount, 0);
+        for (std::int32_t k = 0; k < data.groups.size; ++k)
+            if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
+                nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
+        ScratchColumnTargets(gate.gate);
+        gate.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
         gate.pairsFirst = static_cast<std::int32_t>(m_pairsInRoom);
         m_pairsInRoom += static_cast<std::size_t>(gate.pairsRoom);
     }
@@ -145,11 +140,12 @@ void CGateModel::MendCap(std::int32_t g, std::size_t slot)
 {
     const std::int32_t c = m_grid.CellOf(g);
     PartnerCap& kept = CapOf(c, slot);
+    const SearchGate& gate = SearchOf(g);
     // A gate no longer than the cap cannot raise it (no side exceeds the present length), and
     // only the gate that reaches it can lower it.
-    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && Longest(g) <= kept.cap))
+    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && gate.longest <= kept.cap))
         return;
-    const double side = PartnerSideFrom(SearchOf(g), m_capBlocks[slot].block, kept.cap);
+    const double side = PartnerSideFrom(gate, m_capBlocks[slot].block, kept.cap);
     if (side >= kept.cap)
         kept = PartnerCap{side, kept.round, g};
     else if (kept.gate == g)
@@ -405,11 +401,13 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const CLQBox boxI = SearchOf(i).box;
     // The partner's side of what an exchange with it may gain.
     auto partnerSide = [&](const SearchGate& partner) { return partner.longest - ColumnsBound(partner, boxI); };
-    // The gate's own side, then the partner's from its nets' pins rather than their boxes; true
-    // when the partner may still beat the choice, with what its own side may reach.
+    // The same from its nets' pins rather than their boxes.
+    auto pinsSide = [&](const SearchGate& partner) { return partner.longest - ColumnPointsBound(partner, boxI); };
+    // The gate's own side, then the partner's from its nets' pins; true when the partner may
+    // still beat the choice, with what its own side may reach.
     auto mayBeat = [&](const SearchGate& partner, double side, double& own) {
         own = room - TargetsBound(partner.box);
-        return beats(own + side) && beats(own + partner.longest - ColumnPointsBound(partner, boxI));
+        return beats(own + side) && beats(own + pinsSide(partner));
     };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
     // more loosely: the nets they share with i reach into both gates' boxes.
@@ -451,7 +449,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             // The partner's side from its nets' pins before the gate's own side from its box:
             // where nets span the board, the pins pass over more gates with the cell's own side
             // than the box does with the pins' help.
-            const double side = partner.longest - ColumnPointsBound(partner, boxI);
+            const double side = pinsSide(partner);
             if (!beats(cell.own + side))
                 continue;
             const double own = room - TargetsBound(partner.box);

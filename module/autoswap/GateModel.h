@@ -100,9 +100,8 @@ private:
     // The pool's size for pairs in room: an eighth more, for gates whose room grows.
     static std::size_t PairsPoolFor(std::size_t nInRoom) { return nInRoom + nInRoom / 8 + 64; }
     // A present length as the bounds take it, raised by what its conversion to double may have
-    // taken off; a gate's, from its record (which Exchanged keeps up to date).
+    // taken off (a gate's is kept in its record, which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
-    double Longest(std::int32_t j) const { return SearchOf(j).longest; }
     // The most that j's side of an exchange may reach with a gate in the first-level block's box,
     // from its nets' pins; where their boxes already keep it at or below atMost, from the boxes.
     double PartnerSideFrom(const SearchGate& partner, std::int32_t block, double atMost) const;

@@ -74,7 +74,7 @@ template <class Lanes>
     return total;
 }
 
-// Sets of points kept briefly and read often, in lanes of doubles.
+// A few sets of points kept together, as the search keeps the targets of the gate it searches for.
 template <class Lanes>
 class CLQPointSets {
 public:
