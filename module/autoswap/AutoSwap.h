@@ -18,6 +18,11 @@ public:
     virtual std::int64_t Run() = 0;
 
     std::int64_t GetPairDistance(std::int32_t row, std::int32_t col);
+    // Takes a pair's distance as measured elsewhere: Run then reads it instead of asking the row.
+    void SetPairDistance(std::int32_t row, std::int32_t col, std::int64_t d)
+    {
+        m_distances[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = d;
+    }
     void SwapPairs();
     void ConnectPairs();
 

@@ -16,7 +16,14 @@ void CExchangeChoice::Release()
 void LQTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::int32_t j, LQGain gain, CObject** listIJ,
                    CObject** listJI, CExchangeChoice& choice)
 {
-    if (!LQCanApplyExchange(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)], listIJ, listJI)) {
+    LQTakePartnerIf(LQCanApplyExchange(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)], listIJ, listJI),
+                    j, gain, listIJ, listJI, choice);
+}
+
+void LQTakePartnerIf(bool bApplies, std::int32_t j, LQGain gain, CObject** listIJ, CObject** listJI,
+                     CExchangeChoice& choice)
+{
+    if (!bApplies) {
         ReleaseConnectionData(listIJ);
         ReleaseConnectionData(listJI);
         return;
@@ -26,16 +33,6 @@ void LQTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::in
     choice.gain = gain;
     choice.listIP = listIJ;
     choice.listPI = listJI;
-}
-
-void LQMeasureAndTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::int32_t j, LQGain gain,
-                             CExchangeChoice& choice)
-{
-    CObject** listIJ = nullptr;
-    CObject** listJI = nullptr;
-    items[static_cast<std::size_t>(i)]->GetDistance(items[static_cast<std::size_t>(j)], listIJ, 0);
-    items[static_cast<std::size_t>(j)]->GetDistance(items[static_cast<std::size_t>(i)], listJI, 0);
-    LQTakePartner(items, i, j, gain, listIJ, listJI, choice);
 }
 
 void LQRunExchanges(const std::vector<CSwapItem*>& items, CExchangeModel& model)

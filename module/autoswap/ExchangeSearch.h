@@ -40,9 +40,9 @@ public:
 // lists are released otherwise. The caller has checked that the gain beats the choice so far.
 void LQTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::int32_t j, LQGain gain, CObject** listIJ,
                    CObject** listJI, CExchangeChoice& choice);
-// The same, measuring the exchange's lists first.
-void LQMeasureAndTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::int32_t j, LQGain gain,
-                             CExchangeChoice& choice);
+// The same, where the caller knows whether the exchange can be applied whole.
+void LQTakePartnerIf(bool bApplies, std::int32_t j, LQGain gain, CObject** listIJ, CObject** listJI,
+                     CExchangeChoice& choice);
 // Passes over the group until one exchanges nothing, five at the most.
 void LQRunExchanges(const std::vector<CSwapItem*>& items, CExchangeModel& model);
 // The group optimiser's engine: a model fitted to the items (gates, pins, or anything else).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -11,11 +12,13 @@
 #include "module/autoswap/GateModel.h"
 #include "module/autoswap/PairingTotal.h"
 #include "module/gates/Gate.h"
+#include "module/swap/ConnectionData.h"
+#include "module/swap/ExchangeCheck.h"
 #include "module/swap/SwapItemGate.h"
 #include "module/swap/SwapItemPin.h"
 
 namespace {
-// Searches by the model's measure alone before the items are asked as partners are met.
+// Searches by the model's measure alone before partners are checked as they are met.
 constexpr int kModelTries = 2;
 
 CString SearchID(CSwapItem* pItem, const std::map<CString, CString>& names)
@@ -70,6 +73,7 @@ bool CGateModel::Init()
         data.kind = KindOf(static_cast<std::int32_t>(g));
     }
     m_groupSelf.resize(m_groups.size());
+    m_slotLeaves.assign(m_slots.size(), -1);
     return m_index.Build();
 }
 
@@ -146,6 +150,65 @@ std::int64_t CGateModel::GroupDistance(std::int32_t r, std::int32_t c, std::int3
     return LQLeastPairingTotal(m_cost.data(), rows.size, cols.size);
 }
 
+CObject** CGateModel::PairingData(std::int32_t r, std::int32_t c)
+{
+    const GateData& row = m_gates[static_cast<std::size_t>(r)];
+    const GateData& col = m_gates[static_cast<std::size_t>(c)];
+    const auto& rowGroups = m_pGates[static_cast<std::size_t>(r)]->GetSwapPinItemGroups();
+    const auto& colGroups = m_pGates[static_cast<std::size_t>(c)]->GetSwapPinItemGroups();
+    std::vector<CObject*> pairings;
+    for (const auto& [a, b] : MatchOf(row.kind, col.kind)) {
+        const Span rows = m_groups[static_cast<std::size_t>(row.groups.first + a)];
+        const Span cols = m_groups[static_cast<std::size_t>(col.groups.first + b)];
+        auto* pPairing = new CAutoSwapD(*std::next(rowGroups.begin(), a), *std::next(colGroups.begin(), b));
+        for (std::int32_t x = 0; x < rows.size; ++x)
+            for (std::int32_t k = 0; k < cols.size; ++k)
+                pPairing->SetPairDistance(x, k,
+                                          LQIndexedPinDistance(m_index, m_members[static_cast<std::size_t>(rows.first + x)],
+                                                               m_members[static_cast<std::size_t>(cols.first + k)], r, c));
+        pPairing->Run();
+        pairings.push_back(pPairing);
+    }
+    return MakeConnectionData(pairings);
+}
+
+void CGateModel::Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoice& choice)
+{
+    if (IsOnCopper(i) || IsOnCopper(j))
+        return;
+    CObject** listIJ = PairingData(i, j);
+    CObject** listJI = PairingData(j, i);
+    LeavingPins(i, m_leavingI);
+    LeavingPins(j, m_leavingJ);
+    LQTakePartnerIf(LQIsCompletePairing(m_leavingI, m_leavingJ, listIJ) && LQIsCompletePairing(m_leavingJ, m_leavingI, listJI),
+                    j, gain, listIJ, listJI, choice);
+}
+
+bool CGateModel::IsOnCopper(std::int32_t g)
+{
+    std::int8_t& onCopper = m_gates[static_cast<std::size_t>(g)].onCopper;
+    if (onCopper < 0)
+        onCopper = LQIsOnCopper(m_items[static_cast<std::size_t>(g)]) ? 1 : 0;
+    return onCopper != 0;
+}
+
+void CGateModel::LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins)
+{
+    const GateData& data = m_gates[static_cast<std::size_t>(g)];
+    const std::vector<CLayoutPin*>& gatePins = m_pGates[static_cast<std::size_t>(g)]->GetPins();
+    pins.clear();
+    for (std::int32_t k = 0; k < data.slots.size; ++k) {
+        std::int8_t& leaves = m_slotLeaves[static_cast<std::size_t>(data.slots.first + k)];
+        CLayoutPin* pPin = gatePins[static_cast<std::size_t>(k)];
+        if (leaves < 0)
+            leaves = data.bReal && CSwapItemPin::IsPowerPin(pPin) ? 0 : 1;
+        if (leaves != 0)
+            pins.push_back(pPin);
+    }
+    // A pin is registered once, so the list needs no pass for repeats.
+    std::sort(pins.begin(), pins.end());
+}
+
 std::int64_t CGateModel::Distance(std::int32_t r, std::int32_t c)
 {
     const GateData& row = m_gates[static_cast<std::size_t>(r)];
@@ -218,7 +281,7 @@ void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExc
     if (!best.IsBeatenBy(gain, j))
         return;
     if (m_bEager) {
-        LQMeasureAndTakePartner(m_items, i, j, gain, best);
+        Take(i, j, gain, best);
         return;
     }
     best.partner = j;
@@ -226,10 +289,10 @@ void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExc
 }
 
 // The partner is the one of greatest gain (the lowest index among equals) whose exchange can be
-// applied whole. Whether it can is asked of the items, which is dear, so only of the best by the
-// model's measure; one that cannot is left out and the search made again. Where that keeps
-// failing (gates whose exchanges never apply whole), the items are asked of every partner that
-// beats the choice so far, as they are met.
+// applied whole. Whether it can is checked on the exchange's pin pairings, which is dear, so only
+// for the best by the model's measure; one that cannot is left out and the search made again.
+// Where that keeps failing (gates whose exchanges never apply whole), every partner that beats the
+// choice so far is checked as it is met.
 void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
 {
     const std::int64_t dii = Self(i);
@@ -247,7 +310,7 @@ void CGateModel::FindPartner(std::int32_t i, CExchangeChoice& choice)
         FindBest(i, dii, best);
         if (best.partner < 0)
             return;
-        LQMeasureAndTakePartner(m_items, i, best.partner, best.gain, choice);
+        Take(i, best.partner, best.gain, choice);
         if (choice.partner >= 0)
             return;
         m_unusable[static_cast<std::size_t>(best.partner)] = m_unusableStamp;

@@ -15,6 +15,7 @@
 #include "module/autoswap/PointSets.h"
 
 class CGate;
+class CLayoutPin;
 
 class CGateModel : public CExchangeModel {
 public:
@@ -30,6 +31,7 @@ private:
     };
     struct GateData {
         bool bReal = false;
+        std::int8_t onCopper = -1;  // whether a pin is on copper; -1 until asked
         std::int32_t kind = 0;
         Span groups;  // into m_groups
         Span slots;   // the gate's pins, in order, as index slots
@@ -51,6 +53,14 @@ private:
     // of matched groups.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
     std::int64_t GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b);
+    // The connection data that the row gate's item would make against the column gate's: the
+    // same pairings, their pins' distances read from the index instead of the host's nets.
+    CObject** PairingData(std::int32_t r, std::int32_t c);
+    // Takes j as i's partner if the items can carry the exchange out (LQTakePartner).
+    void Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoice& choice);
+    // What that check reads of a gate and no exchange changes, asked of the items once.
+    bool IsOnCopper(std::int32_t g);
+    void LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
     // if the items can carry the exchange out). ownAtMost bounds dii less what j would measure
     // against i's pins' nets, with the bounds' margin.
@@ -129,6 +139,8 @@ private:
     std::vector<Span> m_groups;            // members into m_members
     std::vector<std::int32_t> m_members;   // index slots
     std::vector<std::int32_t> m_slots;     // every gate's pins
+    std::vector<std::int8_t> m_slotLeaves;  // per slot: whether the gate's UnConnect takes it off its net; -1 until asked
+    std::vector<CLayoutPin*> m_leavingI, m_leavingJ;
     std::vector<std::int32_t> m_kindGate;  // a gate of each kind
     std::unordered_map<std::string, std::int32_t> m_kinds;
     std::unordered_map<std::uint64_t, Match> m_matches;

@@ -9,10 +9,8 @@
 #include "module/swap/SwapItemGate.h"
 #include "module/swap/SwapItemPin.h"
 
-namespace {
-// The pins that the gate's UnConnect takes off their nets, in order, each once. A gate has a few
-// pins, and exchanges are checked often: sorted lists rather than sets.
-std::vector<CLayoutPin*> LeavingPins(CGate* pGate)
+// A gate has a few pins, and exchanges are checked often: sorted lists rather than sets.
+std::vector<CLayoutPin*> LQLeavingPins(CGate* pGate)
 {
     std::vector<CLayoutPin*> pins;
     const bool bReal = pGate->IsRealGate();
@@ -24,6 +22,7 @@ std::vector<CLayoutPin*> LeavingPins(CGate* pGate)
     return pins;
 }
 
+namespace {
 CLayoutPin* PinOf(CSwapItem* item)
 {
     auto* pPin = DYNAMIC_DOWNCAST(CSwapItemPin, item);
@@ -32,6 +31,11 @@ CLayoutPin* PinOf(CSwapItem* item)
 }  // namespace
 
 bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
+{
+    return data != nullptr && LQIsCompletePairing(LQLeavingPins(rowsGate), LQLeavingPins(colsGate), data);
+}
+
+bool LQIsCompletePairing(const std::vector<CLayoutPin*>& rows, const std::vector<CLayoutPin*>& cols, CObject** data)
 {
     if (data == nullptr)
         return false;
@@ -56,8 +60,6 @@ bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
     for (std::size_t k = 1; k < partner.size(); ++k)
         if (partner[k].first == partner[k - 1].first)
             return false;
-    const std::vector<CLayoutPin*> rows = LeavingPins(rowsGate);
-    const std::vector<CLayoutPin*> cols = LeavingPins(colsGate);
     if (rows.size() != cols.size())
         return false;
     std::vector<CLayoutPin*> taken;
@@ -72,8 +74,7 @@ bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
     return std::adjacent_find(taken.begin(), taken.end()) == taken.end();
 }
 
-namespace {
-bool OnCopper(CSwapItem* item)
+bool LQIsOnCopper(CSwapItem* item)
 {
     if (CLayoutPin* pin = PinOf(item))
         return CSwapItemPin::IsConnectedToCopper(pin);
@@ -84,11 +85,10 @@ bool OnCopper(CSwapItem* item)
     }
     return false;
 }
-}  // namespace
 
 bool LQCanApplyExchange(CSwapItem* a, CSwapItem* b, CObject** dataAB, CObject** dataBA)
 {
-    if (OnCopper(a) || OnCopper(b))
+    if (LQIsOnCopper(a) || LQIsOnCopper(b))
         return false;
     auto* pA = DYNAMIC_DOWNCAST(CSwapItemGate, a);
     auto* pB = DYNAMIC_DOWNCAST(CSwapItemGate, b);
