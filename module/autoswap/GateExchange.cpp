@@ -137,7 +137,8 @@ const CGateModel::Match& CGateModel::MatchOf(std::int32_t rowKind, std::int32_t 
     return m_matches.emplace(key, std::move(match)).first->second;
 }
 
-std::int64_t CGateModel::GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b)
+std::pair<std::int32_t, std::int32_t> CGateModel::GroupCosts(std::int32_t r, std::int32_t c, std::int32_t a,
+                                                             std::int32_t b)
 {
     const Span rows = m_groups[static_cast<std::size_t>(m_gates[static_cast<std::size_t>(r)].groups.first + a)];
     const Span cols = m_groups[static_cast<std::size_t>(m_gates[static_cast<std::size_t>(c)].groups.first + b)];
@@ -147,25 +148,26 @@ std::int64_t CGateModel::GroupDistance(std::int32_t r, std::int32_t c, std::int3
             m_cost[static_cast<std::size_t>(x * cols.size + k)] =
                 LQIndexedPinDistance(m_index, m_members[static_cast<std::size_t>(rows.first + x)],
                                      m_members[static_cast<std::size_t>(cols.first + k)], r, c);
-    return LQLeastPairingTotal(m_cost.data(), rows.size, cols.size);
+    return {rows.size, cols.size};
+}
+
+std::int64_t CGateModel::GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b)
+{
+    const auto [nRows, nCols] = GroupCosts(r, c, a, b);
+    return LQLeastPairingTotal(m_cost.data(), nRows, nCols);
 }
 
 CObject** CGateModel::PairingData(std::int32_t r, std::int32_t c)
 {
-    const GateData& row = m_gates[static_cast<std::size_t>(r)];
-    const GateData& col = m_gates[static_cast<std::size_t>(c)];
     const auto& rowGroups = m_pGates[static_cast<std::size_t>(r)]->GetSwapPinItemGroups();
     const auto& colGroups = m_pGates[static_cast<std::size_t>(c)]->GetSwapPinItemGroups();
     std::vector<CObject*> pairings;
-    for (const auto& [a, b] : MatchOf(row.kind, col.kind)) {
-        const Span rows = m_groups[static_cast<std::size_t>(row.groups.first + a)];
-        const Span cols = m_groups[static_cast<std::size_t>(col.groups.first + b)];
+    for (const auto& [a, b] : MatchOf(m_gates[static_cast<std::size_t>(r)].kind, m_gates[static_cast<std::size_t>(c)].kind)) {
         auto* pPairing = new CAutoSwapD(*std::next(rowGroups.begin(), a), *std::next(colGroups.begin(), b));
-        for (std::int32_t x = 0; x < rows.size; ++x)
-            for (std::int32_t k = 0; k < cols.size; ++k)
-                pPairing->SetPairDistance(x, k,
-                                          LQIndexedPinDistance(m_index, m_members[static_cast<std::size_t>(rows.first + x)],
-                                                               m_members[static_cast<std::size_t>(cols.first + k)], r, c));
+        const auto [nRows, nCols] = GroupCosts(r, c, a, b);
+        for (std::int32_t x = 0; x < nRows; ++x)
+            for (std::int32_t k = 0; k < nCols; ++k)
+                pPairing->SetPairDistance(x, k, m_cost[static_cast<std::size_t>(x * nCols + k)]);
         pPairing->Run();
         pairings.push_back(pPairing);
     }

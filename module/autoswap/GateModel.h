@@ -53,6 +53,9 @@ private:
     // of matched groups.
     std::int64_t Distance(std::int32_t r, std::int32_t c);
     std::int64_t GroupDistance(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b);
+    // The pin distances of that pair of groups, row by row, into m_cost; answers how many rows
+    // and columns.
+    std::pair<std::int32_t, std::int32_t> GroupCosts(std::int32_t r, std::int32_t c, std::int32_t a, std::int32_t b);
     // The connection data that the row gate's item would make against the column gate's: the
     // same pairings, their pins' distances read from the index instead of the host's nets.
     CObject** PairingData(std::int32_t r, std::int32_t c);
