@@ -162,7 +162,8 @@ CObject** CGateModel::PairingData(std::int32_t r, std::int32_t c)
     const auto& rowGroups = m_pGates[static_cast<std::size_t>(r)]->GetSwapPinItemGroups();
     const auto& colGroups = m_pGates[static_cast<std::size_t>(c)]->GetSwapPinItemGroups();
     std::vector<CObject*> pairings;
-    for (const auto& [a, b] : MatchOf(m_gates[static_cast<std::size_t>(r)].kind, m_gates[static_cast<std::size_t>(c)].kind)) {
+    const Match& match = MatchOf(m_gates[static_cast<std::size_t>(r)].kind, m_gates[static_cast<std::size_t>(c)].kind);
+    for (const auto& [a, b] : match) {
         auto* pPairing = new CAutoSwapD(*std::next(rowGroups.begin(), a), *std::next(colGroups.begin(), b));
         const auto [nRows, nCols] = GroupCosts(r, c, a, b);
         for (std::int32_t x = 0; x < nRows; ++x)
@@ -182,8 +183,9 @@ void CGateModel::Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoi
     CObject** listJI = PairingData(j, i);
     LeavingPins(i, m_leavingI);
     LeavingPins(j, m_leavingJ);
-    LQTakePartnerIf(LQIsCompletePairing(m_leavingI, m_leavingJ, listIJ) && LQIsCompletePairing(m_leavingJ, m_leavingI, listJI),
-                    j, gain, listIJ, listJI, choice);
+    const bool bApplies =
+        LQIsCompletePairing(m_leavingI, m_leavingJ, listIJ) && LQIsCompletePairing(m_leavingJ, m_leavingI, listJI);
+    LQTakePartnerIf(bApplies, j, gain, listIJ, listJI, choice);
 }
 
 bool CGateModel::IsOnCopper(std::int32_t g)

@@ -61,7 +61,8 @@ private:
     CObject** PairingData(std::int32_t r, std::int32_t c);
     // Takes j as i's partner if the items can carry the exchange out (LQTakePartner).
     void Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoice& choice);
-    // What that check reads of a gate and no exchange changes, asked of the items once.
+    // What that check reads of a gate and no exchange changes, asked of the host once: whether a
+    // pin is on copper, and which pins leave their nets (all but a real gate's power pins).
     bool IsOnCopper(std::int32_t g);
     void LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
@@ -142,7 +143,8 @@ private:
     std::vector<Span> m_groups;            // members into m_members
     std::vector<std::int32_t> m_members;   // index slots
     std::vector<std::int32_t> m_slots;     // every gate's pins
-    std::vector<std::int8_t> m_slotLeaves;  // per slot: whether the gate's UnConnect takes it off its net; -1 until asked
+    // Per slot: whether the gate's UnConnect takes the pin off its net; -1 until asked.
+    std::vector<std::int8_t> m_slotLeaves;
     std::vector<CLayoutPin*> m_leavingI, m_leavingJ;
     std::vector<std::int32_t> m_kindGate;  // a gate of each kind
     std::unordered_map<std::string, std::int32_t> m_kinds;

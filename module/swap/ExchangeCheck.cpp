@@ -9,8 +9,10 @@
 #include "module/swap/SwapItemGate.h"
 #include "module/swap/SwapItemPin.h"
 
-// A gate has a few pins, and exchanges are checked often: sorted lists rather than sets.
-std::vector<CLayoutPin*> LQLeavingPins(CGate* pGate)
+namespace {
+// The pins that the gate's UnConnect takes off their nets, in order, each once. A gate has a few
+// pins, and exchanges are checked often: sorted lists rather than sets.
+std::vector<CLayoutPin*> LeavingPins(CGate* pGate)
 {
     std::vector<CLayoutPin*> pins;
     const bool bReal = pGate->IsRealGate();
@@ -22,7 +24,6 @@ std::vector<CLayoutPin*> LQLeavingPins(CGate* pGate)
     return pins;
 }
 
-namespace {
 CLayoutPin* PinOf(CSwapItem* item)
 {
     auto* pPin = DYNAMIC_DOWNCAST(CSwapItemPin, item);
@@ -32,7 +33,7 @@ CLayoutPin* PinOf(CSwapItem* item)
 
 bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data)
 {
-    return data != nullptr && LQIsCompletePairing(LQLeavingPins(rowsGate), LQLeavingPins(colsGate), data);
+    return data != nullptr && LQIsCompletePairing(LeavingPins(rowsGate), LeavingPins(colsGate), data);
 }
 
 bool LQIsCompletePairing(const std::vector<CLayoutPin*>& rows, const std::vector<CLayoutPin*>& cols, CObject** data)

@@ -10,10 +10,8 @@ class CLayoutPin;
 
 // data pairs the pins of rowsGate with those of colsGate (a gate's connection-data list).
 bool LQIsCompleteGatePairing(CGate* rowsGate, CGate* colsGate, CObject** data);
-// The same, given the gates' leaving pins.
+// The same, given the pins that each gate's UnConnect takes off their nets, sorted, each once.
 bool LQIsCompletePairing(const std::vector<CLayoutPin*>& rows, const std::vector<CLayoutPin*>& cols, CObject** data);
-// The pins that the gate's UnConnect takes off their nets, sorted, each once.
-std::vector<CLayoutPin*> LQLeavingPins(CGate* pGate);
 // Whether the pin item's pin, or a pin of the gate item's gate, is connected to copper now.
 bool LQIsOnCopper(CSwapItem* item);
 // Whether an automatic exchange of two items may go ahead: neither may be connected to copper
