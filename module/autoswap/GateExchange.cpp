@@ -205,7 +205,7 @@ void CGateModel::LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins)
         std::int8_t& leaves = m_slotLeaves[static_cast<std::size_t>(data.slots.first + k)];
         CLayoutPin* pPin = gatePins[static_cast<std::size_t>(k)];
         if (leaves < 0)
-            leaves = data.bReal && CSwapItemPin::IsPowerPin(pPin) ? 0 : 1;
+            leaves = LQLeavesOnUnConnect(data.bReal, pPin) ? 1 : 0;
         if (leaves != 0)
             pins.push_back(pPin);
     }

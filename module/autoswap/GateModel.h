@@ -62,7 +62,7 @@ private:
     // Takes j as i's partner if the items can carry the exchange out (LQTakePartner).
     void Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoice& choice);
     // What that check reads of a gate and no exchange changes, asked of the host once: whether a
-    // pin is on copper, and which pins leave their nets (all but a real gate's power pins).
+    // pin is on copper, and which pins leave their nets (LQLeavesOnUnConnect).
     bool IsOnCopper(std::int32_t g);
     void LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it

@@ -73,5 +73,8 @@ private:
     bool m_bAutoSwapObjectsBuilt = false;
 };
 
+// Whether a gate's UnConnect takes the pin off its net: every pin but a real gate's power pins.
+bool LQLeavesOnUnConnect(bool bRealGate, CLayoutPin* pin);
+
 // Marker radius for a draw context: 9 pixels, at most 1000000 board units.
 long GateMarkerRadius(const CDrawContext* dc);

@@ -98,12 +98,12 @@ bool CGate::IsConnected()
     return false;
 }
 
+bool LQLeavesOnUnConnect(bool bRealGate, CLayoutPin* pin) { return !(bRealGate && CSwapItemPin::IsPowerPin(pin)); }
+
 void CGate::UnConnect()
 {
     const bool bReal = IsRealGate();
-    for (CLayoutPin* pin : m_pins) {
-        if (bReal && CSwapItemPin::IsPowerPin(pin))
-            continue;
-        CSwapItemPin::Unconnect(pin);
-    }
+    for (CLayoutPin* pin : m_pins)
+        if (LQLeavesOnUnConnect(bReal, pin))
+            CSwapItemPin::Unconnect(pin);
 }

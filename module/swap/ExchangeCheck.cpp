@@ -17,7 +17,7 @@ std::vector<CLayoutPin*> LeavingPins(CGate* pGate)
     std::vector<CLayoutPin*> pins;
     const bool bReal = pGate->IsRealGate();
     for (CLayoutPin* pin : pGate->GetPins())
-        if (!(bReal && CSwapItemPin::IsPowerPin(pin)))
+        if (LQLeavesOnUnConnect(bReal, pin))
             pins.push_back(pin);
     std::sort(pins.begin(), pins.end());
     pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
