@@ -9,8 +9,10 @@ CAutoSwap::CAutoSwap(std::vector<CSwapItem*> rows, std::vector<CSwapItem*> cols)
       m_nCols(static_cast<std::int32_t>(cols.size())),
       m_rows(std::move(rows)),
       m_cols(std::move(cols)),
-      m_distances(static_cast<std::size_t>(m_nRows), std::vector<std::int64_t>(static_cast<std::size_t>(m_nCols), kNotEvaluated)),
-      m_connectionData(static_cast<std::size_t>(m_nRows), std::vector<CObject**>(static_cast<std::size_t>(m_nCols), nullptr)),
+      m_distances(static_cast<std::size_t>(m_nRows),
+                  std::vector<std::int64_t>(static_cast<std::size_t>(m_nCols), kNotEvaluated)),
+      m_connectionData(static_cast<std::size_t>(m_nRows),
+                       std::vector<CObject**>(static_cast<std::size_t>(m_nCols), nullptr)),
       m_assignment(m_nCols > 0 ? new std::int32_t[static_cast<std::size_t>(m_nCols)] : nullptr)
 {
     for (std::int32_t k = 0; k < m_nCols; ++k)
@@ -56,7 +58,8 @@ void CAutoSwap::ApplyPairs(bool bUnconnectFirst)
         CSwapItem* pRow = m_rows[static_cast<std::size_t>(r)];
         if (bUnconnectFirst)
             pRow->Unconnect();
-        pRow->Connect(m_cols[static_cast<std::size_t>(k)], m_connectionData[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]);
+        pRow->Connect(m_cols[static_cast<std::size_t>(k)],
+                      m_connectionData[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]);
     }
 }
 

@@ -6,7 +6,10 @@ namespace {
 LQGroupEngine g_engine = nullptr;
 }  // namespace
 
-CAutoSwapF::CAutoSwapF(std::vector<CSwapItem*> items) : m_items(std::move(items)), m_nItems(static_cast<std::int32_t>(m_items.size())) {}
+CAutoSwapF::CAutoSwapF(std::vector<CSwapItem*> items)
+    : m_items(std::move(items)), m_nItems(static_cast<std::int32_t>(m_items.size()))
+{
+}
 
 CAutoSwapF::~CAutoSwapF() = default;
 

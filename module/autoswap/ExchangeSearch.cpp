@@ -16,8 +16,9 @@ void CExchangeChoice::Release()
 void LQTakePartner(const std::vector<CSwapItem*>& items, std::int32_t i, std::int32_t j, LQGain gain, CObject** listIJ,
                    CObject** listJI, CExchangeChoice& choice)
 {
-    LQTakePartnerIf(LQCanApplyExchange(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)], listIJ, listJI),
-                    j, gain, listIJ, listJI, choice);
+    const bool bApplies =
+        LQCanApplyExchange(items[static_cast<std::size_t>(i)], items[static_cast<std::size_t>(j)], listIJ, listJI);
+    LQTakePartnerIf(bApplies, j, gain, listIJ, listJI, choice);
 }
 
 void LQTakePartnerIf(bool bApplies, std::int32_t j, LQGain gain, CObject** listIJ, CObject** listJI,

@@ -19,7 +19,8 @@ void CGateModel::PrepareCells()
         const GateData& col = m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kc)])];
         std::vector<char> counted(static_cast<std::size_t>(col.groups.size), 1);
         for (std::int32_t kr = 0; kr < nKinds; ++kr) {
-            if (m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kr)])].groups.size != col.groups.size)
+            const GateData& row = m_gates[static_cast<std::size_t>(m_kindGate[static_cast<std::size_t>(kr)])];
+            if (row.groups.size != col.groups.size)
                 continue;
             std::vector<char> matched(counted.size(), 0);
             for (const auto& [a, b] : MatchOf(kr, kc))

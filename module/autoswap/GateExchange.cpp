@@ -225,7 +225,8 @@ std::int64_t CGateModel::Distance(std::int32_t r, std::int32_t c)
     return total;
 }
 
-bool CGateModel::IsCurrent(const GateData& data, const std::int32_t* slots, std::int32_t nSlots, std::uint64_t stamp) const
+bool CGateModel::IsCurrent(const GateData& data, const std::int32_t* slots, std::int32_t nSlots,
+                           std::uint64_t stamp) const
 {
     if (stamp == 0 || data.moved > stamp)
         return false;
@@ -262,8 +263,9 @@ std::int64_t CGateModel::Self(std::int32_t g)
 void CGateModel::Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best, double ownAtMost)
 {
     // Gates whose group counts differ are measured by nothing that could be applied.
-    if (j == i || m_gates[static_cast<std::size_t>(j)].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size ||
-        m_unusable[static_cast<std::size_t>(j)] == m_unusableStamp)
+    const auto uj = static_cast<std::size_t>(j);
+    if (j == i || m_gates[uj].groups.size != m_gates[static_cast<std::size_t>(i)].groups.size ||
+        m_unusable[uj] == m_unusableStamp)
         return;
     const std::int64_t djj = Self(j);
     if (!LQIsMeasured(djj))

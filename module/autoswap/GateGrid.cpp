@@ -47,9 +47,12 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
         if (b.IsEmpty())
             continue;
         // The box's centre picks the cell (its offsets are exact in doubles, their sum in 64 bits).
-        const auto cx = (static_cast<std::int64_t>(b.x0 - all.x0) + static_cast<std::int64_t>(b.x1 - all.x0)) / 2 * side / w;
-        const auto cy = (static_cast<std::int64_t>(b.y0 - all.y0) + static_cast<std::int64_t>(b.y1 - all.y0)) / 2 * side / h;
-        const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side + std::clamp<std::int64_t>(cx, 0, side - 1));
+        const auto cx =
+            (static_cast<std::int64_t>(b.x0 - all.x0) + static_cast<std::int64_t>(b.x1 - all.x0)) / 2 * side / w;
+        const auto cy =
+            (static_cast<std::int64_t>(b.y0 - all.y0) + static_cast<std::int64_t>(b.y1 - all.y0)) / 2 * side / h;
+        const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side +
+                                                std::clamp<std::int64_t>(cx, 0, side - 1));
         m_cells[c].members.push_back(static_cast<std::int32_t>(g));
         m_cells[c].box.Add(b);
         m_cellOf[g] = static_cast<std::int32_t>(c);
@@ -100,7 +103,8 @@ std::vector<CGateGrid::Block> CGateGrid::GroupIntoBlocks(const std::vector<Place
     blockOf.clear();
     for (std::size_t k = 0; k < places.size(); ++k) {
         const Place& place = places[k];
-        std::int32_t& b = blockAt[static_cast<std::size_t>(place.gy / m_blockSide * blockSide + place.gx / m_blockSide)];
+        const std::int64_t at = place.gy / m_blockSide * blockSide + place.gx / m_blockSide;
+        std::int32_t& b = blockAt[static_cast<std::size_t>(at)];
         if (b < 0) {
             b = static_cast<std::int32_t>(blocks.size());
             blocks.push_back(Block{{}, {}, -1, -1, place.gx / m_blockSide, place.gy / m_blockSide});
@@ -139,9 +143,10 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
     for (std::size_t level = 0; level < m_levels.size() && b >= 0; ++level) {
         Block& block = m_levels[level][static_cast<std::size_t>(b)];
         block.maxSelf = -1;
-        for (std::int32_t k : block.children)
-            block.maxSelf = std::max(block.maxSelf, level == 0 ? m_cells[static_cast<std::size_t>(k)].maxSelf
-                                                               : m_levels[level - 1][static_cast<std::size_t>(k)].maxSelf);
+        for (std::int32_t k : block.children) {
+            const auto uk = static_cast<std::size_t>(k);
+            block.maxSelf = std::max(block.maxSelf, level == 0 ? m_cells[uk].maxSelf : m_levels[level - 1][uk].maxSelf);
+        }
         b = block.parent;
     }
 }

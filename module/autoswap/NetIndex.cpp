@@ -117,7 +117,8 @@ std::int64_t LQIndexedPinDistance(const CNetIndex& index, std::int32_t row, std:
     const std::int32_t x = index.X(row), y = index.Y(row);
     for (const CNetIndex::Pin& p : index.PinsOf(net)) {
         const unsigned __int128 d = LQSquaredDistance(x, y, p.x, p.y);
-        unsigned __int128& best = p.owner == rowGate ? own : (rowGate != colGate && p.owner == colGate) ? other : foreign;
+        unsigned __int128& best =
+            p.owner == rowGate ? own : (rowGate != colGate && p.owner == colGate) ? other : foreign;
         if (d < best)
             best = d;
     }

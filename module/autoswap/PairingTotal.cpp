@@ -43,7 +43,8 @@ std::int64_t LQLeastPairingTotal(const std::int64_t* cost, std::int32_t nRows, s
         Search(cost, nRows, nCols, 0, 0, 0, best);
         return best;
     }
-    std::vector<std::vector<std::int64_t>> table(static_cast<std::size_t>(nRows), std::vector<std::int64_t>(static_cast<std::size_t>(nCols)));
+    std::vector<std::vector<std::int64_t>> table(static_cast<std::size_t>(nRows),
+                                                 std::vector<std::int64_t>(static_cast<std::size_t>(nCols)));
     for (std::int32_t r = 0; r < nRows; ++r)
         for (std::int32_t k = 0; k < nCols; ++k) {
             const std::int64_t d = cost[r * nCols + k];

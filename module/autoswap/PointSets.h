@@ -21,8 +21,8 @@ struct CLQPointPair {
 // Pairs the points of each set, ending where ends says (as ColumnTargets gives them), into out
 // (which has room for LQPairCount of them) and the sets' ends, in pairs, into setEnds.
 template <class Lanes>
-void LQPairPoints(const std::vector<std::pair<std::int32_t, std::int32_t>>& points, const std::vector<std::size_t>& ends,
-                  CLQPointPair<Lanes>* out, std::uint32_t* setEnds)
+void LQPairPoints(const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                  const std::vector<std::size_t>& ends, CLQPointPair<Lanes>* out, std::uint32_t* setEnds)
 {
     using Elem = std::remove_reference_t<decltype(Lanes{}[0])>;
     std::size_t begin = 0, n = 0;
@@ -53,7 +53,8 @@ inline std::size_t LQPairCount(const std::vector<std::size_t>& ends)
 // integer square root may round off (one per set); infinite for an empty set. (Summed whole: a
 // sum stopped once past what could still win costs more in branches missed than it saves.)
 template <class Lanes>
-[[gnu::always_inline]] inline double LQBoundFromSets(const CLQPointPair<Lanes>* pairs, const std::uint32_t* setEnds, std::size_t nSets, const CLQBox& box)
+[[gnu::always_inline]] inline double LQBoundFromSets(const CLQPointPair<Lanes>* pairs, const std::uint32_t* setEnds,
+                                                     std::size_t nSets, const CLQBox& box)
 {
     const LQLanes x0 = {box.x0, box.x0}, x1 = {box.x1, box.x1}, y0 = {box.y0, box.y0}, y1 = {box.y1, box.y1};
     const LQLanes zero = {0.0, 0.0};
@@ -88,7 +89,10 @@ public:
         LQPairPoints(points, ends, m_pairs.data(), m_ends.data());
     }
 
-    double BoundFrom(const CLQBox& box) const { return LQBoundFromSets(m_pairs.data(), m_ends.data(), m_ends.size(), box); }
+    double BoundFrom(const CLQBox& box) const
+    {
+        return LQBoundFromSets(m_pairs.data(), m_ends.data(), m_ends.size(), box);
+    }
 
 private:
     std::vector<CLQPointPair<Lanes>> m_pairs;
