@@ -59,14 +59,15 @@ private:
     // The connection data that the row gate's item would make against the column gate's: the
     // same pairings, their pins' distances read from the index instead of the host's nets.
     CObject** PairingData(std::int32_t r, std::int32_t c);
-    // Takes j as i's partner if the items can carry the exchange out (LQTakePartner).
+    // Takes j as i's partner if the exchange applies whole, checked on the model's own pairings
+    // (LQTakePartnerIf).
     void Take(std::int32_t i, std::int32_t j, LQGain gain, CExchangeChoice& choice);
     // What that check reads of a gate and no exchange changes, asked of the host once: whether a
     // pin is on copper, and which pins leave their nets (LQLeavesOnUnConnect).
     bool IsOnCopper(std::int32_t g);
     void LeavingPins(std::int32_t g, std::vector<CLayoutPin*>& pins);
     // Measures j as i's partner and notes it if it beats the best so far (when eager: takes it
-    // if the items can carry the exchange out). ownAtMost bounds dii less what j would measure
+    // if the exchange applies whole). ownAtMost bounds dii less what j would measure
     // against i's pins' nets, with the bounds' margin.
     void Consider(std::int32_t i, std::int32_t j, std::int64_t dii, CExchangeChoice& best, double ownAtMost = HUGE_VAL);
     // The best partner by the model's measure alone, leaving out those found unusable.
