@@ -286,13 +286,19 @@ function percent(before, now) {
   return `<span class="${p < 0 ? "better" : "worse"}">${p > 0 ? "+" : ""}${p.toFixed(1)} %</span>`;
 }
 
+// Cut to whole micrometres, not rounded, so that the page shows what lqhost's reports print.
+function millimetres(nm) {
+  const um = Math.floor(nm / 1000);
+  return `${Math.floor(um / 1000)}.${String(um % 1000).padStart(3, "0")}`;
+}
+
 function drawFigures(s) {
   const f = s.figures;
   for (const row of $("figures").querySelectorAll("tbody tr")) {
     const key = row.dataset.figure;
     const cells = row.querySelectorAll("td");
     if (!f) { cells.forEach((c) => (c.textContent = "")); continue; }
-    const show = key === "length" ? (nm) => (nm / 1e6).toFixed(3) : String;
+    const show = key === "length" ? millimetres : String;
     cells[0].textContent = show(f.before[key]);
     cells[1].textContent = show(f.now[key]);
     cells[2].innerHTML = key === "airwires" ? "" : percent(f.before[key], f.now[key]);

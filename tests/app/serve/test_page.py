@@ -4,6 +4,7 @@ class. Run: /usr/bin/python3 test_page.py --lqhost PATH --examples DIR --out DIR
 import argparse
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -289,6 +290,10 @@ class PageTest(BrowserTest):
         expected = lqhost("autoswap", "sample.qbrd.json", "-o", "expected.qbrd.json", "--eco", "expected.csv",
                           cwd=self.folder)
         self.assertEqual(expected.returncode, 0, expected.stderr)
+        # The page's lengths are the ones the report prints, to the last digit.
+        printed = re.search(r"airwire length\s+(\S+) mm\s+(\S+) mm", expected.stdout)
+        self.assertIsNotNone(printed, expected.stdout)
+        self.assertEqual(cells[:2], list(printed.groups()))
         with open(os.path.join(self.folder, "sample.swapped.qbrd.json"), "rb") as saved, \
                 open(os.path.join(self.folder, "expected.qbrd.json"), "rb") as wanted:
             self.assertEqual(saved.read(), wanted.read())
