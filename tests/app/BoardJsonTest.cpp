@@ -110,8 +110,7 @@ TEST_P(BoardJsonError, NamesFileAndPath)
     EXPECT_EQ(ErrorOf(doc.dump()), std::string("b.qbrd.json:") + GetParam().message);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BoardJsonError, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, BoardJsonError, ::testing::ValuesIn(kCases), ::testing::PrintToStringParamName());
 
 TEST(BoardJsonSyntax, MalformedTextIsPlacedByLineAndColumn)
 {

@@ -152,5 +152,4 @@ TEST_P(LqhostError, OneLineTheExitCodeAndNothingWritten)
     EXPECT_EQ(Contents(dir), before);  // no output, no temporary file, the inputs untouched
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LqhostError, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, LqhostError, ::testing::ValuesIn(kCases), ::testing::PrintToStringParamName());

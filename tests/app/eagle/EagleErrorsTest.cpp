@@ -104,9 +104,8 @@ const BadCase kSchematicCases[] = {
      "<module name=\"M\">: hierarchical schematics (modules) are not read"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Board, EagleBadInput, ::testing::ValuesIn(kBoardCases), [](const auto& info) { return std::string(info.param.name); });
-INSTANTIATE_TEST_SUITE_P(Schematic, EagleBadInput, ::testing::ValuesIn(kSchematicCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Board, EagleBadInput, ::testing::ValuesIn(kBoardCases), ::testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Schematic, EagleBadInput, ::testing::ValuesIn(kSchematicCases), ::testing::PrintToStringParamName());
 
 TEST(EagleBadInput, AnElementWhosePackageDiffersFromItsPartsDeviceDoesNotBelong)
 {

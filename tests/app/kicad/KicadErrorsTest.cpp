@@ -109,7 +109,7 @@ const BadCase kCases[] = {
      "(symbol (lib_id \"74xx:74HC00\") (at 50.8 50.8"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, KicadBadInput, ::testing::ValuesIn(kCases), [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, KicadBadInput, ::testing::ValuesIn(kCases), ::testing::PrintToStringParamName());
 
 TEST(KicadBadInput, NestingBeyondTheLimitAndRulesFilesNameTheirPlaceToo)
 {

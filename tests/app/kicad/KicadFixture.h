@@ -2,6 +2,7 @@
 // like the situation it checks, and the shared real projects.
 #pragma once
 #include <map>
+#include <ostream>
 #include <string>
 
 #include "app/formats/kicad/KicadImport.h"
@@ -11,6 +12,7 @@ namespace lqkicad {
 using lq::kicad::KicadImport;
 
 enum class Style { Kicad6, Kicad10 };
+inline void PrintTo(Style s, std::ostream* os) { *os << (s == Style::Kicad6 ? "Kicad6" : "Kicad10"); }
 
 // Two quad NANDs (symbol 74xx:74HC00: units A-D with inputs of rule pin group 1, unit E with
 // VCC 14 and GND 7) and five resistors. U1 shows units A, B and E, U2 units A and E; C and D of

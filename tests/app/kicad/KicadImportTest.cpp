@@ -73,7 +73,7 @@ TEST_P(KicadProjectImport, UnitsAreGatesRulesGivePinGroupsAndCopperMarksRoutedPi
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, KicadProjectImport, ::testing::Values(Style::Kicad6, Style::Kicad10),
-                         [](const auto& info) { return info.param == Style::Kicad6 ? "Kicad6" : "Kicad10"; });
+                         ::testing::PrintToStringParamName());
 
 TEST(KicadProjectImport, PinsNotJoinedByOneLabelAloneMoveWithTheirGateOnly)
 {
@@ -95,6 +95,7 @@ struct MatchCase {
     const char* libId;
     bool matches;
 };
+void PrintTo(const MatchCase& c, std::ostream* os) { *os << c.pattern << " against " << c.libId; }
 class SymbolPattern : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(SymbolPattern, MatchesNamesAcrossLibrariesAndSuffixes)

@@ -113,7 +113,7 @@ TEST_P(KicadWriteBack, EachExchangeLandsInPadNetsInstanceDataAndLabels)
 INSTANTIATE_TEST_SUITE_P(Table, KicadWriteBack,
                          ::testing::Combine(::testing::Values(Style::Kicad6, Style::Kicad10), ::testing::Range(0, 4)),
                          [](const auto& info) {
-                             return std::string(std::get<0>(info.param) == Style::Kicad6 ? "Kicad6_" : "Kicad10_") +
+                             return ::testing::PrintToString(std::get<0>(info.param)) + "_" +
                                     std::to_string(std::get<1>(info.param));
                          });
 

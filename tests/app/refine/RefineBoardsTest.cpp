@@ -34,6 +34,7 @@ struct Case {
     std::string path;
     bool unrouted = false;
 };
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 std::vector<Case> Cases()
 {
@@ -220,8 +221,7 @@ TEST_P(Refinement, KeepsEveryPromiseOnTheBoard)
               << " refined " << refined.run.after.length << " nm, " << refined.run.refine->seconds << " s\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Boards, Refinement, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Boards, Refinement, ::testing::ValuesIn(Cases()), ::testing::PrintToStringParamName());
 
 }  // namespace
 

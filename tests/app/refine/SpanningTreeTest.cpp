@@ -28,6 +28,7 @@ struct Row {
     std::int64_t lo, hi;  // coordinate range
     int spots;            // 0: anywhere; else points land on this many spots only
 };
+void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
 
 class Trees : public ::testing::TestWithParam<Row> {
 protected:
@@ -88,6 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Row{"twelve", 12, -50000000, 50000000, 0}, Row{"forty", 40, 0, 200000000, 0},
                       Row{"crowded", 30, 0, 4, 5}, Row{"coincident", 25, 7, 7, 1},
                       Row{"corners", 30, kMin, kMax, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::PrintToStringParamName());
 
 }  // namespace
