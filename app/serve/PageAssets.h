@@ -7,6 +7,7 @@ namespace lq {
 
 std::string_view PageHtml();
 std::string_view PageScript();
+std::string_view PagePanelsScript();
 std::string_view PageStyle();
 
 struct PageAsset {
