@@ -259,6 +259,7 @@ async function applyState(s) {
   $("save").disabled = !hasBoard;
   $("refine").disabled = !hasBoard;
   for (const id of ["dl-eco", "dl-report"]) $(id).hidden = !hasBoard;
+  $("downloads").classList.toggle("disabled", !hasBoard);
   drawMessages(s);
   document.body.dataset.revision = String(s.revision);
   if (hasBoard && !performance.getEntriesByName("board-shown").length)
@@ -465,7 +466,8 @@ $("error-close").addEventListener("click", hideError);
 
 // The menu lists the files the board is saved as (with an Eagle or KiCad board, its schematics).
 $("downloads").addEventListener("toggle", async () => {
-  if (!$("downloads").open || !page.state || !page.state.board) return;
+  if (!$("downloads").open) return;
+  if (!page.state || !page.state.board) { $("downloads").open = false; return; }  // the keyboard still reaches it
   const names = await request("GET", "/api/download/files");
   $("dl-files").replaceChildren(...names.map((name, i) => {
     const a = document.createElement("a");

@@ -76,6 +76,38 @@ class ReportPageTest(BrowserTest):
         return self.d.execute_script(script, *args)
 
 
+class EmptyPageTest(BrowserTest):
+    def test_without_a_board_only_open_is_offered(self):
+        folder = tempfile.mkdtemp(prefix="lq-serve-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        server = Server(ARGS.lqhost, [], cwd=folder)
+        self.addCleanup(server.stop)
+        self.d.get(server.url)
+        self.browser.wait(lambda: self.d.execute_script("return window.lqPage && lqPage.state !== null"),
+                          message="the page's first state")
+        find = lambda selector: self.d.find_element(self.By.CSS_SELECTOR, selector)  # noqa: E731
+        hint = find("#empty")
+        self.assertTrue(hint.is_displayed())
+        # Laid out as one paragraph: the words before the bold button name on one line with it.
+        tops = self.d.execute_script("""
+            const b = document.querySelector('#empty b'), words = document.createRange();
+            words.selectNodeContents(b.previousSibling);
+            return [...words.getClientRects()].map((r) => r.top).concat([b.getBoundingClientRect().top]);""")
+        self.assertEqual(len(tops), 2, tops)
+        self.assertAlmostEqual(tops[0], tops[1], delta=2)
+        for kind in (".qbrd.json", ".brd", ".sch", ".kicad_pcb", ".kicad_sch"):
+            self.assertIn(kind, hint.text)
+        self.assertFalse(find("#save").is_enabled())
+        # The download menu neither opens with the mouse nor with the keyboard.
+        from selenium.common.exceptions import ElementClickInterceptedException
+        from selenium.webdriver.common.keys import Keys
+        with self.assertRaises(ElementClickInterceptedException):
+            find("#downloads summary").click()
+        find("#downloads summary").send_keys(Keys.ENTER)
+        time.sleep(0.2)
+        self.assertIsNone(find("#downloads").get_attribute("open"))
+
+
 class PageTest(BrowserTest):
     """A fresh copy of the sample board and a server for each test."""
 
