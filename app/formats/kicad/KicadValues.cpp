@@ -2,6 +2,7 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -12,7 +13,8 @@ namespace {
 
 constexpr std::int64_t kMaxLength = 1'000'000'000'000;  // 1 km in nanometres
 
-// "-12.3456789" as nanometres; nothing for anything but an optional sign, digits and one point.
+// "-12.3456789" as nanometres, past ±1 km as just past it; nothing for anything but an optional sign,
+// digits and one point.
 std::optional<std::int64_t> ParseMillimetres(std::string_view s)
 {
     bool negative = false;
@@ -30,9 +32,7 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
             return std::nullopt;
         ++digits;
         if (!point) {
-            if (whole > kMaxLength)
-                return std::nullopt;
-            whole = whole * 10 + (c - '0');
+            whole = std::min(whole * 10 + (c - '0'), kMaxLength + 1);  // held just past the limit
         } else if (fracDigits < 6) {
             frac = frac * 10 + (c - '0');
             ++fracDigits;
@@ -45,8 +45,9 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
         return std::nullopt;
     for (int k = std::min(fracDigits, 6); k < 6; ++k)
         frac *= 10;
+    // Too long to be a board's, yet a length: the caller says so.
     if (whole > kMaxLength / 1'000'000)
-        return std::nullopt;
+        return negative ? -(kMaxLength + 1) : kMaxLength + 1;
     const std::int64_t v = whole * 1'000'000 + frac + (roundUp ? 1 : 0);
     return negative ? -v : v;
 }

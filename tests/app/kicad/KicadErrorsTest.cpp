@@ -93,6 +93,8 @@ const BadCase kCases[] = {
      19, "(footprint \"Resistor_THT:R_Axial_DIN0207_L6.3mm_D2.5mm_P7.62mm_Horizontal\" (layer \"F.Cu\")\n    (at 110 130)"},
     {"CoordinateBeyond32Bits", Style::Kicad10, In::Board, "(at 130 100)", "(at 3000 100)",
      "3000 mm lies beyond the 32-bit nanometre range (±2147.483647 mm)", "3000"},
+    {"LengthBeyondAnyBoard", Style::Kicad10, In::Board, "(at 130 100)", "(at 99999999999999999999 100)",
+     "99999999999999999999 mm is beyond any board", "99999999999999999999"},
     {"PadPlacedBeyond32Bits", Style::Kicad10, In::Board, "(at 100 100)", "(at 2147 100)",
      "the placed pad lies beyond the 32-bit nanometre range (±2147.483647 mm)", "(at 7.62 15.24)"},
     {"FootprintWithoutItsPart", Style::Kicad6, In::Board, "(fp_text reference \"R5\"", "(fp_text reference \"R9\"",
