@@ -123,9 +123,12 @@ function fit() {
   const b = boardBounds();
   const width = svg.clientWidth || 800, height = svg.clientHeight || 600;
   const w = um(b.maxX - b.minX) * 1.08 + 1, h = um(b.maxY - b.minY) * 1.08 + 1;
-  const scale = Math.max(w / width, h / height);
+  // The board goes above the legend, which would otherwise cover its lower edge. (The legend may
+  // still be hidden when a board is first fitted.)
+  const room = Math.max(height - (($("legend").offsetHeight || 24) + 12), height / 2);
+  const scale = Math.max(w / width, h / room);
   const cx = um(b.minX + b.maxX) / 2, cy = -um(b.minY + b.maxY) / 2;
-  setView({ x: cx - (width * scale) / 2, y: cy - (height * scale) / 2, w: width * scale, h: height * scale });
+  setView({ x: cx - (width * scale) / 2, y: cy - (room * scale) / 2, w: width * scale, h: height * scale });
 }
 
 // Where a mouse event is on the board, in nm.

@@ -398,6 +398,12 @@ class PageTest(BrowserTest):
             "\n".join(os.path.join(kicad, name) for name in ("clock.kicad_pcb", "clock.kicad_sch")))
         self.settle(after=revision)
         self.assertEqual(self.server.state()["board"]["format"], "kicad")
+        # Fitted to the view, above the legend that would cover its lower edge.
+        self.assertEqual(self.js("""
+            const r = (id) => document.getElementById(id).getBoundingClientRect();
+            const board = r('g-static'), view = r('view'), legend = r('legend');
+            return [board.left >= view.left, board.right <= view.right, board.top >= view.top, board.bottom <= legend.top];"""),
+            [True] * 4)
         self.assertEqual(self.server.request("GET", "/api/download/files"), (200, ["clock.kicad_pcb", "clock.kicad_sch"]))
 
     def test_two_tabs_show_one_state(self):
