@@ -312,6 +312,12 @@ class PageTest(BrowserTest):
         cells = self.js("return [...document.querySelectorAll('#figures tr[data-figure=length] td')].map((c) => c.textContent)")
         self.assertNotEqual(cells[0], cells[1])
         self.assertIn("%", cells[2])
+        # The figures, with their heading, stay in sight however far the list of changes scrolls.
+        self.js("document.getElementById('side').scrollTop = 1e6")
+        self.assertTrue(self.js("""
+            const side = document.getElementById('side').getBoundingClientRect();
+            const figures = document.querySelector('#figures thead').getBoundingClientRect();
+            return document.getElementById('side').scrollTop > 0 && figures.top >= side.top && figures.bottom <= side.bottom;"""))
 
         # Save through the page; the file is what lqhost autoswap -o writes.
         self.button("#save").click()
