@@ -261,7 +261,6 @@ async function applyState(s) {
   $("redo").disabled = !hasBoard || s.applied >= s.changes.length;
   $("save").disabled = !hasBoard;
   $("refine").disabled = !hasBoard;
-  for (const id of ["dl-eco", "dl-report"]) $(id).hidden = !hasBoard;
   $("downloads").classList.toggle("disabled", !hasBoard);
   drawMessages(s);
   document.body.dataset.revision = String(s.revision);

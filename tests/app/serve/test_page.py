@@ -45,6 +45,29 @@ class BrowserTest(unittest.TestCase):
         cls.browser = BROWSER
         cls.d = BROWSER.driver
 
+    # ---- reading a page ----
+
+    def js(self, script, *args):
+        return self.d.execute_script(script, *args)
+
+    def revision(self):
+        return int(self.js("return Number(document.body.dataset.revision || 0)"))
+
+    def settle(self, after=None):
+        """Waits until the page has shown a revision past after and asks nothing more."""
+        def quiet():
+            return self.js("return window.lqPage && lqPage.pending === 0 && lqPage.state !== null")
+
+        def done():
+            if not quiet() or (after is not None and self.revision() <= after):
+                return False
+            time.sleep(0.05)
+            return quiet()
+        self.browser.wait(done, message="the page to show the host's answer")
+
+    def button(self, selector):
+        return self.d.find_element(self.By.CSS_SELECTOR, selector)
+
 
 class ReportPageTest(BrowserTest):
     def test_html_report_pictures_move_together_and_rows_light_pins(self):
@@ -72,9 +95,6 @@ class ReportPageTest(BrowserTest):
         self.assertEqual(boxes()[0], boxes()[1])
         self.assertNotEqual(boxes()[1], home)
 
-    def js(self, script, *args):
-        return self.d.execute_script(script, *args)
-
 
 class EmptyPageTest(BrowserTest):
     def test_without_a_board_only_open_is_offered(self):
@@ -83,13 +103,11 @@ class EmptyPageTest(BrowserTest):
         server = Server(ARGS.lqhost, [], cwd=folder)
         self.addCleanup(server.stop)
         self.d.get(server.url)
-        self.browser.wait(lambda: self.d.execute_script("return window.lqPage && lqPage.state !== null"),
-                          message="the page's first state")
-        find = lambda selector: self.d.find_element(self.By.CSS_SELECTOR, selector)  # noqa: E731
-        hint = find("#empty")
+        self.settle()
+        hint = self.button("#empty")
         self.assertTrue(hint.is_displayed())
         # Laid out as one paragraph: the words before the bold button name on one line with it.
-        tops = self.d.execute_script("""
+        tops = self.js("""
             const b = document.querySelector('#empty b'), words = document.createRange();
             words.selectNodeContents(b.previousSibling);
             return [...words.getClientRects()].map((r) => r.top).concat([b.getBoundingClientRect().top]);""")
@@ -97,15 +115,15 @@ class EmptyPageTest(BrowserTest):
         self.assertAlmostEqual(tops[0], tops[1], delta=2)
         for kind in (".qbrd.json", ".brd", ".sch", ".kicad_pcb", ".kicad_sch"):
             self.assertIn(kind, hint.text)
-        self.assertFalse(find("#save").is_enabled())
+        self.assertFalse(self.button("#save").is_enabled())
         # The download menu neither opens with the mouse nor with the keyboard.
         from selenium.common.exceptions import ElementClickInterceptedException
         from selenium.webdriver.common.keys import Keys
         with self.assertRaises(ElementClickInterceptedException):
-            find("#downloads summary").click()
-        find("#downloads summary").send_keys(Keys.ENTER)
+            self.button("#downloads summary").click()
+        self.button("#downloads summary").send_keys(Keys.ENTER)
         time.sleep(0.2)
-        self.assertIsNone(find("#downloads").get_attribute("open"))
+        self.assertIsNone(self.button("#downloads").get_attribute("open"))
 
 
 class PageTest(BrowserTest):
@@ -126,32 +144,11 @@ class PageTest(BrowserTest):
 
     # ---- reading and driving the page ----
 
-    def js(self, script, *args):
-        return self.d.execute_script(script, *args)
-
-    def revision(self):
-        return int(self.js("return Number(document.body.dataset.revision || 0)"))
-
-    def settle(self, after=None):
-        """Waits until the page has shown a revision past after and asks nothing more."""
-        def quiet():
-            return self.js("return window.lqPage && lqPage.pending === 0 && lqPage.state !== null")
-
-        def done():
-            if not quiet() or (after is not None and self.revision() <= after):
-                return False
-            time.sleep(0.05)
-            return quiet()
-        self.browser.wait(done, message="the page to show the host's answer")
-
     def act(self, action):
         """Does something in the page and waits for the page to show the result."""
         before = self.revision()
         action()
         self.settle(after=before)
-
-    def button(self, selector):
-        return self.d.find_element(self.By.CSS_SELECTOR, selector)
 
     def click(self, element):
         from selenium.webdriver.common.action_chains import ActionChains
