@@ -12,6 +12,7 @@ namespace lq::kicad {
 namespace {
 
 constexpr std::int64_t kMaxLength = 1'000'000'000'000;  // 1 km in nanometres
+constexpr std::int64_t kMaxWholeMillimetres = kMaxLength / 1'000'000;
 
 // "-12.3456789" as nanometres, past ±1 km as just past it; nothing for anything but an optional sign,
 // digits and one point.
@@ -32,7 +33,7 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
             return std::nullopt;
         ++digits;
         if (!point) {
-            whole = std::min(whole * 10 + (c - '0'), kMaxLength + 1);  // held just past the limit
+            whole = std::min(whole * 10 + (c - '0'), kMaxWholeMillimetres + 1);  // held just past the limit
         } else if (fracDigits < 6) {
             frac = frac * 10 + (c - '0');
             ++fracDigits;
@@ -46,7 +47,7 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
     for (int k = std::min(fracDigits, 6); k < 6; ++k)
         frac *= 10;
     // Too long to be a board's, yet a length: the caller says so.
-    if (whole > kMaxLength / 1'000'000)
+    if (whole > kMaxWholeMillimetres)
         return negative ? -(kMaxLength + 1) : kMaxLength + 1;
     const std::int64_t v = whole * 1'000'000 + frac + (roundUp ? 1 : 0);
     return negative ? -v : v;
