@@ -137,16 +137,22 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
         std::iter_swap(at, at - 1);
     for (; at + 1 != cell.members.end() && selfAt(at + 1) > value; ++at)
         std::iter_swap(at, at + 1);
-    cell.maxSelf = m_self[static_cast<std::size_t>(cell.members.front())];
-    // Each level's largest present length, up the blocks that hold the cell.
+    const std::int64_t maxSelf = m_self[static_cast<std::size_t>(cell.members.front())];
+    if (cell.maxSelf == maxSelf)
+        return;
+    cell.maxSelf = maxSelf;
+    // Each level's largest present length, up the blocks that hold the cell, as far as it changes.
     std::int32_t b = m_blockOf[static_cast<std::size_t>(c)];
     for (std::size_t level = 0; level < m_levels.size() && b >= 0; ++level) {
         Block& block = m_levels[level][static_cast<std::size_t>(b)];
-        block.maxSelf = -1;
+        std::int64_t largest = -1;
         for (std::int32_t k : block.children) {
             const auto uk = static_cast<std::size_t>(k);
-            block.maxSelf = std::max(block.maxSelf, level == 0 ? m_cells[uk].maxSelf : m_levels[level - 1][uk].maxSelf);
+            largest = std::max(largest, level == 0 ? m_cells[uk].maxSelf : m_levels[level - 1][uk].maxSelf);
         }
+        if (block.maxSelf == largest)
+            return;
+        block.maxSelf = largest;
         b = block.parent;
     }
 }
