@@ -80,5 +80,6 @@ TEST(LqhostEngines, EveryOutputOnEveryBoardIsTheReferencesApartFromTheRunTime)
         EXPECT_EQ(mine, reference);
         nMoved += reference.at("stdout").find("pins moved: 0 ") == std::string::npos;
     }
+    LQ_NEED_SHARED(std::string(QUILLON_SHARED_DIR) + "/boards");
     EXPECT_GE(nMoved, 8) << "the boards must give the engines real work";
 }

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -59,6 +60,17 @@ std::vector<std::string> SharedBoardFiles()
                     boards.push_back(entry.path().string());
     std::sort(boards.begin(), boards.end());
     return boards;
+}
+
+std::string SharedMissing(const std::string& path)
+{
+    return std::filesystem::exists(path) ? "" : path + " is not here: the shared boards are read from beside the clone";
+}
+
+bool SharedRequired()
+{
+    const char* value = std::getenv("QUILLON_REQUIRE_SHARED");
+    return value != nullptr && *value != '\0' && std::string(value) != "0";
 }
 
 std::string ReadFile(const std::string& path)

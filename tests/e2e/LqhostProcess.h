@@ -21,6 +21,10 @@ Result RunLqhost(const std::vector<std::string>& args);
 std::string Example(const std::string& name);
 // Every Eagle and KiCad board of the shared real boards, sorted.
 std::vector<std::string> SharedBoardFiles();
+// Why the shared boards cannot serve a test that reads the file or folder, or "" when they can.
+std::string SharedMissing(const std::string& path);
+// Set (QUILLON_REQUIRE_SHARED) where the shared boards must be read, as in CI.
+bool SharedRequired();
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 std::size_t Count(const std::string& text, const std::string& what);
@@ -51,6 +55,17 @@ public:
 private:
     std::string m_path;
 };
+
+// A clone without the shared boards beside it passes over the tests that read them; where they
+// are required, such a test fails instead, so that they are never left out unseen.
+#define LQ_NEED_SHARED(path)                                                       \
+    do {                                                                           \
+        if (const std::string lqMissing = lqe2e::SharedMissing(path); !lqMissing.empty()) { \
+            if (lqe2e::SharedRequired())                                           \
+                FAIL() << lqMissing;                                               \
+            GTEST_SKIP() << lqMissing;                                             \
+        }                                                                          \
+    } while (0)
 
 using Json = nlohmann::json;
 

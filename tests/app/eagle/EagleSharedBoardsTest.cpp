@@ -96,8 +96,7 @@ void RunOnSharedPair(const std::string& stem, bool unrouted, bool refine = false
 
 TEST(SharedEagleBoards, AutoswapWritesValidConsistentPairsOfLegalMoves)
 {
-    if (!fs::is_directory(kShared / "boards" / "eagle"))
-        GTEST_SKIP() << "the shared Eagle boards (" << (kShared / "boards" / "eagle").string() << ") cannot be found";
+    LQ_NEED_SHARED((kShared / "boards" / "eagle").string());
     if (!fs::exists(kXmllint))
         GTEST_SKIP() << "xmllint (Debian libxml2-utils) is not installed";
     const std::vector<std::string> pairs = SharedEaglePairs();

@@ -12,6 +12,8 @@ using namespace lqe2e;
 TEST(KicadCommandLine, EveryCommandReadsTheBoardWithTheSameOptions)
 {
     const std::string clock = SharedBoard("clock");
+    LQ_NEED_SHARED(clock);
+    LQ_NEED_SHARED(SharedBoard("divn"));
     const std::string schematic = std::filesystem::path(clock).replace_extension(".kicad_sch").string();
     TempDir dir;
     WriteFile(dir / "fixed.lqrules", "(quillon_swap_rules (version 1) (rule \"no\" (symbols \"%40106\") (gates fixed)))");
@@ -45,6 +47,7 @@ TEST(KicadCommandLine, EveryCommandReadsTheBoardWithTheSameOptions)
 
 TEST(KicadCommandLine, NoOutputLandsOnTheProjectFile)
 {
+    LQ_NEED_SHARED(SharedBoard("clock"));
     TempDir dir;
     const std::filesystem::path from = std::filesystem::path(SharedBoard("clock")).parent_path();
     for (const char* ext : {".kicad_pcb", ".kicad_sch", ".kicad_pro"})

@@ -124,7 +124,9 @@ TEST(KicadBadInput, NestingBeyondTheLimitAndRulesFilesNameTheirPlaceToo)
 
     lqe2e::TempDir dir;
     lqe2e::WriteFile(dir / "bad.lqrules", "(quillon_swap_rules (version 1)\n  (rule \"x\" (symbols \"74%00\") (gates maybe)))\n");
-    const lqe2e::Result r = lqe2e::RunLqhost({"info", SharedBoard("divn"), "--rules", dir / "bad.lqrules"});
+    lqe2e::WriteFile(dir / "ok.kicad_pcb", MakeProject(Style::Kicad6).board);
+    lqe2e::WriteFile(dir / "ok.kicad_sch", MakeProject(Style::Kicad6).schematic);
+    const lqe2e::Result r = lqe2e::RunLqhost({"info", dir / "ok.kicad_pcb", "--rules", dir / "bad.lqrules"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "lqhost: " + dir / "bad.lqrules:2:38: (gates ...) is swap or fixed, not \"maybe\"\n");
 
@@ -134,5 +136,5 @@ TEST(KicadBadInput, NestingBeyondTheLimitAndRulesFilesNameTheirPlaceToo)
     const lqe2e::Result w = lqe2e::RunLqhost({"autoswap", dir / "fix.kicad_pcb", "-o", dir / "out/fix.kicad_pcb"});
     EXPECT_EQ(w.exitCode, 1);
     EXPECT_EQ(lqe2e::Count(w.err, "\n"), 1u) << w.err;
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.lqrules", "fix.kicad_pcb", "fix.kicad_sch"}));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.lqrules", "fix.kicad_pcb", "fix.kicad_sch", "ok.kicad_pcb", "ok.kicad_sch"}));
 }

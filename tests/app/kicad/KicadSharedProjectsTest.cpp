@@ -74,7 +74,7 @@ void RunOnSharedProject(const std::string& name, bool unrouted, bool kicad6)
 
 TEST(SharedKicadProjects, AutoswapWritesConsistentProjectsOfLegalMovesThatPcbnewLoads)
 {
-    ASSERT_TRUE(fs::exists(SharedBoard("clock"))) << "the shared KiCad projects cannot be found";
+    LQ_NEED_SHARED(SharedBoard("clock"));
     const std::string pcbnew = PcbnewProblem();
     ASSERT_EQ(pcbnew, "") << "scripts/deps.sh installs KiCad 6 (Debian package kicad)";
     for (const char* name : kSharedProjects) {
@@ -86,6 +86,7 @@ TEST(SharedKicadProjects, AutoswapWritesConsistentProjectsOfLegalMovesThatPcbnew
 
 TEST(SharedKicadProjects, ARunThatChangesNothingWritesEveryFileByteForByte)
 {
+    LQ_NEED_SHARED(SharedBoard("clock"));
     for (const char* name : kSharedProjects) {
         SCOPED_TRACE(name);
         TempDir out;
@@ -101,6 +102,7 @@ TEST(SharedKicadProjects, ARunThatChangesNothingWritesEveryFileByteForByte)
 TEST(SharedKicadProjects, ASheetPlacedTwiceChangesInItsInstanceDataAndItsOwnFieldsOnlyWhereInstancesAgree)
 {
     // kdlfo places onelfo twice: U1 (TL074) in LFO A and U3 in LFO B are one set of placed symbols.
+    LQ_NEED_SHARED(SharedBoard("kdlfo"));
     const kicad::KicadImport imported = kicad::ReadKicadBoard(SharedBoard("kdlfo"), kicad::KicadReadOptions{});
     std::map<std::pair<std::string, std::string>, std::string> net;
     for (const Net& n : imported.board.nets)

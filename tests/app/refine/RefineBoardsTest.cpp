@@ -250,8 +250,7 @@ TEST(RefinementEffort, ABoardWithNothingToMoveStillUsesUpItsBudget)
     // spu as routed: gates in groups, but every partner's pins routed, so no shake measures
     // anything; rounds must still cost work, or the search would never end.
     const std::string spu = std::string(QUILLON_SHARED_DIR) + "/boards/eagle/spu.brd";
-    if (!std::filesystem::exists(spu))
-        GTEST_SKIP() << spu << " is not here";
+    LQ_NEED_SHARED(spu);
     const Board board = LoadBoard(spu, BoardReadOptions{}).board;
     AutoSwapOptions options;
     options.refine = RefineOptions{true, true, 0.01};
