@@ -28,8 +28,7 @@ std::int32_t CNetIndex::IndexNet(CNet* pNet)
 {
     const auto id = static_cast<std::int32_t>(m_nets.size());
     m_netOf.emplace(pNet, id);
-    Net net{pNet, {}, m_clock};
-    net.pins.reserve(pNet->GetNetPins().size());
+    Net net{pNet, m_clock, {}};
     for (CNetPin* pNetPin : pNet->GetNetPins()) {
         auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject());
         if (pPin == nullptr)

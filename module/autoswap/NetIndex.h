@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "module/autoswap/SmallList.h"
+
 class CLayoutPin;
 class CNet;
 
@@ -17,6 +19,7 @@ public:
         std::int32_t owner;  // the gate of the group the pin belongs to, or -1
         std::int32_t slot;   // the registered pin, or -1
     };
+    using Pins = CLQSmallList<Pin, 4>;
 
     // Registers a pin of one of the group's gates; answers its slot. A pin registered twice
     // (to two gates) makes the index unusable.
@@ -32,7 +35,7 @@ public:
         return it != m_slotOf.end() ? it->second : -1;
     }
     std::int32_t NetOf(std::int32_t slot) const { return m_slotNet[static_cast<std::size_t>(slot)]; }
-    const std::vector<Pin>& PinsOf(std::int32_t net) const { return m_nets[static_cast<std::size_t>(net)].pins; }
+    const Pins& PinsOf(std::int32_t net) const { return m_nets[static_cast<std::size_t>(net)].pins; }
     std::uint64_t Version(std::int32_t net) const { return m_nets[static_cast<std::size_t>(net)].version; }
     std::uint64_t Clock() const { return m_clock; }
     std::int32_t X(std::int32_t slot) const { return m_slotPins[static_cast<std::size_t>(slot)].x; }
@@ -46,8 +49,8 @@ public:
 private:
     struct Net {
         CNet* pNet;
-        std::vector<Pin> pins;
         std::uint64_t version;
+        Pins pins;
     };
     std::int32_t IndexNet(CNet* pNet);
     std::int32_t FindNet(CNet* pNet) const;
