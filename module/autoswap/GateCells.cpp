@@ -54,20 +54,28 @@ void CGateModel::PrepareCells()
     m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
     // Room in the grid's order, so that a search reads each cell's gates together: a box and
     // an end for every matched column pin, and pairs of points with some to spare.
-    std::int32_t nRoom = 0;
+    std::int32_t nRoom = 0, nMostRoom = 0;
     m_pairsInRoom = 0;
-    for (SearchGate& gate : m_search) {
-        const GateData& data = m_gates[static_cast<std::size_t>(gate.gate)];
-        gate.columnFirst = nRoom;
+    m_searchPins.assign(m_search.size(), SearchPins{});
+    for (std::size_t place = 0; place < m_search.size(); ++place) {
+        const GateData& data = m_gates[static_cast<std::size_t>(m_search[place].gate)];
+        SearchPins& pins = m_searchPins[place];
+        pins.columnFirst = nRoom;
         for (std::int32_t k = 0; k < data.groups.size; ++k)
             if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
                 nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
-        ScratchColumnTargets(gate.gate);
-        gate.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
-        gate.pairsFirst = static_cast<std::int32_t>(m_pairsInRoom);
-        m_pairsInRoom += static_cast<std::size_t>(gate.pairsRoom);
+        nMostRoom = std::max(nMostRoom, nRoom - pins.columnFirst);
+        ScratchColumnTargets(m_search[place].gate);
+        pins.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
+        pins.pairsFirst = static_cast<std::int32_t>(m_pairsInRoom);
+        m_pairsInRoom += static_cast<std::size_t>(pins.pairsRoom);
     }
-    m_columnBoxes.resize(static_cast<std::size_t>(nRoom));
+    m_columnBoxes.Assign(m_search.size(), nMostRoom);
+    m_scratchBoxes.resize(static_cast<std::size_t>(nMostRoom));
+    std::size_t nMostMembers = 0;
+    for (const CGateGrid::Cell& cell : m_grid.Cells())
+        nMostMembers = std::max(nMostMembers, static_cast<std::size_t>(cell.count));
+    m_sides.resize(nMostMembers + 2);
     m_columnEnds.resize(static_cast<std::size_t>(nRoom));
     m_columnPairs.clear();
     m_columnPairs.reserve(PairsPoolFor(m_pairsInRoom));
@@ -82,21 +90,24 @@ void CGateModel::PrepareCells()
 void CGateModel::RefreshGate(std::int32_t g)
 {
     m_grid.SetSelf(g, Self(g));
-    SearchGate& gate = SearchOf(g);
+    const std::int32_t place = m_grid.OrderOf(g);
+    SearchGate& gate = m_search[static_cast<std::size_t>(place)];
+    SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
     gate.longest = Upper(m_grid.SelfOf(g));
     ScratchColumnTargets(g);
-    if (const auto nPairs = static_cast<std::int32_t>(LQPairCount(m_scratchEnds)); nPairs > gate.pairsRoom)
-        PlacePairs(gate, nPairs);
-    CLQBox* boxes = m_columnBoxes.data() + gate.columnFirst;
-    gate.columnCount = static_cast<std::int32_t>(m_scratchEnds.size());
+    if (const auto nPairs = static_cast<std::int32_t>(LQPairCount(m_scratchEnds)); nPairs > pins.pairsRoom)
+        PlacePairs(pins, nPairs);
+    CLQBox* boxes = m_scratchBoxes.data();
+    pins.columnCount = static_cast<std::int32_t>(m_scratchEnds.size());
     std::size_t begin = 0;
     for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++]) {
         boxes[k] = CLQBox{};
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
-    LQPairPoints(m_scratchTargets, m_scratchEnds, m_columnPairs.data() + gate.pairsFirst,
-                 m_columnEnds.data() + gate.columnFirst);
+    LQPairPoints(m_scratchTargets, m_scratchEnds, m_columnPairs.data() + pins.pairsFirst,
+                 m_columnEnds.data() + pins.columnFirst);
+    m_columnBoxes.Set(place, gate.longest, boxes, pins.columnCount);
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(g);
@@ -109,16 +120,16 @@ void CGateModel::RefreshGate(std::int32_t g)
     }
 }
 
-void CGateModel::PlacePairs(SearchGate& gate, std::int32_t n)
+void CGateModel::PlacePairs(SearchPins& pins, std::int32_t n)
 {
     const std::int32_t room = PairsRoomFor(n);
-    m_pairsInRoom += static_cast<std::size_t>(room - gate.pairsRoom);
-    gate.pairsRoom = 0;  // what it holds is written anew
-    gate.columnCount = 0;
+    m_pairsInRoom += static_cast<std::size_t>(room - pins.pairsRoom);
+    pins.pairsRoom = 0;  // what it holds is written anew
+    pins.columnCount = 0;
     if (m_columnPairs.size() + static_cast<std::size_t>(room) > m_columnPairs.capacity())
         CompactPairs();
-    gate.pairsFirst = static_cast<std::int32_t>(m_columnPairs.size());
-    gate.pairsRoom = room;
+    pins.pairsFirst = static_cast<std::int32_t>(m_columnPairs.size());
+    pins.pairsRoom = room;
     m_columnPairs.resize(m_columnPairs.size() + static_cast<std::size_t>(room));
 }
 
@@ -126,7 +137,7 @@ void CGateModel::CompactPairs()
 {
     std::vector<CLQPointPair<LQIntLanes>> pairs;
     pairs.reserve(PairsPoolFor(m_pairsInRoom));
-    for (SearchGate& kept : m_search) {
+    for (SearchPins& kept : m_searchPins) {
         const auto* first = m_columnPairs.data() + kept.pairsFirst;
         const std::uint32_t nHeld =
             kept.columnCount == 0 ? 0 : m_columnEnds[static_cast<std::size_t>(kept.columnFirst + kept.columnCount - 1)];
@@ -141,12 +152,13 @@ void CGateModel::MendCap(std::int32_t g, std::size_t slot)
 {
     const std::int32_t c = m_grid.CellOf(g);
     PartnerCap& kept = CapOf(c, slot);
-    const SearchGate& gate = SearchOf(g);
+    const std::int32_t place = m_grid.OrderOf(g);
     // A gate no longer than the cap cannot raise it (no side exceeds the present length), and
     // only the gate that reaches it can lower it.
-    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && gate.longest <= kept.cap))
+    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && m_columnBoxes.LongestOf(place) <= kept.cap))
         return;
-    const double side = PartnerSideFrom(gate, m_capBlocks[slot].block, kept.cap);
+    const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(m_capBlocks[slot].block)].box;
+    const double side = PartnerSideFrom(place, m_columnBoxes.SideFrom(place, from), from, kept.cap);
     if (side >= kept.cap)
         kept = PartnerCap{side, kept.round, g};
     else if (kept.gate == g)
@@ -216,29 +228,18 @@ double CGateModel::TargetsBound(const CLQBox& box) const
     return m_targets.BoundFrom(box);
 }
 
-// Inlined where it is called for every gate a search bounds: the call cost a tenth of it.
-[[gnu::always_inline]] inline double CGateModel::ColumnsBound(const SearchGate& partner, const CLQBox& box) const
+// The most that j's side of an exchange may reach with a gate in the box: j's present length less
+// the least any such gate measures against j's nets' pins (-HUGE_VAL if j measures nothing).
+// Where the nets' boxes already keep it to at most the given value, that is answered: the pins
+// cannot raise it.
+double CGateModel::PartnerSideFrom(std::int32_t place, double byBoxes, const CLQBox& from, double atMost) const
 {
-    double total = 0;
-    const CLQBox* boxes = m_columnBoxes.data() + partner.columnFirst;
-    for (std::int32_t k = 0; k < partner.columnCount; ++k)
-        total += LQPositivePart(box.DistanceAtMost(boxes[k]) - 1.0);
-    return total;
-}
-
-// The most that j's side of an exchange may reach with a gate in the block's box: j's present
-// length less the least any such gate measures against j's nets' pins (-HUGE_VAL if j measures
-// nothing). Where the nets' boxes already keep it to at most the given value, that is answered:
-// the pins cannot raise it.
-double CGateModel::PartnerSideFrom(const SearchGate& partner, std::int32_t block, double atMost) const
-{
-    if (partner.longest < 0)  // not measured
+    const double longest = m_columnBoxes.LongestOf(place);
+    if (longest < 0)  // not measured
         return -HUGE_VAL;
-    const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(block)].box;
-    const double byBoxes = partner.longest - ColumnsBound(partner, from);
     if (byBoxes <= atMost)
         return byBoxes;
-    return partner.longest - ColumnPointsBound(partner, from);
+    return longest - ColumnPointsBound(place, from);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -255,13 +256,20 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
     const CapBlock& from = m_capBlocks[static_cast<std::size_t>(m_searchSlot)];
     PartnerCap& kept = CapOf(cell, static_cast<std::size_t>(m_searchSlot));
     kept = PartnerCap{-HUGE_VAL, from.round, -1};
-    // Longest present length first: once one cannot raise the cap, none after it can.
-    for (std::int32_t at : m_grid.Cells()[static_cast<std::size_t>(cell)].members) {
-        const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
-        if (partner.longest <= kept.cap)
+    const CGateGrid::Cell& c = m_grid.Cells()[static_cast<std::size_t>(cell)];
+    const CLQBox& box = m_grid.Levels()[0][static_cast<std::size_t>(from.block)].box;
+    m_columnBoxes.SidesFrom(c.first, c.count, box, m_sides.data());
+    const std::int32_t base = c.first & ~1;
+    // Longest present length first: once one cannot raise the cap, none after it can. A gate's
+    // record is read only where its boxes let it raise the cap.
+    for (std::int32_t at : m_grid.Members(c)) {
+        if (m_columnBoxes.LongestOf(at) <= kept.cap)
             break;
-        if (const double side = PartnerSideFrom(partner, from.block, kept.cap); side > kept.cap)
-            kept = PartnerCap{side, from.round, partner.gate};
+        const double byBoxes = m_sides[static_cast<std::size_t>(at - base)];
+        if (byBoxes <= kept.cap)
+            continue;
+        if (const double side = PartnerSideFrom(at, byBoxes, box, kept.cap); side > kept.cap)
+            kept = PartnerCap{side, from.round, m_search[static_cast<std::size_t>(at)].gate};
     }
     return kept.cap;
 }
@@ -333,7 +341,7 @@ void CGateModel::GatherTargets(std::int32_t i)
 // measurement reads on that net (the rest of the net beyond i, or i's own pins on it), since each
 // column takes a row of j; so gain = dii + djj - dij - dji <= dii + djj - TargetsBound(box of j),
 // and over a cell, with its box; likewise dij is at least what i's box is from the pins j's
-// columns read (ColumnsBound). Partners on a small net of i are measured without bound.
+// columns read (m_columnBoxes). Partners on a small net of i are measured without bound.
 void CGateModel::CollectCells(std::size_t level, std::int32_t block, double outer, double room, double need)
 {
     const CGateGrid::Block& b = m_grid.Levels()[level][static_cast<std::size_t>(block)];
@@ -401,9 +409,11 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const double room = static_cast<double>(dii) + margin;
     const CLQBox boxI = SearchOf(i).box;
     // The partner's side of what an exchange with it may gain.
-    auto partnerSide = [&](const SearchGate& partner) { return partner.longest - ColumnsBound(partner, boxI); };
+    auto partnerSide = [&](const SearchGate& partner) { return m_columnBoxes.SideFrom(PlaceOf(partner), boxI); };
     // The same from its nets' pins rather than their boxes.
-    auto pinsSide = [&](const SearchGate& partner) { return partner.longest - ColumnPointsBound(partner, boxI); };
+    auto pinsSide = [&](const SearchGate& partner) {
+        return partner.longest - ColumnPointsBound(PlaceOf(partner), boxI);
+    };
     // The gate's own side, then the partner's from its nets' pins; true when the partner may
     // still beat the choice, with what its own side may reach.
     auto mayBeat = [&](const SearchGate& partner, double side, double& own) {
@@ -437,21 +447,27 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             BoundCells(~cell.cell, cell.own, room, need);
             continue;
         }
+        // The partners' sides by their nets' boxes, the cell's gates two at a time.
+        const CGateGrid::Cell& c = cells[static_cast<std::size_t>(cell.cell)];
+        m_columnBoxes.SidesFrom(c.first, c.count, boxI, m_sides.data());
+        const std::int32_t base = c.first & ~1;
         // The gates come longest present length first, and no partner's side exceeds its
         // present length: once one is too short to reach what the cell needs, all after it are.
-        for (std::int32_t at : cells[static_cast<std::size_t>(cell.cell)].members) {
-            const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
-            if (!beats(cell.own + partner.longest))
+        // A gate's record is read only where its nets let it through.
+        for (std::int32_t at : m_grid.Members(c)) {
+            const double longest = m_columnBoxes.LongestOf(at);
+            if (!beats(cell.own + longest))
                 break;
-            if (partner.gate == i || partner.related == m_relatedStamp || partner.longest < 0)
-                continue;
-            if (!beats(cell.own + partnerSide(partner)))
+            if (longest < 0 || !beats(cell.own + m_sides[static_cast<std::size_t>(at - base)]))
                 continue;
             // The partner's side from its nets' pins before the gate's own side from its box:
             // where nets span the board, the pins pass over more gates with the cell's own side
             // than the box does with the pins' help.
-            const double side = pinsSide(partner);
+            const double side = longest - ColumnPointsBound(at, boxI);
             if (!beats(cell.own + side))
+                continue;
+            const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
+            if (partner.gate == i || partner.related == m_relatedStamp)
                 continue;
             const double own = room - TargetsBound(partner.box);
             if (beats(own + side))

@@ -42,6 +42,7 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
         std::max(1.0, std::ceil(std::sqrt(static_cast<double>(boxes.size()) / std::max(gatesPerCell, 1.0)))));
     const auto w = static_cast<std::int64_t>(all.x1 - all.x0) + 1, h = static_cast<std::int64_t>(all.y1 - all.y0) + 1;
     m_cells.resize(static_cast<std::size_t>(side * side));
+    std::vector<std::vector<std::int32_t>> members(m_cells.size());
     for (std::size_t g = 0; g < boxes.size(); ++g) {
         const CLQBox& b = boxes[g];
         if (b.IsEmpty())
@@ -53,28 +54,31 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
             (static_cast<std::int64_t>(b.y0 - all.y0) + static_cast<std::int64_t>(b.y1 - all.y0)) / 2 * side / h;
         const auto c = static_cast<std::size_t>(std::clamp<std::int64_t>(cy, 0, side - 1) * side +
                                                 std::clamp<std::int64_t>(cx, 0, side - 1));
-        m_cells[c].members.push_back(static_cast<std::int32_t>(g));
+        members[c].push_back(static_cast<std::int32_t>(g));
         m_cells[c].box.Add(b);
         m_cellOf[g] = static_cast<std::int32_t>(c);
     }
     // Empty cells are dropped; the others keep their places for the blocks.
     std::vector<Cell> kept;
     std::vector<Place> places;
-    for (std::size_t c = 0; c < m_cells.size(); ++c)
-        if (!m_cells[c].members.empty()) {
-            places.push_back(Place{static_cast<std::int64_t>(c) % side, static_cast<std::int64_t>(c) / side, nullptr});
-            kept.push_back(std::move(m_cells[c]));
-        }
-    m_cells = std::move(kept);
     std::int32_t nOrdered = 0;
+    m_byLength.clear();
     for (std::size_t c = 0; c < m_cells.size(); ++c) {
-        places[c].pBox = &m_cells[c].box;
-        for (std::int32_t& g : m_cells[c].members) {
-            m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(c);
+        if (members[c].empty())
+            continue;
+        places.push_back(Place{static_cast<std::int64_t>(c) % side, static_cast<std::int64_t>(c) / side, nullptr});
+        Cell& cell = kept.emplace_back(m_cells[c]);
+        cell.first = nOrdered;
+        cell.count = static_cast<std::int32_t>(members[c].size());
+        for (std::int32_t g : members[c]) {
+            m_cellOf[static_cast<std::size_t>(g)] = static_cast<std::int32_t>(kept.size() - 1);
             m_orderOf[static_cast<std::size_t>(g)] = nOrdered;
-            g = nOrdered++;
+            m_byLength.push_back(nOrdered++);
         }
     }
+    m_cells = std::move(kept);
+    for (std::size_t c = 0; c < m_cells.size(); ++c)
+        places[c].pBox = &m_cells[c].box;
     for (std::int32_t& order : m_orderOf)
         if (order < 0)
             order = nOrdered++;
@@ -131,13 +135,15 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
     kept = value;
     // The others stay in order: the gate moves past those it now beats, or that now beat it,
     // and stays on the same side of its equals, as a stable sort would leave it.
-    auto at = std::find(cell.members.begin(), cell.members.end(), order);
-    auto selfAt = [this](std::vector<std::int32_t>::iterator it) { return m_self[static_cast<std::size_t>(*it)]; };
-    for (; at != cell.members.begin() && selfAt(at - 1) < value; --at)
+    std::int32_t* const begin = m_byLength.data() + cell.first;
+    std::int32_t* const end = begin + cell.count;
+    std::int32_t* at = std::find(begin, end, order);
+    auto selfAt = [this](const std::int32_t* it) { return m_self[static_cast<std::size_t>(*it)]; };
+    for (; at != begin && selfAt(at - 1) < value; --at)
         std::iter_swap(at, at - 1);
-    for (; at + 1 != cell.members.end() && selfAt(at + 1) > value; ++at)
+    for (; at + 1 != end && selfAt(at + 1) > value; ++at)
         std::iter_swap(at, at + 1);
-    const std::int64_t maxSelf = m_self[static_cast<std::size_t>(cell.members.front())];
+    const std::int64_t maxSelf = m_self[static_cast<std::size_t>(*begin)];
     if (cell.maxSelf == maxSelf)
         return;
     cell.maxSelf = maxSelf;

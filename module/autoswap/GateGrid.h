@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // The bounds below run on boxes and points met in no order a branch could learn, so they take
@@ -41,9 +42,8 @@ class CGateGrid {
 public:
     struct Cell {
         CLQBox box;
-        // Its gates by their places in the grid's order (OrderOf), longest present length first.
-        std::vector<std::int32_t> members;
-        std::int64_t maxSelf = -1;        // the largest measured present length, -1 for none
+        std::int32_t first = 0, count = 0;  // its gates' places in the grid's order (OrderOf)
+        std::int64_t maxSelf = -1;          // the largest measured present length, -1 for none
     };
 
     // Neighbouring cells, and neighbouring blocks of those, level by level up to one block that
@@ -63,6 +63,11 @@ public:
     void SetSelf(std::int32_t gate, std::int64_t self);
 
     const std::vector<Cell>& Cells() const { return m_cells; }
+    // A cell's gates by their places, longest present length first.
+    std::span<const std::int32_t> Members(const Cell& cell) const
+    {
+        return {m_byLength.data() + cell.first, static_cast<std::size_t>(cell.count)};
+    }
     // The levels of blocks, the cells' first; the last has no parents.
     const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
     // The present length last set, -1 for none.
@@ -87,6 +92,7 @@ private:
                                        std::vector<std::int32_t>& blockOf) const;
 
     std::vector<Cell> m_cells;
+    std::vector<std::int32_t> m_byLength;  // every cell's places, cell by cell (Members)
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
     std::vector<std::int32_t> m_cellOf, m_orderOf;

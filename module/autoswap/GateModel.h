@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "module/autoswap/ColumnBoxes.h"
 #include "module/autoswap/ExchangeSearch.h"
 #include "module/autoswap/GateGrid.h"
 #include "module/autoswap/NetIndex.h"
@@ -88,26 +89,31 @@ private:
     // the gates of a cell together, and on a large board reading them costs more than bounding.
     struct SearchGate {
         CLQBox box;
-        double longest = 0;                             // Upper of its present length, < 0 for none
-        std::int32_t columnFirst = 0, columnCount = 0;  // into m_columnBoxes and m_columnEnds
-        std::int32_t pairsFirst = 0, pairsRoom = 0;     // into m_columnPairs
+        double longest = 0;  // Upper of its present length, < 0 for none
         std::int32_t gate = -1;
         std::uint32_t related = 0;  // m_relatedStamp while on a gathered net of the gate searched for
     };
+    // Where a gate's nets' pins lie, in the same order, apart from the record: a cap's measure
+    // reads them for gates whose records it need not read.
+    struct SearchPins {
+        std::int32_t columnFirst = 0, columnCount = 0;  // into m_columnEnds
+        std::int32_t pairsFirst = 0, pairsRoom = 0;     // into m_columnPairs
+    };
     SearchGate& SearchOf(std::int32_t g) { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
     const SearchGate& SearchOf(std::int32_t g) const { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
+    // Its place in the grid's order.
+    std::int32_t PlaceOf(const SearchGate& gate) const { return static_cast<std::int32_t>(&gate - m_search.data()); }
     // The least that a gate in a place within the box, unrelated to the partner, would measure
-    // against the partner's pins' nets (from their boxes), less what rounding may take off.
-    double ColumnsBound(const SearchGate& partner, const CLQBox& box) const;
-    // The same from the nets' pins.
-    double ColumnPointsBound(const SearchGate& partner, const CLQBox& box) const
+    // against the partner's pins' nets (from the nets' pins), less what rounding may take off.
+    double ColumnPointsBound(std::int32_t place, const CLQBox& box) const
     {
-        return LQBoundFromSets(m_columnPairs.data() + partner.pairsFirst, m_columnEnds.data() + partner.columnFirst,
-                               static_cast<std::size_t>(partner.columnCount), box);
+        const SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
+        return LQBoundFromSets(m_columnPairs.data() + pins.pairsFirst, m_columnEnds.data() + pins.columnFirst,
+                               static_cast<std::size_t>(pins.columnCount), box);
     }
     // Room for n pairs of the gate's points at the pool's end, the pool being compacted first
     // when it is full.
-    void PlacePairs(SearchGate& gate, std::int32_t n);
+    void PlacePairs(SearchPins& pins, std::int32_t n);
     // Room to spare for n pairs: a gate's nets change as gates are exchanged.
     static std::int32_t PairsRoomFor(std::int32_t n) { return n + n / 4; }
     // Every gate's pairs in the grid's order again, each in the room it holds.
@@ -117,9 +123,10 @@ private:
     // A present length as the bounds take it, raised by what its conversion to double may have
     // taken off (a gate's is kept in its record, which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
-    // The most that j's side of an exchange may reach with a gate in the first-level block's box,
-    // from its nets' pins; where their boxes already keep it at or below atMost, from the boxes.
-    double PartnerSideFrom(const SearchGate& partner, std::int32_t block, double atMost) const;
+    // The most that the side of the gate at the place (in the grid's order) may reach in an
+    // exchange with a gate in the box, from its nets' pins; where their boxes already keep it at
+    // or below atMost (byBoxes, from m_columnBoxes), from the boxes.
+    double PartnerSideFrom(std::int32_t place, double byBoxes, const CLQBox& from, double atMost) const;
     // The most that any gate's side of the cell may reach with the searching gate.
     double CellPartnerCap(std::int32_t cell);
     double MeasureCellCap(std::int32_t cell);  // when the kept cap no longer holds
@@ -171,9 +178,12 @@ private:
     std::int32_t m_nSearches = 0;
     std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
     std::vector<SearchGate> m_search;
-    // Per gate, the boxes of what its column nets' measurements read, room being kept for every
-    // matched column pin, and where each net's pairs of points end among the gate's.
-    std::vector<CLQBox> m_columnBoxes;
+    std::vector<SearchPins> m_searchPins;
+    // Per gate, the boxes of what its column nets' measurements read, and, room being kept for
+    // every matched column pin, where each net's pairs of points end among the gate's.
+    CLQColumnBoxes m_columnBoxes;
+    std::vector<CLQBox> m_scratchBoxes;
+    std::vector<double> m_sides;  // the boxes' sides of a cell's gates (SidesFrom)
     std::vector<std::uint32_t> m_columnEnds;
     std::vector<CLQPointPair<LQIntLanes>> m_columnPairs;
     std::size_t m_pairsInRoom = 0;  // the pool's room that gates hold

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "module/autoswap/ColumnBoxes.h"
 #include "module/autoswap/PointSets.h"
 
 namespace {
@@ -86,6 +87,43 @@ TEST(SearchBounds, BoxDistanceIsAtMostTheEuclideanAndWithinEightPerCent)
             EXPECT_LE(d, c.euclidean * (1 + 1e-15));
             EXPECT_GE(d, c.euclidean / 1.0824 - 1e-9);
         }
+    }
+}
+// Each gate's side by its columns' boxes, taken two gates at a time, is exactly the one taken
+// gate by gate: a lane read for the wrong gate, or a column left over from before, would change it.
+TEST(SearchBounds, ColumnBoxesGiveEveryGateItsOwnSideWhicheverWayTheyAreRead)
+{
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<std::int32_t> coord(INT32_MIN, INT32_MAX);
+    auto randomBox = [&] {
+        const std::int32_t ax = coord(rng), ay = coord(rng), bx = coord(rng), by = coord(rng);
+        return BoxOf(std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by));
+    };
+    constexpr std::int32_t kPlaces = 9, kColumns = 3;
+    CLQColumnBoxes kept;
+    kept.Assign(kPlaces, kColumns);
+    std::vector<double> expected(kPlaces);
+    for (int round = 0; round < 50; ++round) {
+        const CLQBox from = randomBox();
+        for (std::int32_t place = 0; place < kPlaces; ++place) {
+            std::vector<CLQBox> boxes(kColumns);
+            for (CLQBox& b : boxes)
+                b = randomBox();
+            const auto n = static_cast<std::int32_t>(rng() % (kColumns + 1));  // as many columns as it measures
+            const double longest = static_cast<double>(rng() % 20000000000ULL);
+            kept.Set(place, longest, boxes.data(), n);
+            double total = 0;
+            for (std::int32_t k = 0; k < n; ++k)
+                total += LQPositivePart(from.DistanceAtMost(boxes[static_cast<std::size_t>(k)]) - 1.0);
+            expected[static_cast<std::size_t>(place)] = longest - total;
+        }
+        for (std::int32_t place = 0; place < kPlaces; ++place)
+            EXPECT_EQ(kept.SideFrom(place, from), expected[static_cast<std::size_t>(place)]) << place;
+        // A run of places from an odd one, as a cell's gates lie.
+        std::vector<double> sides(kPlaces + 1);
+        kept.SidesFrom(3, 5, from, sides.data());
+        for (std::int32_t place = 3; place < 8; ++place)
+            EXPECT_EQ(sides[static_cast<std::size_t>(place - 2)], expected[static_cast<std::size_t>(place)]) << place;
     }
 }
 }  // namespace

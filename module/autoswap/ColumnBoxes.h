@@ -1,0 +1,82 @@
+// The boxes of what each gate's column nets are measured against, and its present length, kept two
+// gates to a pair of lanes in the grid's order: a search bounds the partner's side of every gate of
+// a cell it enters, and a cap's measure every gate of a cell, so both take two gates at a time.
+#pragma once
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "module/autoswap/GateGrid.h"
+
+class CLQColumnBoxes {
+public:
+    // Room for n places of up to nColumns boxes each, every place measuring nothing.
+    void Assign(std::size_t n, std::int32_t nColumns)
+    {
+        m_nColumns = nColumns;
+        m_boxes.assign((n + 1) / 2 * static_cast<std::size_t>(nColumns), Pair{kAll, kAll, kNone, kNone});
+        m_longest.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
+    }
+    // The place's present length (as the bounds take it) and the boxes of its first n columns;
+    // the others bound nothing.
+    void Set(std::int32_t place, double longest, const CLQBox* boxes, std::int32_t n)
+    {
+        const auto lane = static_cast<std::size_t>(place & 1);
+        m_longest[Half(place)][lane] = longest;
+        Pair* pairs = m_boxes.data() + Half(place) * static_cast<std::size_t>(m_nColumns);
+        for (std::int32_t k = 0; k < m_nColumns; ++k) {
+            const CLQBox b = k < n ? boxes[k] : CLQBox{-HUGE_VAL, -HUGE_VAL, HUGE_VAL, HUGE_VAL};
+            pairs[k].x0[lane] = b.x0;
+            pairs[k].y0[lane] = b.y0;
+            pairs[k].x1[lane] = b.x1;
+            pairs[k].y1[lane] = b.y1;
+        }
+    }
+    // The present length set for the place.
+    double LongestOf(std::int32_t place) const { return m_longest[Half(place)][place & 1]; }
+    // The most that the place's side of an exchange may reach with a gate within the box, by the
+    // boxes: its present length less, per column, the box's distance from it less one (never
+    // below zero). Each lane takes the same operations as CLQBox::DistanceAtMost, so both forms
+    // give the same value.
+    double SideFrom(std::int32_t place, const CLQBox& box) const
+    {
+        return Sides(Half(place), box)[place & 1];
+    }
+    // The same for the n places from first, into out, which holds them from first rounded down
+    // to even.
+    void SidesFrom(std::int32_t first, std::int32_t n, const CLQBox& box, double* out) const
+    {
+        for (std::size_t h = Half(first), end = Half(first + n - 1); h <= end; ++h, out += 2) {
+            const LQLanes sides = Sides(h, box);
+            out[0] = sides[0];
+            out[1] = sides[1];
+        }
+    }
+
+private:
+    struct Pair {
+        LQLanes x0, y0, x1, y1;
+    };
+    static constexpr LQLanes kAll = {-HUGE_VAL, -HUGE_VAL}, kNone = {HUGE_VAL, HUGE_VAL};
+    static std::size_t Half(std::int32_t place) { return static_cast<std::size_t>(place) / 2; }
+    [[gnu::always_inline]] LQLanes Sides(std::size_t half, const CLQBox& box) const
+    {
+        const LQLanes x0 = {box.x0, box.x0}, x1 = {box.x1, box.x1}, y0 = {box.y0, box.y0}, y1 = {box.y1, box.y1};
+        const LQLanes zero = {0.0, 0.0}, one = {1.0, 1.0}, halve = {0.5, 0.5};
+        const LQLanes diagonal = {0.7071067811865, 0.7071067811865};
+        const Pair* pairs = m_boxes.data() + half * static_cast<std::size_t>(m_nColumns);
+        LQLanes total = zero;
+        for (std::int32_t k = 0; k < m_nColumns; ++k) {
+            const LQLanes gx = LQLanesMax(LQLanesMax(x0 - pairs[k].x1, pairs[k].x0 - x1), zero);
+            const LQLanes gy = LQLanesMax(LQLanesMax(y0 - pairs[k].y1, pairs[k].y0 - y1), zero);
+            const LQLanes d = LQLanesMax(LQLanesMax(gx, gy), (gx + gy) * diagonal) - one;
+            total += (d + LQLanesMax(d, -d)) * halve;  // LQPositivePart
+        }
+        return m_longest[half] - total;
+    }
+
+    std::int32_t m_nColumns = 0;
+    std::vector<Pair> m_boxes;
+    std::vector<LQLanes> m_longest;
+};
