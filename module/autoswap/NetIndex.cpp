@@ -60,6 +60,9 @@ bool CNetIndex::Build()
             id = IndexNet(pNet);
         m_slotNet[s] = id;
     }
+    // Nets are rarely met after this (exchanges move pins between nets already here), and the
+    // records are large enough for the room left by growth to count.
+    m_nets.shrink_to_fit();
     return m_bUsable;
 }
 
