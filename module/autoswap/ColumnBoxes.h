@@ -47,6 +47,8 @@ public:
     // to even.
     void SidesFrom(std::int32_t first, std::int32_t n, const CLQBox& box, double* out) const
     {
+        if (n <= 0)
+            return;
         for (std::size_t h = Half(first), end = Half(first + n - 1); h <= end; ++h, out += 2) {
             const LQLanes sides = Sides(h, box);
             out[0] = sides[0];
