@@ -91,9 +91,7 @@ void CGateModel::RefreshGate(std::int32_t g)
 {
     m_grid.SetSelf(g, Self(g));
     const std::int32_t place = m_grid.OrderOf(g);
-    SearchGate& gate = m_search[static_cast<std::size_t>(place)];
     SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
-    gate.longest = Upper(m_grid.SelfOf(g));
     ScratchColumnTargets(g);
     if (const auto nPairs = static_cast<std::int32_t>(LQPairCount(m_scratchEnds)); nPairs > pins.pairsRoom)
         PlacePairs(pins, nPairs);
@@ -107,7 +105,7 @@ void CGateModel::RefreshGate(std::int32_t g)
     }
     LQPairPoints(m_scratchTargets, m_scratchEnds, m_columnPairs.data() + pins.pairsFirst,
                  m_columnEnds.data() + pins.columnFirst);
-    m_columnBoxes.Set(place, gate.longest, boxes, pins.columnCount);
+    m_columnBoxes.Set(place, Upper(m_grid.SelfOf(g)), boxes, pins.columnCount);
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(g);
@@ -234,12 +232,11 @@ double CGateModel::TargetsBound(const CLQBox& box) const
 // cannot raise it.
 double CGateModel::PartnerSideFrom(std::int32_t place, double byBoxes, const CLQBox& from, double atMost) const
 {
-    const double longest = m_columnBoxes.LongestOf(place);
-    if (longest < 0)  // not measured
+    if (m_columnBoxes.LongestOf(place) < 0)  // not measured
         return -HUGE_VAL;
     if (byBoxes <= atMost)
         return byBoxes;
-    return longest - ColumnPointsBound(place, from);
+    return PinsSideFrom(place, from);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -408,24 +405,19 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
     const double margin = 4.0 + 1e-9 * static_cast<double>(dii);
     const double room = static_cast<double>(dii) + margin;
     const CLQBox boxI = SearchOf(i).box;
-    // The partner's side of what an exchange with it may gain.
-    auto partnerSide = [&](const SearchGate& partner) { return m_columnBoxes.SideFrom(PlaceOf(partner), boxI); };
-    // The same from its nets' pins rather than their boxes.
-    auto pinsSide = [&](const SearchGate& partner) {
-        return partner.longest - ColumnPointsBound(PlaceOf(partner), boxI);
-    };
-    // The gate's own side, then the partner's from its nets' pins; true when the partner may
-    // still beat the choice, with what its own side may reach.
-    auto mayBeat = [&](const SearchGate& partner, double side, double& own) {
-        own = room - TargetsBound(partner.box);
-        return beats(own + side) && beats(own + pinsSide(partner));
-    };
     // Gates on i's nets first: they are the likeliest partners. The bounds hold for them too, if
-    // more loosely: the nets they share with i reach into both gates' boxes.
+    // more loosely: the nets they share with i reach into both gates' boxes. Each is bounded by the
+    // partner's side from its nets' boxes, then with the gate's own side, then from the nets' pins.
     for (std::int32_t j : m_relatedList) {
-        const SearchGate& partner = SearchOf(j);
+        const std::int32_t place = m_grid.OrderOf(j);
         double own = HUGE_VAL;
-        if (partner.longest < 0 || mayBeat(partner, partnerSide(partner), own))
+        if (m_columnBoxes.LongestOf(place) < 0) {
+            consider(j, own);
+            continue;
+        }
+        const double side = m_columnBoxes.SideFrom(place, boxI);
+        own = room - TargetsBound(m_search[static_cast<std::size_t>(place)].box);
+        if (beats(own + side) && beats(own + PinsSideFrom(place, boxI)))
             consider(j, own);
     }
     // Cells in the order of a quick bound (their cap for the partner's side), each measured more
@@ -463,7 +455,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             // The partner's side from its nets' pins before the gate's own side from its box:
             // where nets span the board, the pins pass over more gates with the cell's own side
             // than the box does with the pins' help.
-            const double side = longest - ColumnPointsBound(at, boxI);
+            const double side = PinsSideFrom(at, boxI);
             if (!beats(cell.own + side))
                 continue;
             const SearchGate& partner = m_search[static_cast<std::size_t>(at)];

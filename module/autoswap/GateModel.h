@@ -87,9 +87,9 @@ private:
     double TargetsBound(const CLQBox& box) const;
     // What a search reads of a gate as a partner, in the grid's order (OrderOf): a search reads
     // the gates of a cell together, and on a large board reading them costs more than bounding.
+    // (Its present length, as the bounds take it, is kept with its columns' boxes.)
     struct SearchGate {
         CLQBox box;
-        double longest = 0;  // Upper of its present length, < 0 for none
         std::int32_t gate = -1;
         std::uint32_t related = 0;  // m_relatedStamp while on a gathered net of the gate searched for
     };
@@ -101,15 +101,15 @@ private:
     };
     SearchGate& SearchOf(std::int32_t g) { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
     const SearchGate& SearchOf(std::int32_t g) const { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
-    // Its place in the grid's order.
-    std::int32_t PlaceOf(const SearchGate& gate) const { return static_cast<std::int32_t>(&gate - m_search.data()); }
-    // The least that a gate in a place within the box, unrelated to the partner, would measure
-    // against the partner's pins' nets (from the nets' pins), less what rounding may take off.
-    double ColumnPointsBound(std::int32_t place, const CLQBox& box) const
+    // The most that the side of the partner at the place may reach in an exchange with a gate
+    // in the box, from its nets' pins: its present length less the least such a gate, unrelated
+    // to it, would measure against them, less what rounding may take off.
+    double PinsSideFrom(std::int32_t place, const CLQBox& box) const
     {
         const SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
-        return LQBoundFromSets(m_columnPairs.data() + pins.pairsFirst, m_columnEnds.data() + pins.columnFirst,
-                               static_cast<std::size_t>(pins.columnCount), box);
+        return m_columnBoxes.LongestOf(place) - LQBoundFromSets(m_columnPairs.data() + pins.pairsFirst,
+                                                                m_columnEnds.data() + pins.columnFirst,
+                                                                static_cast<std::size_t>(pins.columnCount), box);
     }
     // Room for n pairs of the gate's points at the pool's end, the pool being compacted first
     // when it is full.
@@ -121,7 +121,7 @@ private:
     // The pool's size for pairs in room: an eighth more, for gates whose room grows.
     static std::size_t PairsPoolFor(std::size_t nInRoom) { return nInRoom + nInRoom / 8 + 64; }
     // A present length as the bounds take it, raised by what its conversion to double may have
-    // taken off (a gate's is kept in its record, which Exchanged keeps up to date).
+    // taken off (a gate's is kept in m_columnBoxes, which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
     // The most that the side of the gate at the place (in the grid's order) may reach in an
     // exchange with a gate in the box, from its nets' pins; where their boxes already keep it at

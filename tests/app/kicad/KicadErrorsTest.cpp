@@ -124,8 +124,9 @@ TEST(KicadBadInput, NestingBeyondTheLimitAndRulesFilesNameTheirPlaceToo)
 
     lqe2e::TempDir dir;
     lqe2e::WriteFile(dir / "bad.lqrules", "(quillon_swap_rules (version 1)\n  (rule \"x\" (symbols \"74%00\") (gates maybe)))\n");
-    lqe2e::WriteFile(dir / "ok.kicad_pcb", MakeProject(Style::Kicad6).board);
-    lqe2e::WriteFile(dir / "ok.kicad_sch", MakeProject(Style::Kicad6).schematic);
+    const auto ok = MakeProject(Style::Kicad6);
+    lqe2e::WriteFile(dir / "ok.kicad_pcb", ok.board);
+    lqe2e::WriteFile(dir / "ok.kicad_sch", ok.schematic);
     const lqe2e::Result r = lqe2e::RunLqhost({"info", dir / "ok.kicad_pcb", "--rules", dir / "bad.lqrules"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "lqhost: " + dir / "bad.lqrules:2:38: (gates ...) is swap or fixed, not \"maybe\"\n");
