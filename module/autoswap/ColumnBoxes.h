@@ -1,6 +1,8 @@
 // The boxes of what each gate's column nets are measured against, and its present length, kept two
 // gates to a pair of lanes in the grid's order: a search bounds the partner's side of every gate of
 // a cell it enters, and a cap's measure every gate of a cell, so both take two gates at a time.
+// The corners are board coordinates, kept as the 32-bit integers they are: on large boards these
+// boxes are read from beyond the nearer caches, and half the room is half the reading.
 #pragma once
 #include <cmath>
 #include <cstddef>
@@ -15,22 +17,24 @@ public:
     void Assign(std::size_t n, std::int32_t nColumns)
     {
         m_nColumns = nColumns;
-        m_boxes.assign((n + 1) / 2 * static_cast<std::size_t>(nColumns), Pair{kAll, kAll, kNone, kNone});
+        m_boxes.assign((n + 1) / 2 * static_cast<std::size_t>(nColumns), Pair{kLow, kLow, kHigh, kHigh});
         m_longest.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
     }
-    // The place's present length (as the bounds take it) and the boxes of its first n columns;
-    // the others bound nothing.
+    // The place's present length (as the bounds take it) and the boxes of its first n columns
+    // (boxes of board points); the others bound nothing.
     void Set(std::int32_t place, double longest, const CLQBox* boxes, std::int32_t n)
     {
         const auto lane = static_cast<std::size_t>(place & 1);
         m_longest[Half(place)][lane] = longest;
         Pair* pairs = m_boxes.data() + Half(place) * static_cast<std::size_t>(m_nColumns);
         for (std::int32_t k = 0; k < m_nColumns; ++k) {
-            const CLQBox b = k < n ? boxes[k] : CLQBox{-HUGE_VAL, -HUGE_VAL, HUGE_VAL, HUGE_VAL};
-            pairs[k].x0[lane] = b.x0;
-            pairs[k].y0[lane] = b.y0;
-            pairs[k].x1[lane] = b.x1;
-            pairs[k].y1[lane] = b.y1;
+            // A column it does not measure is the whole board: no box within the board is
+            // away from it.
+            const bool bMeasured = k < n;
+            pairs[k].x0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x0) : kLow[0];
+            pairs[k].y0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].y0) : kLow[0];
+            pairs[k].x1[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x1) : kHigh[0];
+            pairs[k].y1[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].y1) : kHigh[0];
         }
     }
     // The present length set for the place.
@@ -58,9 +62,9 @@ public:
 
 private:
     struct Pair {
-        LQLanes x0, y0, x1, y1;
+        LQIntLanes x0, y0, x1, y1;
     };
-    static constexpr LQLanes kAll = {-HUGE_VAL, -HUGE_VAL}, kNone = {HUGE_VAL, HUGE_VAL};
+    static constexpr LQIntLanes kLow = {INT32_MIN, INT32_MIN}, kHigh = {INT32_MAX, INT32_MAX};
     static std::size_t Half(std::int32_t place) { return static_cast<std::size_t>(place) / 2; }
     [[gnu::always_inline]] LQLanes Sides(std::size_t half, const CLQBox& box) const
     {
@@ -70,8 +74,12 @@ private:
         const Pair* pairs = m_boxes.data() + half * static_cast<std::size_t>(m_nColumns);
         LQLanes total = zero;
         for (std::int32_t k = 0; k < m_nColumns; ++k) {
-            const LQLanes gx = LQLanesMax(LQLanesMax(x0 - pairs[k].x1, pairs[k].x0 - x1), zero);
-            const LQLanes gy = LQLanesMax(LQLanesMax(y0 - pairs[k].y1, pairs[k].y0 - y1), zero);
+            const LQLanes px0 = LQLanesOf(pairs[k].x0);
+            const LQLanes py0 = LQLanesOf(pairs[k].y0);
+            const LQLanes px1 = LQLanesOf(pairs[k].x1);
+            const LQLanes py1 = LQLanesOf(pairs[k].y1);
+            const LQLanes gx = LQLanesMax(LQLanesMax(x0 - px1, px0 - x1), zero);
+            const LQLanes gy = LQLanesMax(LQLanesMax(y0 - py1, py0 - y1), zero);
             const LQLanes d = LQLanesMax(LQLanesMax(gx, gy), (gx + gy) * diagonal) - one;
             total += (d + LQLanesMax(d, -d)) * halve;  // LQPositivePart
         }

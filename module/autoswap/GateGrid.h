@@ -15,6 +15,15 @@ using LQLanes = double __attribute__((vector_size(16)));
 using LQIntLanes = std::int32_t __attribute__((vector_size(8)));
 // Each compiles to one instruction, or two.
 inline LQLanes LQLanesMax(LQLanes a, LQLanes b) { return a > b ? a : b; }
+// Two integers as doubles, exactly. (Widened first: GCC converts a pair of lanes one lane at a
+// time, but a pair taken from four lanes in one instruction.)
+inline LQLanes LQLanesOf(LQIntLanes v)
+{
+    using Four = std::int32_t __attribute__((vector_size(16)));
+    const Four wide = __builtin_shufflevector(v, v, 0, 1, 0, 1);
+    return __builtin_convertvector(__builtin_shufflevector(wide, wide, 0, 1), LQLanes);
+}
+inline LQLanes LQLanesOf(LQLanes v) { return v; }
 inline LQLanes LQLanesMin(LQLanes a, LQLanes b) { return a < b ? a : b; }
 // v if positive, else 0: as (v + |v|) / 2, which compiles without a branch where std::max(v, 0.0)
 // does not.

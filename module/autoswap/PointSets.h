@@ -63,8 +63,8 @@ template <class Lanes>
     for (std::size_t s = 0; s < nSets; ++s) {
         LQLanes nearest = {HUGE_VAL, HUGE_VAL};
         for (std::uint32_t k = begin; k < setEnds[s]; ++k) {
-            const LQLanes x = __builtin_convertvector(pairs[k].x, LQLanes);
-            const LQLanes y = __builtin_convertvector(pairs[k].y, LQLanes);
+            const LQLanes x = LQLanesOf(pairs[k].x);
+            const LQLanes y = LQLanesOf(pairs[k].y);
             const LQLanes dx = LQLanesMax(LQLanesMax(x0 - x, x - x1), zero);
             const LQLanes dy = LQLanesMax(LQLanesMax(y0 - y, y - y1), zero);
             nearest = LQLanesMin(nearest, dx * dx + dy * dy);
