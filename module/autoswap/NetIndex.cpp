@@ -108,22 +108,43 @@ std::uint64_t CNetIndex::Refresh(const std::int32_t* slots, std::size_t nSlots)
     return stamp;
 }
 
+namespace {
+// The nearest pin of the net as LQIndexedPinDistance picks it, its squared distances kept in
+// Square; false when one of them would not fit (only then does the 64-bit form need 128 bits).
+template <class Square>
+bool NearestSquare(const CNetIndex::Pins& pins, std::int32_t x, std::int32_t y, std::int32_t rowGate,
+                   std::int32_t colGate, Square& nearest)
+{
+    constexpr Square kFar = ~static_cast<Square>(0);
+    Square foreign = kFar, other = kFar, own = kFar;
+    for (const CNetIndex::Pin& p : pins) {
+        const std::int64_t dx = static_cast<std::int64_t>(x) - p.x;
+        const std::int64_t dy = static_cast<std::int64_t>(y) - p.y;
+        const auto ux = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
+        const auto uy = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
+        // Below 2^31 each, the sum of squares stays below 2^63.
+        if (sizeof(Square) == sizeof(std::uint64_t) && (ux | uy) >> 31 != 0)
+            return false;
+        const Square d = static_cast<Square>(ux * ux) + static_cast<Square>(uy * uy);
+        Square& best = p.owner == rowGate ? own : (rowGate != colGate && p.owner == colGate) ? other : foreign;
+        if (d < best)
+            best = d;
+    }
+    nearest = foreign != kFar ? foreign : other != kFar ? other : own;
+    return true;
+}
+}  // namespace
+
 std::int64_t LQIndexedPinDistance(const CNetIndex& index, std::int32_t row, std::int32_t col, std::int32_t rowGate,
                                   std::int32_t colGate)
 {
     const std::int32_t net = index.NetOf(col);
     if (net < 0)
         return 0;
-    constexpr unsigned __int128 kFar = ~static_cast<unsigned __int128>(0);
-    unsigned __int128 foreign = kFar, other = kFar, own = kFar;
     const std::int32_t x = index.X(row), y = index.Y(row);
-    for (const CNetIndex::Pin& p : index.PinsOf(net)) {
-        const unsigned __int128 d = LQSquaredDistance(x, y, p.x, p.y);
-        unsigned __int128& best =
-            p.owner == rowGate ? own : (rowGate != colGate && p.owner == colGate) ? other : foreign;
-        if (d < best)
-            best = d;
-    }
-    const unsigned __int128 nearest = foreign != kFar ? foreign : other != kFar ? other : own;
-    return nearest != kFar ? LQDistanceFromSquare(nearest) : INT64_MAX;
+    if (std::uint64_t nearest = 0; NearestSquare(index.PinsOf(net), x, y, rowGate, colGate, nearest))
+        return nearest != ~std::uint64_t{0} ? LQDistanceFromSquare(nearest) : INT64_MAX;
+    unsigned __int128 nearest = 0;
+    NearestSquare(index.PinsOf(net), x, y, rowGate, colGate, nearest);
+    return nearest != ~static_cast<unsigned __int128>(0) ? LQDistanceFromSquare(nearest) : INT64_MAX;
 }

@@ -65,16 +65,6 @@ private:
     bool m_bUsable = true;
 };
 
-// The squared distance between two board points, exact over the whole 32-bit range.
-inline unsigned __int128 LQSquaredDistance(std::int32_t ax, std::int32_t ay, std::int32_t bx, std::int32_t by)
-{
-    const std::int64_t dx = static_cast<std::int64_t>(ax) - bx;
-    const std::int64_t dy = static_cast<std::int64_t>(ay) - by;
-    const auto ux = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
-    const auto uy = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
-    return static_cast<unsigned __int128>(ux * ux) + static_cast<unsigned __int128>(uy * uy);
-}
-
 // The pin distance, read from the index: the length from the row pin to the nearest pin of the
 // column pin's net outside both pins' gates; failing that, to the nearest of the column gate's
 // pins on it, then of the row gate's; 0 when the column pin is on no net.
