@@ -28,9 +28,9 @@ public:
         m_longest[Half(place)][lane] = longest;
         Pair* pairs = m_boxes.data() + Half(place) * static_cast<std::size_t>(m_nColumns);
         for (std::int32_t k = 0; k < m_nColumns; ++k) {
-            // A column it does not measure is the whole board: no box within the board is
-            // away from it.
-            const bool bMeasured = k < n;
+            // A column it does not measure (or with no points, which none has) is the whole
+            // board: no box within the board is away from it, so it bounds nothing.
+            const bool bMeasured = k < n && !boxes[k].IsEmpty();
             pairs[k].x0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x0) : kLow[0];
             pairs[k].y0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].y0) : kLow[0];
             pairs[k].x1[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x1) : kHigh[0];

@@ -15,6 +15,10 @@ using LQLanes = double __attribute__((vector_size(16)));
 using LQIntLanes = std::int32_t __attribute__((vector_size(8)));
 // Each compiles to one instruction, or two.
 inline LQLanes LQLanesMax(LQLanes a, LQLanes b) { return a > b ? a : b; }
+inline LQLanes LQLanesMin(LQLanes a, LQLanes b) { return a < b ? a : b; }
+// v if positive, else 0: as (v + |v|) / 2, which compiles without a branch where std::max(v, 0.0)
+// does not.
+inline double LQPositivePart(double v) { return (v + std::fabs(v)) * 0.5; }
 // Two integers as doubles, exactly. (Widened first: GCC converts a pair of lanes one lane at a
 // time, but a pair taken from four lanes in one instruction.)
 inline LQLanes LQLanesOf(LQIntLanes v)
@@ -24,10 +28,6 @@ inline LQLanes LQLanesOf(LQIntLanes v)
     return __builtin_convertvector(__builtin_shufflevector(wide, wide, 0, 1), LQLanes);
 }
 inline LQLanes LQLanesOf(LQLanes v) { return v; }
-inline LQLanes LQLanesMin(LQLanes a, LQLanes b) { return a < b ? a : b; }
-// v if positive, else 0: as (v + |v|) / 2, which compiles without a branch where std::max(v, 0.0)
-// does not.
-inline double LQPositivePart(double v) { return (v + std::fabs(v)) * 0.5; }
 
 // Kept in doubles, which hold every coordinate exactly, for the bounds to read as they are.
 struct CLQBox {

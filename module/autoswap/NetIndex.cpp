@@ -123,8 +123,9 @@ bool NearestSquare(const CNetIndex::Pins& pins, std::int32_t x, std::int32_t y, 
         const auto ux = static_cast<std::uint64_t>(dx < 0 ? -dx : dx);
         const auto uy = static_cast<std::uint64_t>(dy < 0 ? -dy : dy);
         // Below 2^31 each, the sum of squares stays below 2^63.
-        if (sizeof(Square) == sizeof(std::uint64_t) && (ux | uy) >> 31 != 0)
-            return false;
+        if constexpr (sizeof(Square) == sizeof(std::uint64_t))
+            if ((ux | uy) >> 31 != 0)
+                return false;
         const Square d = static_cast<Square>(ux * ux) + static_cast<Square>(uy * uy);
         Square& best = p.owner == rowGate ? own : (rowGate != colGate && p.owner == colGate) ? other : foreign;
         if (d < best)
