@@ -30,11 +30,11 @@ public:
         for (std::int32_t k = 0; k < m_nColumns; ++k) {
             // A column it does not measure (or with no points, which none has) is the whole
             // board: no box within the board is away from it, so it bounds nothing.
-            const bool bMeasured = k < n && !boxes[k].IsEmpty();
-            pairs[k].x0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x0) : kLow[0];
-            pairs[k].y0[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].y0) : kLow[0];
-            pairs[k].x1[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].x1) : kHigh[0];
-            pairs[k].y1[lane] = bMeasured ? static_cast<std::int32_t>(boxes[k].y1) : kHigh[0];
+            const CLQBox& b = k < n && !boxes[k].IsEmpty() ? boxes[k] : kWhole;
+            pairs[k].x0[lane] = static_cast<std::int32_t>(b.x0);
+            pairs[k].y0[lane] = static_cast<std::int32_t>(b.y0);
+            pairs[k].x1[lane] = static_cast<std::int32_t>(b.x1);
+            pairs[k].y1[lane] = static_cast<std::int32_t>(b.y1);
         }
     }
     // The present length set for the place.
@@ -65,6 +65,7 @@ private:
         LQIntLanes x0, y0, x1, y1;
     };
     static constexpr LQIntLanes kLow = {INT32_MIN, INT32_MIN}, kHigh = {INT32_MAX, INT32_MAX};
+    static constexpr CLQBox kWhole = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
     static std::size_t Half(std::int32_t place) { return static_cast<std::size_t>(place) / 2; }
     [[gnu::always_inline]] LQLanes Sides(std::size_t half, const CLQBox& box) const
     {

@@ -109,11 +109,12 @@ std::uint64_t CNetIndex::Refresh(const std::int32_t* slots, std::size_t nSlots)
 }
 
 namespace {
-// The nearest pin of the net as LQIndexedPinDistance picks it, its squared distances kept in
-// Square; false when one of them would not fit (only then does the 64-bit form need 128 bits).
+// The distance to the nearest pin of the net as LQIndexedPinDistance picks it, with squared
+// distances kept in Square; false when one of them would not fit (only then does the 64-bit form
+// need 128 bits).
 template <class Square>
-bool NearestSquare(const CNetIndex::Pins& pins, std::int32_t x, std::int32_t y, std::int32_t rowGate,
-                   std::int32_t colGate, Square& nearest)
+bool NearestDistance(const CNetIndex::Pins& pins, std::int32_t x, std::int32_t y, std::int32_t rowGate,
+                     std::int32_t colGate, std::int64_t& distance)
 {
     constexpr Square kFar = ~static_cast<Square>(0);
     Square foreign = kFar, other = kFar, own = kFar;
@@ -131,7 +132,8 @@ bool NearestSquare(const CNetIndex::Pins& pins, std::int32_t x, std::int32_t y, 
         if (d < best)
             best = d;
     }
-    nearest = foreign != kFar ? foreign : other != kFar ? other : own;
+    const Square nearest = foreign != kFar ? foreign : other != kFar ? other : own;
+    distance = nearest != kFar ? LQDistanceFromSquare(nearest) : INT64_MAX;
     return true;
 }
 }  // namespace
@@ -143,9 +145,8 @@ std::int64_t LQIndexedPinDistance(const CNetIndex& index, std::int32_t row, std:
     if (net < 0)
         return 0;
     const std::int32_t x = index.X(row), y = index.Y(row);
-    if (std::uint64_t nearest = 0; NearestSquare(index.PinsOf(net), x, y, rowGate, colGate, nearest))
-        return nearest != ~std::uint64_t{0} ? LQDistanceFromSquare(nearest) : INT64_MAX;
-    unsigned __int128 nearest = 0;
-    NearestSquare(index.PinsOf(net), x, y, rowGate, colGate, nearest);
-    return nearest != ~static_cast<unsigned __int128>(0) ? LQDistanceFromSquare(nearest) : INT64_MAX;
+    std::int64_t distance = 0;
+    if (!NearestDistance<std::uint64_t>(index.PinsOf(net), x, y, rowGate, colGate, distance))
+        NearestDistance<unsigned __int128>(index.PinsOf(net), x, y, rowGate, colGate, distance);
+    return distance;
 }

@@ -10,7 +10,6 @@ template <class T, std::uint32_t N>
 class CLQSmallList {
 public:
     std::size_t size() const { return m_n; }
-    bool empty() const { return m_n == 0; }
     const T* begin() const { return m_pMore ? m_pMore.get() : m_inPlace; }
     const T* end() const { return begin() + m_n; }
     T& operator[](std::size_t k) { return Data()[k]; }
