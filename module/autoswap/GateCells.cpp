@@ -108,7 +108,7 @@ void CGateModel::RefreshGate(std::int32_t g)
     m_columnBoxes.Set(place, Upper(m_grid.SelfOf(g)), boxes, pins.columnCount);
     if (m_grid.CellOf(g) < 0)
         return;
-    m_changeLog.push_back(g);
+    m_changeLog.push_back(Change{place, m_grid.CellOf(g)});
     // The log keeps about as many changes as there are gates: a block that missed more is as
     // cheap to measure again.
     if (m_changeLog.size() > 2 * m_gates.size()) {
@@ -146,28 +146,26 @@ void CGateModel::CompactPairs()
     m_columnPairs = std::move(pairs);
 }
 
-void CGateModel::MendCap(std::int32_t g, std::size_t slot)
+void CGateModel::MendCap(const Change& change, PartnerCap& kept, std::size_t slot)
 {
-    const std::int32_t c = m_grid.CellOf(g);
-    PartnerCap& kept = CapOf(c, slot);
-    const std::int32_t place = m_grid.OrderOf(g);
     // A gate no longer than the cap cannot raise it (no side exceeds the present length), and
     // only the gate that reaches it can lower it.
-    if (kept.round != m_capBlocks[slot].round || (kept.gate != g && m_columnBoxes.LongestOf(place) <= kept.cap))
+    if (kept.place != change.place && m_columnBoxes.LongestOf(change.place) <= kept.cap)
         return;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(m_capBlocks[slot].block)].box;
-    const double side = PartnerSideFrom(place, m_columnBoxes.SideFrom(place, from), from, kept.cap);
+    const double side =
+        PartnerSideFrom(change.place, m_columnBoxes.SideFrom(change.place, from), from, kept.cap);
     if (side >= kept.cap)
-        kept = PartnerCap{side, kept.round, g};
-    else if (kept.gate == g)
+        kept = PartnerCap{side, kept.round, change.place};
+    else if (kept.place == change.place)
         kept.round = 0;  // another gate may reach more now
     else
         return;
-    BlockCapOf(m_grid.BlockOf(c), slot).round = 0;
+    BlockCapOf(m_grid.BlockOf(change.cell), slot).round = 0;
 }
 
 // Every gate changed since the block's caps last took changes in, each once with what it is now:
-// the caps of the others still hold.
+// the caps of the others still hold. (A cap not measured in this round has nothing to mend.)
 void CGateModel::CatchUp(std::size_t slot)
 {
     CapBlock& kept = m_capBlocks[slot];
@@ -180,11 +178,15 @@ void CGateModel::CatchUp(std::size_t slot)
             m_mendClock = 1;
         }
         for (std::uint64_t k = kept.mended; k < end; ++k) {
-            const std::int32_t g = m_changeLog[static_cast<std::size_t>(k - m_changeLogStart)];
-            if (m_mendStamp[static_cast<std::size_t>(g)] == m_mendClock)
+            const Change& change = m_changeLog[static_cast<std::size_t>(k - m_changeLogStart)];
+            PartnerCap& cap = CapOf(change.cell, slot);
+            if (cap.round != kept.round)
                 continue;
-            m_mendStamp[static_cast<std::size_t>(g)] = m_mendClock;
-            MendCap(g, slot);
+            std::uint32_t& stamp = m_mendStamp[static_cast<std::size_t>(change.place)];
+            if (stamp == m_mendClock)
+                continue;
+            stamp = m_mendClock;
+            MendCap(change, cap, slot);
         }
     }
     kept.mended = end;
@@ -266,7 +268,7 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
         if (byBoxes <= kept.cap)
             continue;
         if (const double side = PartnerSideFrom(at, byBoxes, box, kept.cap); side > kept.cap)
-            kept = PartnerCap{side, from.round, m_search[static_cast<std::size_t>(at)].gate};
+            kept = PartnerCap{side, from.round, at};
     }
     return kept.cap;
 }

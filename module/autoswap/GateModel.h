@@ -211,7 +211,7 @@ private:
     struct PartnerCap {
         double cap = 0;
         std::uint64_t round = 0;  // holds while equal to its block's round
-        std::int32_t gate = -1;
+        std::int32_t place = -1;  // of the gate that reaches it, in the grid's order
     };
     struct CapBlock {
         std::int32_t block = -1;
@@ -245,12 +245,18 @@ private:
     void SearchFrom(std::int32_t block);
     // Gates changed since PrepareCells, in order: a kept block's caps take them in only when a
     // search comes back to it, so that the blocks no search comes back to cost nothing.
-    std::vector<std::int32_t> m_changeLog;
+    // Each change by the gate's place and cell, so that taking it in reads no record of the gate
+    // but its cap's and, where that holds, its present length: on large boards these lie beyond
+    // the nearer caches, and a catch-up takes in thousands.
+    struct Change {
+        std::int32_t place, cell;
+    };
+    std::vector<Change> m_changeLog;
     std::uint64_t m_changeLogStart = 0;  // the position of its first entry
-    std::vector<std::uint32_t> m_mendStamp;  // per gate, so that each is taken in once per catch-up
+    std::vector<std::uint32_t> m_mendStamp;  // per place, so that each is taken in once per catch-up
     std::uint32_t m_mendClock = 0;
     void CatchUp(std::size_t slot);
-    void MendCap(std::int32_t g, std::size_t slot);
+    void MendCap(const Change& change, PartnerCap& kept, std::size_t slot);
     std::vector<std::int32_t> m_changedNets;
     std::vector<std::int32_t> m_changedGates;
 };
