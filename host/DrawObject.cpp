@@ -43,16 +43,34 @@ int CAttributeStore::GetAttributeList(std::vector<CDrawObject*>& list, UINT nKin
     return static_cast<int>(list.size());
 }
 
+namespace {
+// FNV-1a over the name's bytes.
+std::uint32_t NameKey(const char* pszName)
+{
+    std::uint32_t key = 2166136261u;
+    for (const char* p = pszName; *p != '\0'; ++p)
+        key = (key ^ static_cast<unsigned char>(*p)) * 16777619u;
+    return key;
+}
+}  // namespace
+
 CDrawAttribute* CAttributeStore::Add(const char* pszName, const char* pszValue)
 {
-    m_objects.push_back(std::make_unique<CDrawAttribute>(pszName, pszValue));
+    auto pAttr = std::make_unique<CDrawAttribute>(pszName, pszValue);
+    m_nameKeys.push_back(NameKey(pAttr->GetName()));
+    m_objects.push_back(std::move(pAttr));
     return static_cast<CDrawAttribute*>(m_objects.back().get());
 }
 
 CDrawAttribute* CAttributeStore::Find(const char* pszName) const
 {
-    for (const auto& p : m_objects) {
-        auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, p.get());
+    if (pszName == nullptr)
+        return nullptr;
+    const std::uint32_t key = NameKey(pszName);
+    for (std::size_t k = 0; k < m_nameKeys.size(); ++k) {
+        if (m_nameKeys[k] != key)
+            continue;
+        auto* pAttr = DYNAMIC_DOWNCAST(CDrawAttribute, m_objects[k].get());
         if (pAttr != nullptr && _mbscmp(pAttr->GetName(), pszName) == 0)
             return pAttr;
     }
@@ -64,6 +82,7 @@ bool CAttributeStore::Remove(CDrawAttribute* pAttribute)
     auto it = std::find_if(m_objects.begin(), m_objects.end(), [&](const auto& p) { return p.get() == pAttribute; });
     if (it == m_objects.end())
         return false;
+    m_nameKeys.erase(m_nameKeys.begin() + (it - m_objects.begin()));
     m_objects.erase(it);
     return true;
 }

@@ -1,5 +1,6 @@
 // Drawing objects of a document and their attributes.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -48,6 +49,11 @@ public:
     // First attribute of that name (byte comparison), or null.
     CDrawAttribute* Find(const char* pszName) const;
     bool Remove(CDrawAttribute* pAttribute);
+
+private:
+    // A key of each attribute's name, in the same order: a lookup reads the attributes of the
+    // name asked for only, where the attributes of a board's many pins lie far apart.
+    std::vector<std::uint32_t> m_nameKeys;
 };
 
 class LQ_HOST_API CDrawObject : public CObject {

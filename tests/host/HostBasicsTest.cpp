@@ -1,4 +1,4 @@
-// Multibyte comparisons, the string pool, and host events: raised at once in registration order,
+// Multibyte comparisons, the string pool, attribute lookup, and host events: raised at once in registration order,
 // or posted and delivered by the host's loop.
 #include <gtest/gtest.h>
 
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/DrawObject.h"
 #include "host/Events.h"
 #include "host/PoolString.h"
 #include "host/String.h"
@@ -48,6 +49,33 @@ TEST(StringPool, EmptyTextIsIndexZeroAndEqualTextsShareAnIndex)
     // An index the pool never gave out reads as the empty text.
     EXPECT_STREQ(CPoolStringStorage::GetString(CPoolStringStorage::GetCount()), "");
     EXPECT_STREQ(CPoolStringStorage::GetString(-1), "");
+}
+
+// A lookup answers the first attribute of exactly that name, also among names that differ only
+// in case or length, and after attributes before or after it were removed.
+TEST(AttributeStore, FindAnswersTheFirstOfExactlyThatNameThroughRemovals)
+{
+    CDrawObject object;
+    CAttributeStore* store = object.GetAttributes();
+    CDrawAttribute* first = store->Add("LQ_PIN", "1");
+    CDrawAttribute* folded = store->Add("lq_pin", "2");
+    CDrawAttribute* longer = store->Add("LQ_PINTYPE", "PWR");
+    CDrawAttribute* second = store->Add("LQ_PIN", "3");
+    const struct {
+        const char* name;
+        CDrawAttribute* found;
+    } before[] = {{"LQ_PIN", first}, {"lq_pin", folded}, {"LQ_PINTYPE", longer}, {"LQ_PINT", nullptr}, {"", nullptr}};
+    for (const auto& c : before)
+        EXPECT_EQ(store->Find(c.name), c.found) << c.name;
+    EXPECT_EQ(store->Find(nullptr), nullptr);
+    EXPECT_TRUE(store->Remove(folded));
+    EXPECT_FALSE(store->Remove(folded));
+    EXPECT_EQ(store->Find("LQ_PINTYPE"), longer);
+    EXPECT_TRUE(store->Remove(first));
+    EXPECT_EQ(store->Find("LQ_PIN"), second);
+    EXPECT_EQ(store->Find("lq_pin"), nullptr);
+    EXPECT_EQ(object.GetAttributeWithTag("LQ_PINTYPE"), longer);
+    EXPECT_EQ(store->GetObjectCount(), 2);
 }
 
 using Calls = std::vector<std::string>;
