@@ -258,16 +258,23 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
     const CGateGrid::Cell& c = m_grid.Cells()[static_cast<std::size_t>(cell)];
     const CLQBox& box = m_grid.Levels()[0][static_cast<std::size_t>(from.block)].box;
     m_columnBoxes.SidesFrom(c.first, c.count, box, m_sides.data());
-    const std::int32_t base = c.first & ~1;
-    // Longest present length first: once one cannot raise the cap, none after it can. A gate's
-    // record is read only where its boxes let it raise the cap.
-    for (std::int32_t at : m_grid.Members(c)) {
-        if (m_columnBoxes.LongestOf(at) <= kept.cap)
+    // The greatest side by the boxes first, its pins read only while it could raise the cap: the
+    // cap is the greatest side by the pins, and the first taken most often leaves none after it
+    // (the boxes' side is never below the pins').
+    double* sides = m_sides.data() + (c.first & 1);
+    for (;;) {
+        std::int32_t next = -1;
+        double most = kept.cap;
+        for (std::int32_t k = 0; k < c.count; ++k)
+            if (sides[k] > most) {
+                most = sides[k];
+                next = k;
+            }
+        if (next < 0)
             break;
-        const double byBoxes = m_sides[static_cast<std::size_t>(at - base)];
-        if (byBoxes <= kept.cap)
-            continue;
-        if (const double side = PartnerSideFrom(at, byBoxes, box, kept.cap); side > kept.cap)
+        sides[next] = -HUGE_VAL;
+        const std::int32_t at = c.first + next;
+        if (const double side = PartnerSideFrom(at, HUGE_VAL, box, kept.cap); side > kept.cap)
             kept = PartnerCap{side, from.round, at};
     }
     return kept.cap;
