@@ -1,5 +1,5 @@
-// Multibyte comparisons, the string pool, attribute lookup, and host events: raised at once in registration order,
-// or posted and delivered by the host's loop.
+// Multibyte comparisons, the string pool, attribute lookup, and host events: raised at once in
+// registration order, or posted and delivered by the host's loop.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -69,7 +69,8 @@ TEST(AttributeStore, FindAnswersTheFirstOfExactlyThatNameThroughRemovals)
         EXPECT_EQ(store->Find(c.name), c.found) << c.name;
     EXPECT_EQ(store->Find(nullptr), nullptr);
     EXPECT_TRUE(store->Remove(folded));
-    EXPECT_FALSE(store->Remove(folded));
+    CDrawAttribute stranger("LQ_PIN", "4");  // in no store
+    EXPECT_FALSE(store->Remove(&stranger));
     EXPECT_EQ(store->Find("LQ_PINTYPE"), longer);
     EXPECT_TRUE(store->Remove(first));
     EXPECT_EQ(store->Find("LQ_PIN"), second);
