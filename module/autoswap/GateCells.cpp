@@ -274,7 +274,7 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
             break;
         sides[next] = -HUGE_VAL;
         const std::int32_t at = c.first + next;
-        if (const double side = PartnerSideFrom(at, HUGE_VAL, box, kept.cap); side > kept.cap)
+        if (const double side = PartnerSideFrom(at, most, box, kept.cap); side > kept.cap)
             kept = PartnerCap{side, from.round, at};
     }
     return kept.cap;
