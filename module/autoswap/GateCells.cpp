@@ -52,23 +52,16 @@ void CGateModel::PrepareCells()
         kept.round = ++m_capClock;
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
     m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
-    // Room in the grid's order, so that a search reads each cell's gates together: a box and
-    // an end for every matched column pin, and pairs of points with some to spare.
-    std::int32_t nRoom = 0, nMostRoom = 0;
-    m_pairsInRoom = 0;
-    m_searchPins.assign(m_search.size(), SearchPins{});
-    for (std::size_t place = 0; place < m_search.size(); ++place) {
-        const GateData& data = m_gates[static_cast<std::size_t>(m_search[place].gate)];
-        SearchPins& pins = m_searchPins[place];
-        pins.columnFirst = nRoom;
+    // A box for every matched column pin, in the grid's order, so that a search reads each
+    // cell's gates together.
+    std::int32_t nMostRoom = 0;
+    for (const SearchGate& gate : m_search) {
+        const GateData& data = m_gates[static_cast<std::size_t>(gate.gate)];
+        std::int32_t nRoom = 0;
         for (std::int32_t k = 0; k < data.groups.size; ++k)
             if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
                 nRoom += m_groups[static_cast<std::size_t>(data.groups.first + k)].size;
-        nMostRoom = std::max(nMostRoom, nRoom - pins.columnFirst);
-        ScratchColumnTargets(m_search[place].gate);
-        pins.pairsRoom = PairsRoomFor(static_cast<std::int32_t>(LQPairCount(m_scratchEnds)));
-        pins.pairsFirst = static_cast<std::int32_t>(m_pairsInRoom);
-        m_pairsInRoom += static_cast<std::size_t>(pins.pairsRoom);
+        nMostRoom = std::max(nMostRoom, nRoom);
     }
     m_columnBoxes.Assign(m_search.size(), nMostRoom);
     m_scratchBoxes.resize(static_cast<std::size_t>(nMostRoom));
@@ -76,10 +69,7 @@ void CGateModel::PrepareCells()
     for (const CGateGrid::Cell& cell : m_grid.Cells())
         nMostMembers = std::max(nMostMembers, static_cast<std::size_t>(cell.count));
     m_sides.resize(nMostMembers + 2);
-    m_columnEnds.resize(static_cast<std::size_t>(nRoom));
-    m_columnPairs.clear();
-    m_columnPairs.reserve(PairsPoolFor(m_pairsInRoom));
-    m_columnPairs.resize(m_pairsInRoom);
+    m_columnPoints.Assign(m_search.size());
     for (std::size_t g = 0; g < m_gates.size(); ++g)
         RefreshGate(static_cast<std::int32_t>(g));
     m_changeLog.clear();  // no cap has been measured yet
@@ -91,21 +81,16 @@ void CGateModel::RefreshGate(std::int32_t g)
 {
     m_grid.SetSelf(g, Self(g));
     const std::int32_t place = m_grid.OrderOf(g);
-    SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
     ScratchColumnTargets(g);
-    if (const auto nPairs = static_cast<std::int32_t>(LQPairCount(m_scratchEnds)); nPairs > pins.pairsRoom)
-        PlacePairs(pins, nPairs);
     CLQBox* boxes = m_scratchBoxes.data();
-    pins.columnCount = static_cast<std::int32_t>(m_scratchEnds.size());
     std::size_t begin = 0;
     for (std::size_t k = 0; k < m_scratchEnds.size(); begin = m_scratchEnds[k++]) {
         boxes[k] = CLQBox{};
         for (std::size_t e = begin; e < m_scratchEnds[k]; ++e)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
-    LQPairPoints(m_scratchTargets, m_scratchEnds, m_columnPairs.data() + pins.pairsFirst,
-                 m_columnEnds.data() + pins.columnFirst);
-    m_columnBoxes.Set(place, Upper(m_grid.SelfOf(g)), boxes, pins.columnCount);
+    m_columnPoints.Set(place, m_scratchTargets, m_scratchEnds);
+    m_columnBoxes.Set(place, Upper(m_grid.SelfOf(g)), boxes, static_cast<std::int32_t>(m_scratchEnds.size()));
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(Change{place, m_grid.CellOf(g)});
@@ -116,34 +101,6 @@ void CGateModel::RefreshGate(std::int32_t g)
         m_changeLog.erase(m_changeLog.begin(), m_changeLog.begin() + static_cast<std::ptrdiff_t>(drop));
         m_changeLogStart += drop;
     }
-}
-
-void CGateModel::PlacePairs(SearchPins& pins, std::int32_t n)
-{
-    const std::int32_t room = PairsRoomFor(n);
-    m_pairsInRoom += static_cast<std::size_t>(room - pins.pairsRoom);
-    pins.pairsRoom = 0;  // what it holds is written anew
-    pins.columnCount = 0;
-    if (m_columnPairs.size() + static_cast<std::size_t>(room) > m_columnPairs.capacity())
-        CompactPairs();
-    pins.pairsFirst = static_cast<std::int32_t>(m_columnPairs.size());
-    pins.pairsRoom = room;
-    m_columnPairs.resize(m_columnPairs.size() + static_cast<std::size_t>(room));
-}
-
-void CGateModel::CompactPairs()
-{
-    std::vector<CLQPointPair<LQIntLanes>> pairs;
-    pairs.reserve(PairsPoolFor(m_pairsInRoom));
-    for (SearchPins& kept : m_searchPins) {
-        const auto* first = m_columnPairs.data() + kept.pairsFirst;
-        const std::uint32_t nHeld =
-            kept.columnCount == 0 ? 0 : m_columnEnds[static_cast<std::size_t>(kept.columnFirst + kept.columnCount - 1)];
-        kept.pairsFirst = static_cast<std::int32_t>(pairs.size());
-        pairs.insert(pairs.end(), first, first + nHeld);
-        pairs.resize(pairs.size() + static_cast<std::size_t>(kept.pairsRoom) - nHeld);
-    }
-    m_columnPairs = std::move(pairs);
 }
 
 void CGateModel::MendCap(const Change& change, PartnerCap& kept, std::size_t slot)

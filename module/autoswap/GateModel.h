@@ -12,6 +12,7 @@
 #include "module/autoswap/ColumnBoxes.h"
 #include "module/autoswap/ExchangeSearch.h"
 #include "module/autoswap/GateGrid.h"
+#include "module/autoswap/GatePoints.h"
 #include "module/autoswap/NetIndex.h"
 #include "module/autoswap/PointSets.h"
 
@@ -93,12 +94,6 @@ private:
         std::int32_t gate = -1;
         std::uint32_t related = 0;  // m_relatedStamp while on a gathered net of the gate searched for
     };
-    // Where a gate's nets' pins lie, in the same order, apart from the record: a cap's measure
-    // reads them for gates whose records it need not read.
-    struct SearchPins {
-        std::int32_t columnFirst = 0, columnCount = 0;  // into m_columnEnds
-        std::int32_t pairsFirst = 0, pairsRoom = 0;     // into m_columnPairs
-    };
     SearchGate& SearchOf(std::int32_t g) { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
     const SearchGate& SearchOf(std::int32_t g) const { return m_search[static_cast<std::size_t>(m_grid.OrderOf(g))]; }
     // The most that the side of the partner at the place may reach in an exchange with a gate
@@ -106,20 +101,8 @@ private:
     // to it, would measure against them, less what rounding may take off.
     double PinsSideFrom(std::int32_t place, const CLQBox& box) const
     {
-        const SearchPins& pins = m_searchPins[static_cast<std::size_t>(place)];
-        return m_columnBoxes.LongestOf(place) - LQBoundFromSets(m_columnPairs.data() + pins.pairsFirst,
-                                                                m_columnEnds.data() + pins.columnFirst,
-                                                                static_cast<std::size_t>(pins.columnCount), box);
+        return m_columnBoxes.LongestOf(place) - m_columnPoints.BoundFrom(place, box);
     }
-    // Room for n pairs of the gate's points at the pool's end, the pool being compacted first
-    // when it is full.
-    void PlacePairs(SearchPins& pins, std::int32_t n);
-    // Room to spare for n pairs: a gate's nets change as gates are exchanged.
-    static std::int32_t PairsRoomFor(std::int32_t n) { return n + n / 4; }
-    // Every gate's pairs in the grid's order again, each in the room it holds.
-    void CompactPairs();
-    // The pool's size for pairs in room: an eighth more, for gates whose room grows.
-    static std::size_t PairsPoolFor(std::size_t nInRoom) { return nInRoom + nInRoom / 8 + 64; }
     // A present length as the bounds take it, raised by what its conversion to double may have
     // taken off (a gate's is kept in m_columnBoxes, which Exchanged keeps up to date).
     static double Upper(std::int64_t length) { return static_cast<double>(length) * (1 + 1e-9); }
@@ -178,15 +161,11 @@ private:
     std::int32_t m_nSearches = 0;
     std::vector<std::vector<char>> m_matchedCol;  // per kind, per group: matched as a column group
     std::vector<SearchGate> m_search;
-    std::vector<SearchPins> m_searchPins;
-    // Per gate, the boxes of what its column nets' measurements read, and, room being kept for
-    // every matched column pin, where each net's pairs of points end among the gate's.
+    // Per gate, the boxes of what its column nets' measurements read, and their points.
     CLQColumnBoxes m_columnBoxes;
+    CLQGatePoints m_columnPoints;
     std::vector<CLQBox> m_scratchBoxes;
     std::vector<double> m_sides;  // the boxes' sides of a cell's gates (SidesFrom)
-    std::vector<std::uint32_t> m_columnEnds;
-    std::vector<CLQPointPair<LQIntLanes>> m_columnPairs;
-    std::size_t m_pairsInRoom = 0;  // the pool's room that gates hold
     CGateGrid m_grid;
     std::uint32_t m_relatedStamp = 0;
     std::vector<std::int32_t> m_relatedList;

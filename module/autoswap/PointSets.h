@@ -20,9 +20,9 @@ struct CLQPointPair {
 
 // Pairs the points of each set, ending where ends says (as ColumnTargets gives them), into out
 // (which has room for LQPairCount of them) and the sets' ends, in pairs, into setEnds.
-template <class Lanes>
+template <class Lanes, class End>
 void LQPairPoints(const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
-                  const std::vector<std::size_t>& ends, CLQPointPair<Lanes>* out, std::uint32_t* setEnds)
+                  const std::vector<std::size_t>& ends, CLQPointPair<Lanes>* out, End* setEnds)
 {
     using Elem = std::remove_reference_t<decltype(Lanes{}[0])>;
     std::size_t begin = 0, n = 0;
@@ -34,7 +34,7 @@ void LQPairPoints(const std::vector<std::pair<std::int32_t, std::int32_t>>& poin
             out[n++] = CLQPointPair<Lanes>{Lanes{static_cast<Elem>(a.first), static_cast<Elem>(b.first)},
                                            Lanes{static_cast<Elem>(a.second), static_cast<Elem>(b.second)}};
         }
-        setEnds[s] = static_cast<std::uint32_t>(n);
+        setEnds[s] = static_cast<End>(n);
     }
 }
 
@@ -52,8 +52,8 @@ inline std::size_t LQPairCount(const std::vector<std::size_t>& ends)
 // The sum over the sets of the distance from the box to the set's nearest point, less what an
 // integer square root may round off (one per set); infinite for an empty set. (Summed whole: a
 // sum stopped once past what could still win costs more in branches missed than it saves.)
-template <class Lanes>
-[[gnu::always_inline]] inline double LQBoundFromSets(const CLQPointPair<Lanes>* pairs, const std::uint32_t* setEnds,
+template <class Lanes, class End>
+[[gnu::always_inline]] inline double LQBoundFromSets(const CLQPointPair<Lanes>* pairs, const End* setEnds,
                                                      std::size_t nSets, const CLQBox& box)
 {
     const LQLanes x0 = {box.x0, box.x0}, x1 = {box.x1, box.x1}, y0 = {box.y0, box.y0}, y1 = {box.y1, box.y1};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "module/autoswap/ColumnBoxes.h"
+#include "module/autoswap/GatePoints.h"
 #include "module/autoswap/PointSets.h"
 
 namespace {
@@ -32,10 +33,13 @@ CLQBox BoxOf(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1)
 }
 
 // Sets of one to five points (odd counts pair a point with itself), near and far, inside and
-// outside the box, over the whole 32-bit range and within a small one.
+// outside the box, over the whole 32-bit range and within a small one; also kept as a gate's,
+// where a place takes in turn sets that fit its own room and sets kept apart.
 TEST(SearchBounds, PointSetsBoundEachSetByItsNearestPointLessOne)
 {
     std::mt19937 rng(7);
+    CLQGatePoints places;
+    places.Assign(2);
     for (std::int32_t range : {1000, INT32_MAX}) {
         std::uniform_int_distribution<std::int32_t> coord(-range, range);
         for (int nCase = 0; nCase < 500; ++nCase) {
@@ -60,6 +64,8 @@ TEST(SearchBounds, PointSetsBoundEachSetByItsNearestPointLessOne)
             const long double tolerance = 1e-12L * (expected + 1);
             EXPECT_NEAR(static_cast<long double>(kept.BoundFrom(box)), expected, tolerance) << nCase;
             EXPECT_EQ(kept.BoundFrom(box), brief.BoundFrom(box)) << nCase;
+            places.Set(nCase % 2, points, ends);
+            EXPECT_EQ(places.BoundFrom(nCase % 2, box), kept.BoundFrom(box)) << nCase;
         }
     }
     CLQPointSets<LQLanes> none;
