@@ -29,7 +29,7 @@ public:
             LQPairPoints(points, ends, at.pairs, at.ends);
             return;
         }
-        // Rare: kept apart, and kept for the place once made.
+        // Few gates (those on nets of many pins): kept apart, in room kept for the place once made.
         if (at.overflow < 0) {
             at.overflow = static_cast<std::int32_t>(m_overflow.size());
             m_overflow.emplace_back();
