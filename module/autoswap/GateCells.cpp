@@ -53,10 +53,10 @@ void CGateModel::PrepareCells()
     m_partnerCaps.assign(m_grid.Cells().size() * m_capBlocks.size(), PartnerCap{});
     m_blockCaps.assign(nBlocks * m_capBlocks.size(), BlockCap{});
     // A box for every matched column pin, in the grid's order, so that a search reads each
-    // cell's gates together.
+    // cell's gates together. A kind fixes its groups' sizes, so one gate of each tells the room.
     std::int32_t nMostRoom = 0;
-    for (const SearchGate& gate : m_search) {
-        const GateData& data = m_gates[static_cast<std::size_t>(gate.gate)];
+    for (const std::int32_t g : m_kindGate) {
+        const GateData& data = m_gates[static_cast<std::size_t>(g)];
         std::int32_t nRoom = 0;
         for (std::int32_t k = 0; k < data.groups.size; ++k)
             if (m_matchedCol[static_cast<std::size_t>(data.kind)][static_cast<std::size_t>(k)] != 0)
