@@ -6,6 +6,7 @@ lqhost_test(kicad_tests LINK lqhost_app TIMEOUT 900 SOURCES
   app/kicad/KicadCommandLineTest.cpp
   app/kicad/KicadErrorsTest.cpp
   app/kicad/KicadImportTest.cpp
+  app/kicad/KicadValuesTest.cpp
   app/kicad/KicadWriteBackTest.cpp
   app/kicad/SexprTest.cpp
   app/kicad/KicadSharedProjectsTest.cpp

@@ -12,18 +12,35 @@ namespace lq::kicad {
 namespace {
 
 constexpr std::int64_t kMaxLength = 1'000'000'000'000;  // 1 km in nanometres
-constexpr std::int64_t kMaxWholeMillimetres = kMaxLength / 1'000'000;
+// Exponents are held here: far past any count of digits a file could hold, far inside 64 bits.
+constexpr std::int64_t kExponentBound = 1'000'000'000'000'000;
 
-// "-12.3456789" as nanometres, past ±1 km as just past it; nothing for anything but an optional sign,
-// digits and one point.
+// "-12.3456789" or "1.5e-3" as nanometres, past ±1 km as just past it; nothing for anything but an
+// optional sign, digits with one point, and an optional exponent. KiCad reads its numbers as C's
+// strtod does, so files that other programs write may carry exponents.
 std::optional<std::int64_t> ParseMillimetres(std::string_view s)
 {
     bool negative = false;
     if (!s.empty() && (s[0] == '-' || s[0] == '+'))
         negative = s[0] == '-', s.remove_prefix(1);
-    std::int64_t whole = 0, frac = 0;
-    int fracDigits = 0, digits = 0;
-    bool point = false, roundUp = false;
+    std::int64_t exponent = 0;
+    if (const std::size_t e = s.find_first_of("eE"); e != std::string_view::npos) {
+        std::string_view power = s.substr(e + 1);
+        s = s.substr(0, e);
+        const bool down = !power.empty() && power[0] == '-';
+        if (!power.empty() && (power[0] == '-' || power[0] == '+'))
+            power.remove_prefix(1);
+        if (power.empty())
+            return std::nullopt;
+        for (const char c : power) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            exponent = std::min(exponent * 10 + (c - '0'), kExponentBound);
+        }
+        exponent = down ? -exponent : exponent;
+    }
+    std::int64_t nDigits = 0, nAfterPoint = 0, nLeadingZeros = 0;
+    bool point = false;
     for (const char c : s) {
         if (c == '.' && !point) {
             point = true;
@@ -31,25 +48,38 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
         }
         if (c < '0' || c > '9')
             return std::nullopt;
-        ++digits;
-        if (!point) {
-            whole = std::min(whole * 10 + (c - '0'), kMaxWholeMillimetres + 1);  // held just past the limit
-        } else if (fracDigits < 6) {
-            frac = frac * 10 + (c - '0');
-            ++fracDigits;
-        } else if (fracDigits == 6) {
-            roundUp = c >= '5';
-            ++fracDigits;
-        }
+        nLeadingZeros += c == '0' && nLeadingZeros == nDigits;
+        nDigits += 1;
+        nAfterPoint += point;
     }
-    if (digits == 0)
+    if (nDigits == 0)
         return std::nullopt;
-    for (int k = std::min(fracDigits, 6); k < 6; ++k)
-        frac *= 10;
+    if (nLeadingZeros == nDigits)
+        return 0;
+    // The significant digits times 10^scale are the nanometres; the first nWhole of them are whole
+    // ones, and the next decides the rounding.
+    const std::int64_t scale = exponent + 6 - nAfterPoint;
+    const std::int64_t nWhole = nDigits - nLeadingZeros + scale;
     // Too long to be a board's, yet a length: the caller says so.
-    if (whole > kMaxWholeMillimetres)
-        return negative ? -(kMaxLength + 1) : kMaxLength + 1;
-    const std::int64_t v = whole * 1'000'000 + frac + (roundUp ? 1 : 0);
+    const std::int64_t beyond = negative ? -(kMaxLength + 1) : kMaxLength + 1;
+    if (nWhole > 13)
+        return beyond;
+    std::int64_t v = 0, k = -nLeadingZeros;
+    bool roundUp = false;
+    for (const char c : s) {
+        if (c == '.')
+            continue;
+        if (k >= 0 && k < nWhole)
+            v = v * 10 + (c - '0');
+        else if (k == nWhole)
+            roundUp = c >= '5';
+        ++k;
+    }
+    for (std::int64_t z = 0; z < scale; ++z)
+        v *= 10;
+    if (v > kMaxLength)
+        return beyond;
+    v += roundUp ? 1 : 0;
     return negative ? -v : v;
 }
 
