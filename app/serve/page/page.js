@@ -260,6 +260,7 @@ async function applyState(s) {
   $("undo").disabled = !hasBoard || !s.applied;
   $("redo").disabled = !hasBoard || s.applied >= s.changes.length;
   $("save").disabled = !hasBoard;
+  $("fit").disabled = !hasBoard;
   $("refine").disabled = !hasBoard;
   $("downloads").classList.toggle("disabled", !hasBoard);
   drawMessages(s);
