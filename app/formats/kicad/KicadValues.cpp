@@ -16,8 +16,8 @@ constexpr std::int64_t kMaxLength = 1'000'000'000'000;  // 1 km in nanometres
 constexpr std::int64_t kExponentBound = 1'000'000'000'000'000;
 
 // "-12.3456789" or "1.5e-3" as nanometres, past ±1 km as just past it; nothing for anything but an
-// optional sign, digits with one point, and an optional exponent. KiCad reads its numbers as C's
-// strtod does, so files that other programs write may carry exponents.
+// optional sign, digits with one point, and an optional exponent. KiCad reads exponents too, and
+// files that other programs write may carry them.
 std::optional<std::int64_t> ParseMillimetres(std::string_view s)
 {
     bool negative = false;

@@ -1,5 +1,5 @@
 // Lengths in a KiCad file: millimetres to whole nanometres, exactly, in every form KiCad itself
-// reads (C's strtod: exponents too), and refused in one line otherwise.
+// reads (exponents too), and refused in one line otherwise.
 #include <fmt/core.h>
 #include <gtest/gtest.h>
 
