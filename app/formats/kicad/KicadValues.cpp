@@ -12,6 +12,12 @@ namespace lq::kicad {
 namespace {
 
 constexpr std::int64_t kMaxLength = 1'000'000'000'000;  // 1 km in nanometres
+constexpr std::int64_t kMaxLengthDigits = [] {
+    std::int64_t n = 0;
+    for (std::int64_t v = kMaxLength; v > 0; v /= 10)
+        ++n;
+    return n;
+}();
 // Exponents are held here: far past any count of digits a file could hold, far inside 64 bits.
 constexpr std::int64_t kExponentBound = 1'000'000'000'000'000;
 
@@ -62,7 +68,7 @@ std::optional<std::int64_t> ParseMillimetres(std::string_view s)
     const std::int64_t nWhole = nDigits - nLeadingZeros + scale;
     // Too long to be a board's, yet a length: the caller says so.
     const std::int64_t beyond = negative ? -(kMaxLength + 1) : kMaxLength + 1;
-    if (nWhole > 13)
+    if (nWhole > kMaxLengthDigits)
         return beyond;
     std::int64_t v = 0, k = -nLeadingZeros;
     bool roundUp = false;
