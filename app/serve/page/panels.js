@@ -56,8 +56,8 @@ function drawToolbar(s) {
 function percent(before, now) {
   if (!before) return "";
   const p = ((now - before) * 100) / before;
-  if (Math.abs(p) < 0.05) return "±0 %";
-  return `<span class="${p < 0 ? "better" : "worse"}">${p > 0 ? "+" : ""}${p.toFixed(1)} %</span>`;
+  // As lqhost's reports print it, "+0.0 %" for no change.
+  return `<span class="${p < 0 ? "better" : p > 0 ? "worse" : "same"}">${p >= 0 ? "+" : ""}${p.toFixed(1)} %</span>`;
 }
 
 // Cut to whole micrometres, not rounded, so that the page shows what lqhost's reports print.
