@@ -17,10 +17,8 @@ extern char** environ;
 
 namespace lqe2e {
 
-Result RunProcess(const std::vector<std::string>& argv)
+int Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath)
 {
-    TempDir io;
-    const std::string outPath = io / "stdout", errPath = io / "stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -35,9 +33,16 @@ Result RunProcess(const std::vector<std::string>& argv)
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
+}
+
+Result RunProcess(const std::vector<std::string>& argv)
+{
+    TempDir io;
+    const pid_t pid = Spawn(argv, io / "stdout", io / "stderr");
     int status = 0;
     waitpid(pid, &status, 0);
-    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(outPath), ReadFile(errPath)};
+    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(io / "stdout"), ReadFile(io / "stderr")};
 }
 
 Result RunLqhost(const std::vector<std::string>& args)

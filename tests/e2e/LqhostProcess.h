@@ -14,6 +14,8 @@ struct Result {
     std::string err;
 };
 
+// Starts argv[0] with the arguments, stdin from /dev/null, stdout and stderr into the files.
+int Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath);
 // Runs argv[0] with the arguments, stdin from /dev/null, stdout and stderr captured.
 Result RunProcess(const std::vector<std::string>& argv);
 Result RunLqhost(const std::vector<std::string>& args);

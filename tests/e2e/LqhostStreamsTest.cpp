@@ -1,9 +1,7 @@
 // What lqhost offers at its edges: the report on standard output, text that other programs
 // read, and byte-order marks.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,8 +11,6 @@
 #include <thread>
 
 #include "tests/e2e/LqhostProcess.h"
-
-extern char** environ;
 
 using namespace lqe2e;
 
@@ -95,18 +91,7 @@ TEST(LqhostStreams, ASignalStopsALongRunAtOnceWithNothingWritten)
         WriteFile(dir / "big.qbrd.json", LongRunningBoard(3000));
         const std::vector<std::string> argv{LQHOST_PATH, "autoswap", dir / "big.qbrd.json", "-o", dir / "out.qbrd.json",
                                             "--report", dir / "r.json", "--eco", dir / "e.csv", "--svg", dir / "pictures"};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, (io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, 2, (io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        std::vector<char*> raw;
-        for (const std::string& a : argv)
-            raw.push_back(const_cast<char*>(a.c_str()));
-        raw.push_back(nullptr);
-        pid_t pid = 0;
-        ASSERT_EQ(posix_spawn(&pid, raw[0], &actions, nullptr, raw.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t pid = Spawn(argv, io / "out", io / "err");
         // Well into the work: a second of processor time.
         double used = 0;
         for (int i = 0; i < 1200 && (used = ProcessorSeconds(pid)) >= 0 && used < 1.0; ++i)
