@@ -223,4 +223,19 @@ lq::Board WithMoves(lq::Board board, const std::vector<Move>& moves)
     return board;
 }
 
+std::vector<Move> Exchange(const std::string& a, const std::vector<std::string>& pa, const std::string& b,
+                           const std::vector<std::string>& pb, const lq::Board& board)
+{
+    std::map<std::pair<std::string, std::string>, std::string> net;
+    for (const lq::Net& n : board.nets)
+        for (const lq::PinRef& p : n.pins)
+            net[{p.part, p.pin}] = n.name;
+    std::vector<Move> moves;
+    for (std::size_t k = 0; k < pa.size(); ++k) {
+        moves.push_back({a, pa[k], net[{b, pb[k]}]});
+        moves.push_back({b, pb[k], net[{a, pa[k]}]});
+    }
+    return moves;
+}
+
 }  // namespace lqeagle

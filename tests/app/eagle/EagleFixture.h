@@ -53,5 +53,8 @@ struct Move {
     std::string net;
 };
 lq::Board WithMoves(lq::Board board, const std::vector<Move>& moves);
+// The moves by which pin pa[k] of part a and pin pb[k] of part b exchange their nets.
+std::vector<Move> Exchange(const std::string& a, const std::vector<std::string>& pa, const std::string& b,
+                           const std::vector<std::string>& pb, const lq::Board& board);
 
 }  // namespace lqeagle

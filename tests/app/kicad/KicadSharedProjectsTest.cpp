@@ -104,16 +104,8 @@ TEST(SharedKicadProjects, ASheetPlacedTwiceChangesInItsInstanceDataAndItsOwnFiel
     // kdlfo places onelfo twice: U1 (TL074) in LFO A and U3 in LFO B are one set of placed symbols.
     LQ_NEED_SHARED(SharedBoard("kdlfo"));
     const kicad::KicadImport imported = kicad::ReadKicadBoard(SharedBoard("kdlfo"), kicad::KicadReadOptions{});
-    std::map<std::pair<std::string, std::string>, std::string> net;
-    for (const Net& n : imported.board.nets)
-        for (const PinRef& p : n.pins)
-            net[{p.part, p.pin}] = n.name;
-    std::vector<lqeagle::Move> moves;  // U1 unit A (pins 1 2 3) and U3 unit B (pins 7 6 5) exchange
-    const std::vector<std::string> a{"1", "2", "3"}, b{"7", "6", "5"};
-    for (std::size_t k = 0; k < 3; ++k) {
-        moves.push_back({"U1", a[k], net[{"U3", b[k]}]});
-        moves.push_back({"U3", b[k], net[{"U1", a[k]}]});
-    }
+    // U1 unit A (pins 1 2 3) and U3 unit B (pins 7 6 5) exchange.
+    const auto moves = lqeagle::Exchange("U1", {"1", "2", "3"}, "U3", {"7", "6", "5"}, imported.board);
     const kicad::KicadOutput out = kicad::WriteKicad(*imported.design, imported.board, lqeagle::WithMoves(imported.board, moves));
     ASSERT_EQ(out.exchanges.gates.size(), 2u);
 

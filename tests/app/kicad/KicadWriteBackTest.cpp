@@ -14,6 +14,7 @@
 
 using namespace lq;
 using namespace lqkicad;
+using lqeagle::Exchange;
 using lqeagle::LineDiff;
 using lqeagle::Move;
 using lqeagle::WithMoves;
@@ -29,21 +30,6 @@ struct Scenario {
     std::map<std::string, std::string> labels;  // "x,y" -> text after
     std::size_t boardLines;                     // board lines changed (removed and added)
 };
-
-std::vector<Move> Exchange(const std::string& a, const std::vector<std::string>& pa, const std::string& b,
-                           const std::vector<std::string>& pb, const Board& board)
-{
-    std::map<std::pair<std::string, std::string>, std::string> net;
-    for (const Net& n : board.nets)
-        for (const PinRef& p : n.pins)
-            net[{p.part, p.pin}] = n.name;
-    std::vector<Move> moves;
-    for (std::size_t k = 0; k < pa.size(); ++k) {
-        moves.push_back({a, pa[k], net[{b, pb[k]}]});
-        moves.push_back({b, pb[k], net[{a, pa[k]}]});
-    }
-    return moves;
-}
 
 // Which reference and unit each placed symbol shows, and each label's text, read back.
 std::map<std::string, std::string> Shows(const kicad::KicadDesign& d)
