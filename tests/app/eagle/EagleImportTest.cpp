@@ -165,15 +165,12 @@ TEST(EagleRotation, ReadsMirrorSpinAndAngle)
 
 TEST(EaglePlacement, QuarterTurnsAndMirroringLandOnWholeNanometres)
 {
-    EXPECT_EQ(Ic2Pad1("R0"), (Point{32380000, 6190000}));
-    EXPECT_EQ(Ic2Pad1("R90"), (Point{43810000, 2380000}));
-    EXPECT_EQ(Ic2Pad1("R180"), (Point{47620000, 13810000}));
-    EXPECT_EQ(Ic2Pad1("R270"), (Point{36190000, 17620000}));
-    // Eagle turns first, then mirrors x.
-    EXPECT_EQ(Ic2Pad1("MR0"), (Point{47620000, 6190000}));
-    EXPECT_EQ(Ic2Pad1("MR90"), (Point{36190000, 2380000}));
-    // Spin only keeps texts readable.
-    EXPECT_EQ(Ic2Pad1("SR90"), Ic2Pad1("R90"));
+    // Eagle turns first, then mirrors x; spin only keeps texts readable.
+    const std::pair<const char*, Point> cases[] = {
+        {"R0", {32380000, 6190000}},   {"R90", {43810000, 2380000}}, {"R180", {47620000, 13810000}}, {"R270", {36190000, 17620000}},
+        {"MR0", {47620000, 6190000}}, {"MR90", {36190000, 2380000}}, {"SR90", {43810000, 2380000}}};
+    for (const auto& [rotation, pad] : cases)
+        EXPECT_EQ(Ic2Pad1(rotation), pad) << rotation;
 }
 
 TEST(EaglePlacement, ArbitraryAnglesTurnPadsAndWidenTheirRectangles)
