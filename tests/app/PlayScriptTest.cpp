@@ -127,7 +127,6 @@ TEST(PlayScriptLines, MalformedLinesNameFileAndLine)
         {"expect record 0 pin\n", "1: records are numbered from 1"},
         {"expect messages oops\n", "1: \"oops\" is not a string resource id (quote message texts) (a number "
                                    "from 0 to 4294967295, or 0x hexadecimal)"},
-        {"expect pickmode half\n", "1: \"half\" is not a pick mode (on or off)"},
         {"open \"a.qbrd.json\n", "1: a quoted word is not closed (a \" is missing)"},
         {"open a\"b\n", "1: a quote inside the word \"a\"; quote the whole word"},
         {"open \"a\"b\n", "1: a quoted word must be followed by a blank, not 'b'"},
