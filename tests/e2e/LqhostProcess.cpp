@@ -17,7 +17,7 @@ extern char** environ;
 
 namespace lqe2e {
 
-int Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath)
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath)
 {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -39,10 +39,11 @@ int Spawn(const std::vector<std::string>& argv, const std::string& outPath, cons
 Result RunProcess(const std::vector<std::string>& argv)
 {
     TempDir io;
-    const pid_t pid = Spawn(argv, io / "stdout", io / "stderr");
+    const std::string outPath = io / "stdout", errPath = io / "stderr";
+    const pid_t pid = Spawn(argv, outPath, errPath);
     int status = 0;
     waitpid(pid, &status, 0);
-    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(io / "stdout"), ReadFile(io / "stderr")};
+    return Result{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(outPath), ReadFile(errPath)};
 }
 
 Result RunLqhost(const std::vector<std::string>& args)

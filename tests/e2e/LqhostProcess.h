@@ -1,6 +1,8 @@
 // Running lqhost and other programs as processes, scratch folders, and what the tests check on
 // the boards lqhost writes. Shared by the end-to-end, application and Eagle tests.
 #pragma once
+#include <sys/types.h>
+
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -15,7 +17,7 @@ struct Result {
 };
 
 // Starts argv[0] with the arguments, stdin from /dev/null, stdout and stderr into the files.
-int Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath);
+pid_t Spawn(const std::vector<std::string>& argv, const std::string& outPath, const std::string& errPath);
 // Runs argv[0] with the arguments, stdin from /dev/null, stdout and stderr captured.
 Result RunProcess(const std::vector<std::string>& argv);
 Result RunLqhost(const std::vector<std::string>& args);
