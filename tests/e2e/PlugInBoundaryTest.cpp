@@ -84,11 +84,15 @@ TEST(PlugInBoundary, AHostSessionFromLoadToUnload)
         EventDatabaseChanged.GetCallBackCount() + EventNetListChanged.GetCallBackCount() + EventMove.GetCallBackCount(),
         3);
 
-    // The exported ExitDll tears down (its window and callbacks: FrameTest, EventHooksTest; the
-    // tools' inertness afterwards: SwapGateToolTest).
+    // The exported ExitDll tears everything down (the tools' inertness afterwards:
+    // SwapGateToolTest).
     pfnExit();
     EXPECT_EQ(pfnInterface("CLQ_PlugInInterface"), nullptr);
     EXPECT_EQ(pfnInterface("CLQ_DrawObjectsInterface"), nullptr);
+    EXPECT_TRUE(AfxGetHostLog().windows.at(0).bDestroyed);
+    EXPECT_EQ(
+        EventDatabaseChanged.GetCallBackCount() + EventNetListChanged.GetCallBackCount() + EventMove.GetCallBackCount(),
+        0);
     EXPECT_TRUE(LQFreeLibrary(hModule));
     EXPECT_EQ(AfxGetDynLinkLibraryCount(), librariesBefore);
     EXPECT_TRUE(GetResourceString(hModule, 61808).IsEmpty());
