@@ -9,6 +9,7 @@
 #include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
+#include "app/core/Counted.h"
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"
@@ -56,8 +57,8 @@ int Run(const Options& o, const GlobalOptions& global)
     }
     for (const std::string& output : summary.outputs)
         fmt::print("wrote {}\n", Printable(output));
-    fmt::print("{}: {} lines run, {} expectation{} met\n", Printable(o.script), summary.steps, summary.expectations,
-               summary.expectations == 1 ? "" : "s");
+    fmt::print("{}: {} run, {} met\n", Printable(o.script), Counted(summary.steps, "line"),
+               Counted(summary.expectations, "expectation"));
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "app/core/Counted.h"
 #include "app/core/Errors.h"
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"
@@ -109,11 +110,14 @@ SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string&
         where += " and " + eagle::SchematicBeside(output);
         saved.files.emplace_back(eagle::SchematicBeside(output), std::move(written.schematic));
     }
-    std::string note = fmt::format("{}: {} gate exchanges and {} pin exchanges, {} signals changed", where,
-                                   written.exchanges.gates.size(), written.exchanges.pins.size(), written.changedSignals);
+    std::string note = fmt::format("{}: {} and {}, {} changed", where, Counted(written.exchanges.gates.size(), "gate exchange"),
+                                   Counted(written.exchanges.pins.size(), "pin exchange"),
+                                   Counted(written.changedSignals, "signal"));
     if (loaded.eagle->unrouted)
-        note += fmt::format("; --unrouted: those {} signals lost their wires and vias and are to be routed again",
-                            written.reroutedSignals);
+        note += fmt::format("; --unrouted: {} lost {} wires and vias and {} to be routed again",
+                            written.reroutedSignals == 1 ? "that signal"
+                                                         : fmt::format("those {} signals", written.reroutedSignals),
+                            written.reroutedSignals == 1 ? "its" : "their", written.reroutedSignals == 1 ? "is" : "are");
     saved.notes.push_back(note);
     return saved;
 }

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/core/Counted.h"
 #include "app/play/PlayTokens.h"
 #include "app/report/Labels.h"
 
@@ -127,8 +128,8 @@ std::string FormatInfoText(const Board& board, const std::string& name, const Bo
     const std::vector<std::size_t> gatesPerPart = GatesPerPart(board, probe);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
         const std::size_t gates = gatesPerPart[i];
-        out += fmt::format("  {:<10} {:>4} pins, {} gate{}{}\n", board.parts[i].ref, board.parts[i].pins.size(), gates,
-                           gates == 1 ? "" : "s", i < swapRules.size() ? "; swap rule: " + swapRules[i] : "");
+        out += fmt::format("  {:<10} {:>4} pins, {}{}\n", board.parts[i].ref, board.parts[i].pins.size(), Counted(gates, "gate"),
+                           i < swapRules.size() ? "; swap rule: " + swapRules[i] : "");
     }
 
     out += fmt::format("\nGates ({}: {} real, {} pseudo)\n", probe.gates.size(), probe.gates.size() - pseudo, pseudo);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "app/core/Counted.h"
+
 namespace lq {
 
 namespace {
@@ -50,8 +52,8 @@ std::string RefineTableRows(const BoardRun& run)
                fmt::format("{}", run.after.crossings), Percent(run.before.crossings, run.after.crossings));
     out += Row("airwires", fmt::format("{}", run.before.airwires), pass(r.afterPass.airwires),
                fmt::format("{}", run.after.airwires), "");
-    out += fmt::format("  refinement: {} pin exchanges, {} gate exchanges, {:.3f} s{}\n", r.pinExchanges, r.gateExchanges,
-                       r.seconds, EffortText(r));
+    out += fmt::format("  refinement: {}, {}, {:.3f} s{}\n", Counted(r.pinExchanges, "pin exchange"),
+                       Counted(r.gateExchanges, "gate exchange"), r.seconds, EffortText(r));
     for (const std::string& note : r.notes)
         out += fmt::format("  refinement: {}\n", note);
     return out;
@@ -72,8 +74,8 @@ std::string RefineHtmlFigures(const BoardRun& run)
     out += fmt::format("<tr><th>airwires</th><td>{}</td><td>{}</td><td>{}</td><td></td></tr>\n", run.before.airwires,
                        pass(std::to_string(r.afterPass.airwires)), run.after.airwires);
     out += "</tbody></table>\n";
-    out += fmt::format("<p class=\"facts\">refinement: {} pin exchanges, {} gate exchanges, {:.3f} s{}</p>\n", r.pinExchanges,
-                       r.gateExchanges, r.seconds, EffortText(r));
+    out += fmt::format("<p class=\"facts\">refinement: {}, {}, {:.3f} s{}</p>\n", Counted(r.pinExchanges, "pin exchange"),
+                       Counted(r.gateExchanges, "gate exchange"), r.seconds, EffortText(r));
     return out;
 }
 

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "app/core/Counted.h"
 #include "app/core/Errors.h"
 #include "app/report/RunReport.h"
 #include "app/serve/HostThread.h"
@@ -418,8 +419,8 @@ void PageServer::Routes()
                 const SavedBoard saved = s.Save(s.Name());
                 const std::size_t index = std::stoul(req.matches[2]);
                 if (index >= saved.files.size())
-                    throw JobError(fmt::format("the board is saved as {} file{}; there is no file {}", saved.files.size(),
-                                               saved.files.size() == 1 ? "" : "s", index));
+                    throw JobError(
+                        fmt::format("the board is saved as {}; there is no file {}", Counted(saved.files.size(), "file"), index));
                 const std::string& path = saved.files[index].first;
                 Download(res, path.substr(path.find_last_of('/') + 1), saved.files[index].second, "application/octet-stream");
             });

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "app/core/Counted.h"
 #include "app/core/Errors.h"
 #include "app/formats/kicad/KicadImport.h"
 #include "app/formats/kicad/KicadWriter.h"
@@ -113,13 +114,14 @@ SavedBoard SaveKicadBoard(const LoadedBoard& loaded, const Board& after, const s
     std::error_code ec;
     if (fs::exists(ProjectFileOf(loaded.path), ec) && !SamePath(ProjectFileOf(loaded.path), ProjectFileOf(output)))
         saved.files.emplace_back(ProjectFileOf(output), ReadInputFile(ProjectFileOf(loaded.path), SexprLimits::kFileBytes));
-    std::string note = fmt::format("{}{}: {} gate exchanges and {} pin exchanges, {} nets changed", output,
-                                   places.empty() ? "" : fmt::format(" and {} schematic file{}", places.size(),
-                                                                     places.size() == 1 ? "" : "s"),
-                                   written.exchanges.gates.size(), written.exchanges.pins.size(), written.changedNets);
+    std::string note = fmt::format("{}{}: {} and {}, {} changed", output,
+                                   places.empty() ? "" : " and " + Counted(places.size(), "schematic file"),
+                                   Counted(written.exchanges.gates.size(), "gate exchange"),
+                                   Counted(written.exchanges.pins.size(), "pin exchange"), Counted(written.changedNets, "net"));
     if (design.unrouted)
-        note += fmt::format("; --unrouted: those {} nets lost their tracks, arcs and vias and are to be routed again",
-                            written.reroutedNets);
+        note += fmt::format("; --unrouted: {} lost {} tracks, arcs and vias and {} to be routed again",
+                            written.reroutedNets == 1 ? "that net" : fmt::format("those {} nets", written.reroutedNets),
+                            written.reroutedNets == 1 ? "its" : "their", written.reroutedNets == 1 ? "is" : "are");
     saved.notes.push_back(note);
     return saved;
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/core/Counted.h"
 #include "app/core/Errors.h"
 #include "app/io/InputFile.h"
 
@@ -110,8 +111,8 @@ private:
                 use.ref = data->ref, use.unit = data->unit, use.refNodes = data->refs, use.unitNodes = data->units;
             const NodeId unitPlace = use.unitNodes.empty() ? symbol.node : use.unitNodes.front();
             if (use.unit > symbol.lib->units)
-                use.dataFile->Fail(unitPlace, fmt::format("unit {} of {}, but symbol {} has {} unit{}", use.unit, use.ref,
-                                                          symbol.libId, symbol.lib->units, symbol.lib->units == 1 ? "" : "s"));
+                use.dataFile->Fail(unitPlace, fmt::format("unit {} of {}, but symbol {} has {}", use.unit, use.ref,
+                                                          symbol.libId, Counted(symbol.lib->units, "unit")));
             if (m_project.uses.size() >= HierarchyLimits::kSymbolUses)
                 file.file->Fail(symbol.node, fmt::format("more than {} placed symbols in all sheet instances",
                                                          HierarchyLimits::kSymbolUses));
