@@ -1,8 +1,13 @@
 #include "app/formats/RoutedMarkers.h"
 
+#include <fmt/core.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <unordered_map>
+
+#include "app/core/Counted.h"
+#include "host/AttributeNames.h"
 
 namespace lq {
 
@@ -111,6 +116,25 @@ std::vector<Track> CopperMarkers(const Board& board, const BoardIndex& index, co
         markers.push_back(marker);
     }
     return markers;
+}
+
+std::string RoutedPinsNote(const std::string& path, const Board& board, const std::set<PinIndex>& routed)
+{
+    std::size_t grouped = 0, routedGrouped = 0;
+    for (std::size_t i = 0; i < board.parts.size(); ++i)
+        for (std::size_t j = 0; j < board.parts[i].pins.size(); ++j) {
+            const auto group = FindAttribute(board.parts[i].pins[j].attributes, LQ_PINGROUP);
+            if (!group || group->empty())
+                continue;
+            ++grouped;
+            routedGrouped += routed.count(PinIndex{i, j});
+        }
+    if (routedGrouped == 0)
+        return "";
+    return fmt::format("{}: {} of the {} {} routed and keep {} nets; with --unrouted the board is read as if nothing "
+                       "were routed",
+                       path, routedGrouped, Counted(grouped, "swappable pin"), routedGrouped == 1 ? "is" : "are",
+                       routedGrouped == 1 ? "its" : "their");
 }
 
 }  // namespace lq

@@ -46,6 +46,8 @@ EagleImport ImportEagle(std::unique_ptr<XmlFile> boardFile, std::unique_ptr<XmlF
     if (!unrouted) {
         board.tracks = CopperMarkers(board, index, routed);
         design.routedPins = routed.size();
+        if (std::string note = RoutedPinsNote(design.board->Name(), board, routed); !note.empty())
+            out.notes.push_back(std::move(note));
     }
     if (const auto problem = CheckBoard(board))
         throw ParseError(design.board->Name(), "", fmt::format("the imported board breaks a board rule at {}: {}",

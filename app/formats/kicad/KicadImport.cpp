@@ -80,6 +80,8 @@ KicadImport ReadKicadBoard(const std::string& boardPath, const KicadReadOptions&
     if (!options.unrouted) {
         board.tracks = CopperMarkers(board, BoardIndex(board), routed);
         design.routedPins = routed.size();
+        if (std::string note = RoutedPinsNote(boardPath, board, routed); !note.empty())
+            out.notes.push_back(std::move(note));
     }
     if (const auto problem = CheckBoard(board))
         throw ParseError(boardPath, "", fmt::format("the imported board breaks a board rule at {}: {}", problem->place,

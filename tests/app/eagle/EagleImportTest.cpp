@@ -128,7 +128,13 @@ TEST(EagleImport, SignalsAreNetsAndOnlyCopperOfAPinsOwnSignalOnALayerOfItsPadRou
     EXPECT_EQ(imported.board.nets.size(), 4u);
     EXPECT_EQ(PinsTheHostSeesRouted(imported.board), (std::set<std::string>{"IC1.1", "IC1.3", "IC1.14", "IC2.14"}));
     EXPECT_EQ(imported.design->routedPins, 4u);
-    EXPECT_TRUE(PinsTheHostSeesRouted(Import(MakeDesign(s), true).board).empty());
+    // The user is told why routed pins do not move, and not with --unrouted.
+    ASSERT_EQ(imported.notes.size(), 1u);
+    EXPECT_EQ(imported.notes[0], "board.brd: 2 of the 26 swappable pins are routed and keep their nets; with --unrouted the "
+                                 "board is read as if nothing were routed");  // IC1.1 and IC1.3; the VCC pins have no group
+    const EagleImport unrouted = Import(MakeDesign(s), true);
+    EXPECT_TRUE(PinsTheHostSeesRouted(unrouted.board).empty());
+    EXPECT_TRUE(unrouted.notes.empty());
 }
 
 namespace {
