@@ -114,7 +114,10 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         BoardReadOptions read;
         if (BoardFormatOf(path) == BoardFormat::Kicad)
             read.rules = rules;
-        return OpenedUpload{LoadBoard(path, read), boards.front()->name};
+        OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
+        for (std::string& note : opened.loaded.notes)
+            ReplaceAll(note, folder.Path() + "/", "");
+        return opened;
     } catch (const JobError& e) {
         // The command line's message, naming the file as the user knows it.
         std::string message = e.what();

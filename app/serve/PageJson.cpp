@@ -136,8 +136,10 @@ std::string PageStateJson(PageSession& session)
     }
     const Board& board = session.Current();
     state["board"] = Json{{"name", session.Name()},
+                          {"notes", session.Loaded().notes},
                           {"format", FormatName(session.Loaded().format)},
                           {"documentType", board.sheet.documentType}};
+    state["notice"] = session.Notice().empty() ? Json(nullptr) : Json(session.Notice());
     const auto tool = session.ToolUIID();
     state["tool"] = tool ? Json(*tool) : Json(nullptr);
     const auto cursor = session.Cursor();

@@ -14,7 +14,8 @@ void PageSession::Refine()
     m_sheet->MakeCurrent();
     PushUndoStep();
     const RefineResult result = RefineSheet(m_plugIn, *m_sheet, m_current, RefineOptions{true, true, std::nullopt});
-    Settle(fmt::format("Refine: {} pin and {} gate exchanges", result.pinExchanges, result.gateExchanges), false);
+    if (!Settle(fmt::format("Refine: {} pin and {} gate exchanges", result.pinExchanges, result.gateExchanges), false))
+        m_notice = "Refine: no exchange that the plug-in allows shortens the airwires";
 }
 
 }  // namespace lq

@@ -123,6 +123,7 @@ void PageSession::Open(LoadedBoard loaded, std::string name, std::vector<std::st
         m_originalAirwires.push_back(Segment(a));
     std::sort(m_originalAirwires.begin(), m_originalAirwires.end(), SegmentLess);
     m_current = m_loaded->board;
+    m_notice.clear();
     m_figuresNow = m_figuresBefore;
     ++m_revision;
     ++m_geometryRevision;
@@ -343,10 +344,12 @@ void PageSession::Execute(const std::string& commandName)
         throw JobError(fmt::format("the command {} is disabled here", command->name));
     PushUndoStep();
     const UINT result = m_plugIn.Execute(*command);
-    Settle(command->name, false);
+    const bool changed = Settle(command->name, false);
     if (result == 0)
         throw JobError(fmt::format("the plug-in did not execute the command {}; its tools are picked from the toolbar",
                                    command->name));
+    if (!changed)
+        m_notice = fmt::format("{}: no pin changed its net", command->name);
 }
 
 int PageSession::MoveSwapMode() const
@@ -379,7 +382,7 @@ void PageSession::CollectMessages()
         m_messages.erase(m_messages.begin(), m_messages.end() - kKept);
 }
 
-void PageSession::Settle(const std::string& label, bool moved)
+bool PageSession::Settle(const std::string& label, bool moved)
 {
     ++m_revision;
     CollectMessages();
@@ -394,7 +397,7 @@ void PageSession::Settle(const std::string& label, bool moved)
     netlist->ClearRecords();
     m_sheet->Sheet()->GetDrawingStore()->ClearRecords();
     if (!edited && !moved && records.empty())
-        return;
+        return false;
     Board after = m_sheet->ReadBack();
     after.sheet.moveSwap = m_moveSwap;
     if (const auto problem = CheckBoard(after))
@@ -405,7 +408,7 @@ void PageSession::Settle(const std::string& label, bool moved)
     change.pins = NetChanges(m_current, after);
     change.records = std::move(records);
     if (change.pins.empty() && change.records.empty() && SamePlaces(m_current, after))
-        return;
+        return false;
     if (!SamePlaces(m_current, after))
         ++m_geometryRevision;
     change.before = std::move(m_current);
@@ -414,10 +417,12 @@ void PageSession::Settle(const std::string& label, bool moved)
     m_changes.push_back(std::move(change));
     m_applied = m_changes.size();
     SetCurrent(std::move(after));
+    return true;
 }
 
 void PageSession::SetCurrent(Board board)
 {
+    m_notice.clear();
     m_current = std::move(board);
     m_airwires = ComputeAirwires(m_current);
     m_figuresNow = MeasureAirwires(m_airwires);

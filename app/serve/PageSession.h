@@ -105,6 +105,9 @@ public:
     const std::vector<Change>& Changes() const { return m_changes; }
     std::size_t ChangesApplied() const { return m_applied; }
     const std::vector<PageMessage>& Messages() const { return m_messages; }
+    // What the last command or refinement did when it changed nothing (so that the user is not left
+    // guessing), "" otherwise; cleared by the next change of the board.
+    const std::string& Notice() const { return m_notice; }
     int MoveSwapMode() const;
     bool Moving() const { return m_moving; }
 
@@ -139,8 +142,8 @@ private:
     void EndTool();
     void SendMouse(const MouseEvent& e);
     void PushUndoStep();
-    // After a user action: when the board changed, records it as a change.
-    void Settle(const std::string& label, bool moved);
+    // After a user action: when the board changed, records it as a change; answers whether it did.
+    bool Settle(const std::string& label, bool moved);
     void Rebuild(const Board& board);
     void SetCurrent(Board board);
     void CollectMessages();
@@ -172,6 +175,7 @@ private:
     std::size_t m_messagesSeen = 0;
     std::uint64_t m_messageSequence = 0;
     std::vector<PageMessage> m_messages;
+    std::string m_notice;
     std::uint64_t m_revision = 1;
     std::uint64_t m_geometryRevision = 1;
 };

@@ -254,6 +254,7 @@ async function applyState(s) {
   drawToolbar(s);
   drawFigures(hasBoard ? s : {});
   drawChanges(hasBoard ? s : { changes: [] });
+  drawNotes(s);
   drawStatus(s);
   if (hasBoard) drawState(s);
   else for (const id of ["g-airwires", "g-marks", "g-overlay"]) { $(id).innerHTML = ""; shown.delete(id); }

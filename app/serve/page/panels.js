@@ -120,6 +120,19 @@ function drawChanges(s) {
   (list.children[s.applied - 1] || list.lastElementChild)?.scrollIntoView({ block: "nearest" });
 }
 
+// What reading the board noted, and what the last command did when it changed nothing.
+function drawNotes(s) {
+  const notes = (s.board && s.board.notes) || [];
+  const key = JSON.stringify(notes);
+  if (shown.get("notes") !== key) {
+    shown.set("notes", key);
+    $("notes").replaceChildren(...notes.map((text) => Object.assign(document.createElement("li"), { textContent: text })));
+    $("notes-section").hidden = notes.length === 0;
+  }
+  $("notice").textContent = s.notice || "";
+  $("notice").hidden = !s.notice;
+}
+
 function toolName(s) {
   if (s.tool === null) return "Select / move (host)";
   const c = s.commands.find((x) => x.tool === s.tool);

@@ -58,9 +58,17 @@ TEST_F(PageSessionTest, UndoAndRedoEveryKindOfChange)
     ASSERT_EQ(session.Changes().size(), 3u);
     EXPECT_EQ(session.Current().parts[1].at.x, u2.x + 1'000'000);
     const Board last = session.Current();
+    // Run again, the pass and the refinement find nothing: no change, but the user is told so.
+    EXPECT_EQ(session.Notice(), "");
+    session.Execute("AutoQuillon");
+    EXPECT_EQ(session.Notice(), "AutoQuillon: no pin changed its net");
+    session.Refine();
+    EXPECT_EQ(session.Notice(), "Refine: no exchange that the plug-in allows shortens the airwires");
+    ASSERT_EQ(session.Changes().size(), 3u);
 
     while (session.Undo()) {
     }
+    EXPECT_EQ(session.Notice(), "");
     EXPECT_EQ(Drawn(session.Current()), Drawn(loaded.board));
     EXPECT_EQ(session.FiguresNow(), session.FiguresBefore());
     while (session.Redo()) {

@@ -306,8 +306,10 @@ class PageTest(BrowserTest):
         self.assertEqual(self.server.state()["changedPins"], [])
 
     def test_automatic_swap_undo_and_save(self):
+        self.assertFalse(self.button("#notes-section").is_displayed())
         self.use("AutoQuillon")
         state = self.server.state()
+        self.assertFalse(self.button("#notice").is_displayed())
         self.assertLess(state["figures"]["now"]["length"], state["figures"]["before"]["length"])
         cells = self.js("return [...document.querySelectorAll('#figures tr[data-figure=length] td')].map((c) => c.textContent)")
         self.assertNotEqual(cells[0], cells[1])
@@ -405,6 +407,16 @@ class PageTest(BrowserTest):
         self.assertEqual(self.server.state()["board"]["name"], "m1-alu.brd")
         self.assertFalse(self.button("#error").is_displayed())
         self.assertGreater(self.js("return document.querySelectorAll('#g-static rect.pad').length"), 10)
+        # It is routed: the page says so, naming the file as chosen, and when the automatic swap
+        # then changes nothing, says that too.
+        notes = [e.text for e in self.d.find_elements(self.By.CSS_SELECTOR, "#notes li")]
+        self.assertTrue(any(re.fullmatch(r"m1-alu\.brd: \d+ of the \d+ swappable pins are routed and keep their nets; "
+                                         r"with --unrouted the board is read as if nothing were routed", n) for n in notes),
+                        notes)
+        self.assertFalse(self.button("#notice").is_displayed())
+        self.use("AutoQuillon")
+        self.assertEqual(self.button("#notice").text, "AutoQuillon: no pin changed its net")
+        self.assertEqual(self.server.state()["changes"], [])
 
         # A KiCad project: the board and its schematic; saved back, it is the pair again.
         kicad = os.path.realpath(os.path.join(ARGS.shared, "boards", "kicad", "clock"))
