@@ -114,10 +114,8 @@ SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string&
                                    Counted(written.exchanges.pins.size(), "pin exchange"),
                                    Counted(written.changedSignals, "signal"));
     if (loaded.eagle->unrouted)
-        note += fmt::format("; --unrouted: {} lost {} wires and vias and {} to be routed again",
-                            written.reroutedSignals == 1 ? "that signal"
-                                                         : fmt::format("those {} signals", written.reroutedSignals),
-                            written.reroutedSignals == 1 ? "its" : "their", written.reroutedSignals == 1 ? "is" : "are");
+        note += fmt::format("; --unrouted: {} to route again (wires and vias removed)",
+                            Counted(written.reroutedSignals, "signal"));
     saved.notes.push_back(note);
     return saved;
 }

@@ -119,9 +119,8 @@ SavedBoard SaveKicadBoard(const LoadedBoard& loaded, const Board& after, const s
                                    Counted(written.exchanges.gates.size(), "gate exchange"),
                                    Counted(written.exchanges.pins.size(), "pin exchange"), Counted(written.changedNets, "net"));
     if (design.unrouted)
-        note += fmt::format("; --unrouted: {} lost {} tracks, arcs and vias and {} to be routed again",
-                            written.reroutedNets == 1 ? "that net" : fmt::format("those {} nets", written.reroutedNets),
-                            written.reroutedNets == 1 ? "its" : "their", written.reroutedNets == 1 ? "is" : "are");
+        note += fmt::format("; --unrouted: {} to route again (tracks, arcs and vias removed)",
+                            Counted(written.reroutedNets, "net"));
     saved.notes.push_back(note);
     return saved;
 }
