@@ -14,6 +14,7 @@
 #include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
 #include "app/core/Printable.h"
+#include "app/core/Text.h"
 #include "app/formats/BoardFiles.h"
 #include "app/formats/BoardJson.h"
 #include "app/io/AtomicFile.h"
@@ -73,6 +74,28 @@ std::string InputKind(const std::string& path, bool board)
     return ext == ".sch" || ext == ".kicad_sch" ? "schematic" : "rules file";
 }
 
+// A report named for the kind of file another option writes is most likely meant for that
+// option: written as asked, report.html would hold JSON.
+void CheckReportKinds(const Options& o)
+{
+    struct Kind {
+        const std::string& path;
+        const char* option;
+        const char* writes;
+    };
+    const Kind kinds[] = {{o.report, "--report", "JSON"}, {o.eco, "--eco", "CSV"}, {o.html, "--html", "an HTML page"}};
+    auto optionFor = [](const std::string& path) -> const char* {
+        const std::string ext = Lower(fs::path(path).extension().string());
+        return ext == ".json" ? "--report" : ext == ".csv" ? "--eco" : ext == ".html" || ext == ".htm" ? "--html" : nullptr;
+    };
+    for (const Kind& k : kinds) {
+        const char* meant = k.path.empty() ? nullptr : optionFor(k.path);
+        if (meant != nullptr && std::string_view(meant) != k.option)
+            throw UsageError(fmt::format("{} {}: {} writes {}, and the name asks for what {} writes; give {} {}", k.option,
+                                         Printable(k.path), k.option, k.writes, meant, meant, Printable(k.path)));
+    }
+}
+
 // Refuses outputs that would land on an input or on each other, or on what is not a file; -o
 // may name its own input board, and then replaces that board's files.
 void CheckOutputs(const Options& o, const Plan& plan)
@@ -121,6 +144,7 @@ Plan MakePlan(const Options& o)
                                          (dir / (Stem(board) + ".after.svg")).string());
         }
     }
+    CheckReportKinds(o);
     CheckOutputs(o, plan);
     return plan;
 }

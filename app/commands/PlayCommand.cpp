@@ -9,7 +9,7 @@
 #include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/core/Errors.h"
 #include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"

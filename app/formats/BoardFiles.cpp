@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/core/Errors.h"
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "host/AttributeNames.h"
 
 namespace lq {

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/play/PlayTokens.h"
 #include "app/report/Labels.h"
 

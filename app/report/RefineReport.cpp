@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 
 namespace lq {
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/core/Text.h"
 #include "app/io/AtomicFile.h"
 #include "app/serve/PageSession.h"
 
@@ -15,13 +16,6 @@ namespace lq {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
 
 bool IsBoardName(const std::string& name)
 {

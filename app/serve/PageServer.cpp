@@ -14,7 +14,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/core/Errors.h"
 #include "app/report/RunReport.h"
 #include "app/serve/HostThread.h"

@@ -2,16 +2,11 @@
 
 #include <fmt/core.h>
 
+#include "app/core/Text.h"
+
 namespace lq {
 
 namespace {
-
-std::string Lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return s;
-}
 
 bool OwnHost(const std::string& host, int port)
 {

@@ -102,6 +102,8 @@ const Case kCases[] = {
     {"EmptySvgName", "", "", {"autoswap", "{sample}", "--svg", ""}, 2,
      "--svg: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
     {"EmptyBoardName", "", "", {"autoswap", ""}, 2, "BOARD: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
+    {"ReportNamedAsAPage", "", "", {"autoswap", "{sample}", "--report", "{dir}/r.HTML"}, 2,
+     "--report {dir}/r.HTML: --report writes JSON, and the name asks for what --html writes; give --html {dir}/r.HTML"},
     {"TwoReportsOnStandardOutput", "", "", {"autoswap", "{sample}", "--report", "-", "--eco", "-"}, 2,
      "--eco -: the same file as the output of --report"},
     {"ControlCharactersInANameAreShownEscaped", "b.qbrd.json", "[\"J1\", \"2\"], [\"U1\", \"2\"]=>[\"J1\", \"2\"], [\"U\\u001b[2J\", \"2\"]",

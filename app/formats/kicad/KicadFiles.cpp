@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/core/Errors.h"
 #include "app/formats/kicad/KicadImport.h"
 #include "app/formats/kicad/KicadWriter.h"

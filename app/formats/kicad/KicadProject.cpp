@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <map>
 
-#include "app/core/Counted.h"
+#include "app/core/Text.h"
 #include "app/core/Errors.h"
 #include "app/io/InputFile.h"
 
