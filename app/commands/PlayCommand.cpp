@@ -5,12 +5,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/core/Printable.h"
 #include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
-#include "app/core/Text.h"
 #include "app/core/Errors.h"
+#include "app/core/Printable.h"
+#include "app/core/Text.h"
 #include "app/io/AtomicFile.h"
 #include "app/play/BoardSource.h"
 #include "app/play/PlayParser.h"

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "app/core/Text.h"
 #include "app/core/Errors.h"
+#include "app/core/Text.h"
 #include "app/formats/BoardJson.h"
 #include "app/formats/eagle/EagleImport.h"
 #include "app/formats/eagle/EagleWriter.h"

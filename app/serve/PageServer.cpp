@@ -14,8 +14,8 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
-#include "app/core/Text.h"
 #include "app/core/Errors.h"
+#include "app/core/Text.h"
 #include "app/report/RunReport.h"
 #include "app/serve/HostThread.h"
 #include "app/serve/PageAssets.h"

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "app/core/Text.h"
 #include "app/core/Errors.h"
+#include "app/core/Text.h"
 #include "app/formats/kicad/KicadImport.h"
 #include "app/formats/kicad/KicadWriter.h"
 #include "app/io/AtomicFile.h"

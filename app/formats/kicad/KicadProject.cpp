@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <map>
 
-#include "app/core/Text.h"
 #include "app/core/Errors.h"
+#include "app/core/Text.h"
 #include "app/io/InputFile.h"
 
 namespace lq::kicad {
