@@ -3,6 +3,7 @@
 #include <fmt/core.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 
@@ -197,12 +198,25 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture)
 
 std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, const std::vector<Airwire>& airwires)
 {
-    const std::int64_t px = board.sheet.zoom;
-    Bounds b = BoardBounds(board);
-    const std::int64_t margin = std::max({(b.maxX - b.minX) / 20, (b.maxY - b.minY) / 20, 20 * px});
-    b.minX -= margin, b.maxX += margin, b.minY -= margin + 44 * px, b.maxY += margin;  // room for the legend
+    constexpr double kMostPixelsAcross = 8000;
+    const Bounds drawn = BoardBounds(board);
+    std::int64_t margin = 0;
+    auto framed = [&](std::int64_t px) {
+        Bounds b = drawn;
+        margin = std::max({(b.maxX - b.minX) / 20, (b.maxY - b.minY) / 20, 20 * px});
+        b.minX -= margin, b.maxX += margin, b.minY -= margin + 44 * px, b.maxY += margin;  // room for the legend
+        return b;
+    };
+    // A pixel is the sheet's, unless the board would then be wider than the widest picture: drawn
+    // smaller, its lines and texts would thin below a pixel, so they take the picture's pixel.
+    std::int64_t px = board.sheet.zoom;
+    Bounds b = framed(px);
+    if (static_cast<double>(b.maxX - b.minX) / static_cast<double>(px) > kMostPixelsAcross) {
+        px = static_cast<std::int64_t>(std::ceil(static_cast<double>(b.maxX - b.minX) / kMostPixelsAcross));
+        b = framed(px);
+    }
     const std::int64_t w = b.maxX - b.minX, h = b.maxY - b.minY;
-    const double pixelsAcross = std::clamp(static_cast<double>(w) / static_cast<double>(px), 200.0, 8000.0);
+    const double pixelsAcross = std::clamp(static_cast<double>(w) / static_cast<double>(px), 200.0, kMostPixelsAcross);
     const double pixelsDown = pixelsAcross * static_cast<double>(h) / static_cast<double>(w);
 
     std::string out;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <numeric>
 #include <set>
+#include <sstream>
 
 #include "app/metrics/Airwires.h"
 #include "app/metrics/Crossings.h"
@@ -267,6 +268,25 @@ TEST(BoardSvgTest, PictureHoldsEveryLayerAndTheHighlights)
     EXPECT_EQ(Count(group("pads"), "<rect"), 24u);
     EXPECT_EQ(Count(group("pads"), "fill=\"#e63946\""), 1u);
     EXPECT_EQ(Count(group("copper"), "<polygon"), 1u);
+}
+
+// A board too wide for the widest picture at the sheet's zoom used to keep the sheet's pixel for its
+// lines and texts, which the smaller picture thinned below a pixel.
+TEST(BoardSvgTest, LinesStayAPictureWideOnABoardTooWideForTheSheetsZoom)
+{
+    for (const std::int64_t zoom : {std::int64_t{100'000}, std::int64_t{1}}) {  // the board ~2200 pixels across, ~2e8
+        Board board = SmallBoard();
+        board.sheet.zoom = zoom;
+        const std::string svg = RenderBoardSvg(board, BoardPicture{"", {}, ""});
+        auto after = [&](const std::string& text) { return std::istringstream(svg.substr(svg.find(text) + text.size())); };
+        double pictureWidth = 0, viewX = 0, viewY = 0, viewWidth = 0, airwire = 0;
+        after("width=\"") >> pictureWidth;
+        after("viewBox=\"") >> viewX >> viewY >> viewWidth;
+        after("<g id=\"airwires\" stroke=\"#1c6dd0\" stroke-width=\"") >> airwire;
+        SCOPED_TRACE(svg.substr(0, 200));
+        EXPECT_LE(pictureWidth, 8000);
+        EXPECT_GE(airwire, viewWidth / pictureWidth);  // at least a pixel of the picture
+    }
 }
 
 // Control characters and broken UTF-8 in names used to reach the SVG raw, which no XML reader takes.
