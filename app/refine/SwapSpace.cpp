@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/core/Text.h"
 #include "app/probe/GateMarkers.h"
 #include "app/probe/RecordingDrawContext.h"
 #include "app/probe/ToolDriver.h"
@@ -145,10 +146,9 @@ void SwapSpace::MakeGates(const PlugInSession& session, HostSheet& sheet, const 
     for (const Made& m : made)
         unmatched += m.used ? 0 : 1;
     if (unmatched > 0)
-        m_notes.push_back(fmt::format("{} gate{} named by pin attributes {} not held by the plug-in's gate store and "
+        m_notes.push_back(fmt::format("{} named by pin attributes {} not held by the plug-in's gate store and "
                                       "take{} part in no gate exchange",
-                                      unmatched, unmatched == 1 ? "" : "s", unmatched == 1 ? "is" : "are",
-                                      unmatched == 1 ? "s" : ""));
+                                      Counted(unmatched, "gate"), unmatched == 1 ? "is" : "are", unmatched == 1 ? "s" : ""));
 }
 
 std::vector<int> SwapSpace::Correspond(const GateEntry& gate, const GateEntry& other) const
@@ -230,9 +230,9 @@ void SwapSpace::MakeGateGroups(PlugInItems& items)
         m_gateGroups.push_back(std::move(usable));
     }
     if (left > 0)
-        m_notes.push_back(fmt::format("{} gate{} whose pin groups do not pair one to one with the others' take{} part in "
+        m_notes.push_back(fmt::format("{} whose pin groups do not pair one to one with the others' take{} part in "
                                       "no gate exchange",
-                                      left, left == 1 ? "" : "s", left == 1 ? "s" : ""));
+                                      Counted(left, "gate"), left == 1 ? "s" : ""));
 }
 
 std::vector<std::pair<int, int>> SwapSpace::Pairing(int a, int b) const

@@ -200,10 +200,12 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, cons
 {
     constexpr double kMostPixelsAcross = 8000;
     const Bounds drawn = BoardBounds(board);
-    std::int64_t margin = 0;
+    auto marginFor = [&](std::int64_t px) {
+        return std::max({(drawn.maxX - drawn.minX) / 20, (drawn.maxY - drawn.minY) / 20, 20 * px});
+    };
     auto framed = [&](std::int64_t px) {
         Bounds b = drawn;
-        margin = std::max({(b.maxX - b.minX) / 20, (b.maxY - b.minY) / 20, 20 * px});
+        const std::int64_t margin = marginFor(px);
         b.minX -= margin, b.maxX += margin, b.minY -= margin + 44 * px, b.maxY += margin;  // room for the legend
         return b;
     };
@@ -215,6 +217,7 @@ std::string RenderBoardSvg(const Board& board, const BoardPicture& picture, cons
         px = static_cast<std::int64_t>(std::ceil(static_cast<double>(b.maxX - b.minX) / kMostPixelsAcross));
         b = framed(px);
     }
+    const std::int64_t margin = marginFor(px);
     const std::int64_t w = b.maxX - b.minX, h = b.maxY - b.minY;
     const double pixelsAcross = std::clamp(static_cast<double>(w) / static_cast<double>(px), 200.0, kMostPixelsAcross);
     const double pixelsDown = pixelsAcross * static_cast<double>(h) / static_cast<double>(w);

@@ -103,6 +103,11 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
     for (const UploadedFile& f : files)
         WriteFileAtomically(folder.Path() + "/" + f.name, f.content);
     const std::string path = folder.Path() + "/" + boards.front()->name;
+    // The command line's texts, naming the files as the user knows them.
+    auto asChosen = [&](std::string text) {
+        ReplaceAll(text, folder.Path() + "/", "");
+        return text;
+    };
     try {
         // Rules apply to KiCad boards only; another board is read as it is.
         BoardReadOptions read;
@@ -110,17 +115,12 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
             read.rules = rules;
         OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
         for (std::string& note : opened.loaded.notes)
-            ReplaceAll(note, folder.Path() + "/", "");
+            note = asChosen(note);
         return opened;
     } catch (const JobError& e) {
-        // The command line's message, naming the file as the user knows it.
-        std::string message = e.what();
-        ReplaceAll(message, folder.Path() + "/", "");
-        throw JobError(message);
+        throw JobError(asChosen(e.what()));
     } catch (const UsageError& e) {
-        std::string message = e.what();
-        ReplaceAll(message, folder.Path() + "/", "");
-        throw JobError(message);
+        throw JobError(asChosen(e.what()));
     }
 }
 

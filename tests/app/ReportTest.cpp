@@ -274,7 +274,8 @@ TEST(BoardSvgTest, PictureHoldsEveryLayerAndTheHighlights)
 // lines and texts, which the smaller picture thinned below a pixel.
 TEST(BoardSvgTest, LinesStayAPictureWideOnABoardTooWideForTheSheetsZoom)
 {
-    for (const std::int64_t zoom : {std::int64_t{100'000}, std::int64_t{1}}) {  // the board ~2200 pixels across, ~2e8
+    // At 100 µm a pixel the board fits (about 2200 pixels across); at 1 nm it does not.
+    for (const std::int64_t zoom : {std::int64_t{100'000}, std::int64_t{1}}) {
         Board board = SmallBoard();
         board.sheet.zoom = zoom;
         const std::string svg = RenderBoardSvg(board, BoardPicture{"", {}, ""});
