@@ -152,7 +152,7 @@ Plan MakePlan(const Options& o)
 std::string ProgressLine(std::size_t i, std::size_t n, const BoardRun& run)
 {
     const auto p = PercentChange(run.before.length, run.after.length);
-    return fmt::format("[{}/{}] {}: {} pins moved, airwire length {}, {:.2f} s", i + 1, n, run.board, run.changes.size(),
+    return fmt::format("[{}/{}] {}: {} moved, airwire length {}, {:.2f} s", i + 1, n, run.board, Counted(run.changes.size(), "pin"),
                        p ? fmt::format("{:+.1f} %", *p) : std::string("unchanged"), run.seconds);
 }
 

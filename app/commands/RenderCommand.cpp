@@ -4,12 +4,12 @@
 
 #include <memory>
 
-#include "app/core/Printable.h"
 #include "app/cli/BoardReadFlags.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
 #include "app/core/Errors.h"
 #include "app/core/Printable.h"
+#include "app/core/Text.h"
 #include "app/io/AtomicFile.h"
 #include "app/io/OutputCheck.h"
 #include "app/metrics/Airwires.h"
@@ -43,8 +43,9 @@ int Run(const Options& o, const GlobalOptions& global)
         const std::vector<Airwire> airwires = ComputeAirwires(board);
         const AirwireFigures figures = MeasureAirwires(airwires);
         BoardPicture picture;
-        picture.title = fmt::format("{}: {} parts, {} airwires, length {}, {} crossings", o.board, board.parts.size(),
-                                    figures.airwires, Millimetres(figures.length), figures.crossings);
+        picture.title = fmt::format("{}: {}, {}, length {}, {}", o.board, Counted(board.parts.size(), "part"),
+                                    Counted(figures.airwires, "airwire"), Millimetres(figures.length),
+                                    Counted(figures.crossings, "crossing"));
         picture.markers = PaintGateMarkers(session, sheet);
         svg = RenderBoardSvg(board, picture, airwires);
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/core/Printable.h"
+#include "app/core/Text.h"
 #include "app/report/Labels.h"
 #include "app/session/HostSheet.h"
 #include "app/session/PlugInSession.h"
@@ -106,7 +107,7 @@ struct Checker {
         const std::size_t found = net != nullptr ? static_cast<std::size_t>(net->GetNetPinCount()) : 0;
         if (found == e.count)
             return std::nullopt;
-        return fmt::format("expected net {} to have {} pins, found {}", e.net, e.count, found);
+        return fmt::format("expected net {} to have {}, found {}", e.net, Counted(e.count, "pin"), found);
     }
 
     Failure operator()(const ExpectRecordCount& e) const

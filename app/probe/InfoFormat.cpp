@@ -121,14 +121,15 @@ std::string FormatInfoText(const Board& board, const std::string& name, const Bo
         pins += p.pins.size();
     for (const ProbedGate& g : probe.gates)
         pseudo += g.pseudo ? 1 : 0;
-    std::string out = fmt::format("{}: {} parts, {} pins, {} nets, as the plug-in sees them\n", name, board.parts.size(),
-                                  pins, board.nets.size());
+    std::string out = fmt::format("{}: {}, {}, {}, as the plug-in sees them\n", name, Counted(board.parts.size(), "part"),
+                                  Counted(pins, "pin"), Counted(board.nets.size(), "net"));
 
     out += "\nParts\n";
     const std::vector<std::size_t> gatesPerPart = GatesPerPart(board, probe);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
         const std::size_t gates = gatesPerPart[i];
-        out += fmt::format("  {:<10} {:>4} pins, {}{}\n", board.parts[i].ref, board.parts[i].pins.size(), Counted(gates, "gate"),
+        const std::size_t n = board.parts[i].pins.size();
+        out += fmt::format("  {:<10} {:>4} {:<5} {}{}\n", board.parts[i].ref, n, n == 1 ? "pin," : "pins,", Counted(gates, "gate"),
                            i < swapRules.size() ? "; swap rule: " + swapRules[i] : "");
     }
 
