@@ -2,7 +2,9 @@
 
 #include <fmt/core.h>
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 #include "app/core/Errors.h"
 #include "app/core/Text.h"
@@ -12,6 +14,8 @@
 #include "app/formats/kicad/KicadFiles.h"
 
 namespace lq {
+
+namespace fs = std::filesystem;
 
 const std::vector<BoardKind>& BoardKinds()
 {
@@ -23,11 +27,32 @@ const std::vector<BoardKind>& BoardKinds()
     return kinds;
 }
 
+namespace {
+
+// A project or schematic given where its board belongs: names the board that goes with it, as
+// the board's reader finds the schematic from the board and not the other way round.
+std::string CompanionHint(const std::string& path, const std::string& lower)
+{
+    const bool kicadProject = lower.ends_with(".kicad_pro"), kicadSchematic = lower.ends_with(".kicad_sch");
+    const bool eagleSchematic = lower.ends_with(".sch");
+    if (!kicadProject && !kicadSchematic && !eagleSchematic)
+        return {};
+    const std::string what =
+        kicadProject ? "a KiCad project file" : kicadSchematic ? "a KiCad schematic" : "an Eagle schematic";
+    const std::string board = fs::path(path).replace_extension(eagleSchematic ? ".brd" : ".kicad_pcb").string();
+    std::error_code error;
+    if (fs::is_regular_file(board, error))
+        return fmt::format("{}: {}, not a board; give its board {}, and lqhost reads the schematic beside it", path, what,
+                           board);
+    return fmt::format("{}: {}, not a board; give the board ({}), and lqhost reads the schematic beside it", path, what,
+                       eagleSchematic ? ".brd" : ".kicad_pcb");
+}
+
+}  // namespace
+
 BoardFormat BoardFormatOf(const std::string& path, bool output)
 {
-    std::string lower = path;
-    for (char& c : lower)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string lower = Lower(path);
     std::string known;
     for (const BoardKind& kind : BoardKinds()) {
         if (lower.ends_with(kind.extension) && lower.size() > std::string_view(kind.extension).size())
@@ -36,6 +61,8 @@ BoardFormat BoardFormatOf(const std::string& path, bool output)
     }
     if (output)
         throw UsageError(fmt::format("{}: not a kind of board file lqhost writes; it writes {}", path, known));
+    if (const std::string hint = CompanionHint(path, lower); !hint.empty())
+        throw JobError(hint);
     throw JobError(fmt::format("{}: not a kind of board file lqhost reads; it reads {}", path, known));
 }
 

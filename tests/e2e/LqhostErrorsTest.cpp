@@ -95,6 +95,12 @@ const Case kCases[] = {
      "{dir}/p.sch: not a kind of board file lqhost writes; it writes Quillon board JSON (.json), Eagle boards (.brd), KiCad boards (.kicad_pcb)"},
     {"UnsupportedKind", "b.PcbDoc", "|OLE|", {"info", "{dir}/b.PcbDoc"}, 1,
      "{dir}/b.PcbDoc: not a kind of board file lqhost reads; it reads Quillon board JSON (.json), Eagle boards (.brd), KiCad boards (.kicad_pcb)"},
+    // A project or schematic given for its board: the board beside it is named where there is one.
+    {"ProjectForItsBoard", "b.kicad_pcb", "(kicad_pcb)", {"info", "{dir}/b.kicad_pro"}, 1,
+     "{dir}/b.kicad_pro: a KiCad project file, not a board; give its board {dir}/b.kicad_pcb, and lqhost reads the "
+     "schematic beside it"},
+    {"SchematicForABoard", "b.sch", "<eagle/>", {"autoswap", "{dir}/b.sch", "-o", "{dir}/o.brd"}, 1,
+     "{dir}/b.sch: an Eagle schematic, not a board; give the board (.brd), and lqhost reads the schematic beside it"},
     {"EmptyOutputName", "", "", {"autoswap", "{sample}", "-o", ""}, 2,
      "--output: an empty name; give a file or folder name (run 'lqhost --help' for usage)"},
     {"EmptyReportName", "", "", {"autoswap", "{sample}", "--report", ""}, 2,
