@@ -12,6 +12,7 @@
 #include "app/formats/eagle/EagleImport.h"
 #include "app/formats/eagle/EagleWriter.h"
 #include "app/formats/kicad/KicadFiles.h"
+#include "app/io/AtomicFile.h"
 
 namespace lq {
 
@@ -46,6 +47,13 @@ std::string CompanionHint(const std::string& path, const std::string& lower)
                            board);
     return fmt::format("{}: {}, not a board; give the board ({}), and lqhost reads the schematic beside it", path, what,
                        eagleSchematic ? ".brd" : ".kicad_pcb");
+}
+
+// The schematic written with an Eagle board: beside the output, unless the output is the board
+// read, whose pair is then replaced whole (its schematic may have another name).
+std::string EagleSchematicOutput(const std::string& board, const std::string& schematicRead, const std::string& output)
+{
+    return SamePath(board, output) ? schematicRead : eagle::SchematicBeside(output);
 }
 
 }  // namespace
@@ -111,8 +119,9 @@ std::vector<std::string> BoardOutputs(const std::string& path, const BoardReadOp
         throw UsageError(fmt::format("{}: an Eagle board is written back only from an Eagle board; give a .qbrd.json name",
                                      output));
     std::vector<std::string> outputs{output};
-    if (out == BoardFormat::Eagle && eagle::SchematicToRead(path, options.schematic))
-        outputs.push_back(eagle::SchematicBeside(output));
+    if (out == BoardFormat::Eagle)
+        if (const auto schematic = eagle::SchematicToRead(path, options.schematic))
+            outputs.push_back(EagleSchematicOutput(path, *schematic, output));
     return outputs;
 }
 
@@ -134,11 +143,14 @@ SavedBoard SaveBoard(LoadedBoard& loaded, const Board& after, const std::string&
     saved.files.emplace_back(output, std::move(written.board));
     std::string where = output;
     if (loaded.eagle->schematic) {
-        where += " and " + eagle::SchematicBeside(output);
-        saved.files.emplace_back(eagle::SchematicBeside(output), std::move(written.schematic));
+        const std::string schematic = EagleSchematicOutput(loaded.path, loaded.eagle->schematic->Name(), output);
+        where += " and " + schematic;
+        saved.files.emplace_back(schematic, std::move(written.schematic));
     }
-    std::string note = fmt::format("{}: {} and {}, {} changed", where, Counted(written.exchanges.gates.size(), "gate exchange"),
-                                   Counted(written.exchanges.pins.size(), "pin exchange"),
+    // Each gate and pin that took another's place counts once: a pair exchanged is two, a cycle of
+    // three is three.
+    std::string note = fmt::format("{}: {} and {} exchanged, {} changed", where, Counted(written.exchanges.gates.size(), "gate"),
+                                   Counted(written.exchanges.pins.size(), "pin"),
                                    Counted(written.changedSignals, "signal"));
     if (loaded.eagle->unrouted)
         note += fmt::format("; --unrouted: {} to route again (wires and vias removed)",

@@ -14,17 +14,23 @@ namespace lq::eagle {
 
 std::string SchematicBeside(const std::string& boardPath)
 {
-    return std::filesystem::path(boardPath).replace_extension(".sch").string();
+    const bool upper = std::filesystem::path(boardPath).extension() == ".BRD";
+    return std::filesystem::path(boardPath).replace_extension(upper ? ".SCH" : ".sch").string();
 }
 
 std::optional<std::string> SchematicToRead(const std::string& boardPath, const std::string& given)
 {
     if (!given.empty())
         return given;
-    std::string beside = SchematicBeside(boardPath);
-    std::error_code ec;
-    if (std::filesystem::exists(beside, ec))
-        return beside;
+    // Boards from systems that ignore case may pair X.brd with X.SCH, or the other way round.
+    const std::string beside = SchematicBeside(boardPath);
+    const std::string otherCase = std::filesystem::path(beside).replace_extension(
+        std::filesystem::path(beside).extension() == ".SCH" ? ".sch" : ".SCH").string();
+    for (const std::string& path : {beside, otherCase}) {
+        std::error_code ec;
+        if (std::filesystem::exists(path, ec))
+            return path;
+    }
     return std::nullopt;
 }
 

@@ -29,7 +29,7 @@ EagleImport ReadEagleBoard(const std::string& boardPath, const EagleReadOptions&
 // The same from parsed files; schematic may be null.
 EagleImport ImportEagle(std::unique_ptr<XmlFile> board, std::unique_ptr<XmlFile> schematic, bool unrouted);
 
-// The board's path with .sch in place of its extension.
+// The board's path with .sch in place of its extension (.SCH for .BRD).
 std::string SchematicBeside(const std::string& boardPath);
 
 // The schematic a read of the board takes: the one given, else the one beside the board when it

@@ -114,10 +114,10 @@ SavedBoard SaveKicadBoard(const LoadedBoard& loaded, const Board& after, const s
     std::error_code ec;
     if (fs::exists(ProjectFileOf(loaded.path), ec) && !SamePath(ProjectFileOf(loaded.path), ProjectFileOf(output)))
         saved.files.emplace_back(ProjectFileOf(output), ReadInputFile(ProjectFileOf(loaded.path), SexprLimits::kFileBytes));
-    std::string note = fmt::format("{}{}: {} and {}, {} changed", output,
+    std::string note = fmt::format("{}{}: {} and {} exchanged, {} changed", output,
                                    places.empty() ? "" : " and " + Counted(places.size(), "schematic file"),
-                                   Counted(written.exchanges.gates.size(), "gate exchange"),
-                                   Counted(written.exchanges.pins.size(), "pin exchange"), Counted(written.changedNets, "net"));
+                                   Counted(written.exchanges.gates.size(), "gate"),
+                                   Counted(written.exchanges.pins.size(), "pin"), Counted(written.changedNets, "net"));
     if (design.unrouted)
         note += fmt::format("; --unrouted: {} to route again (tracks, arcs and vias removed)",
                             Counted(written.reroutedNets, "net"));

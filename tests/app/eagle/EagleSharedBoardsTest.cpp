@@ -140,3 +140,27 @@ TEST(EagleCommandLine, BadInputIsOneLineWithExitCodeOneAndNothingWritten)
     WriteFile(dir / "good.sch", d.schematic);
     EXPECT_EQ(RunLqhost({"autoswap", dir / "good.brd", "-o", dir / "out.brd"}).err, "");
 }
+
+// -o naming the input board replaces the pair as it was read, whatever its schematic is called;
+// before, the schematic went beside the board and the pair read was left out of step.
+TEST(EagleCommandLine, APairReplacedInPlaceIsThePairReadAndUpperCaseNamesPairToo)
+{
+    TempDir dir;
+    const SmallDesign d = MakeDesign(TypicalSignals());
+    WriteFile(dir / "a.brd", d.board);
+    WriteFile(dir / "b.sch", d.schematic);
+    Result r = RunLqhost({"autoswap", dir / "a.brd", "--schematic", dir / "b.sch", "--unrouted", "-o", dir / "a.brd"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.brd", "b.sch"}));
+    EXPECT_NE(ReadFile(dir / "b.sch"), d.schematic);
+    EXPECT_TRUE(eagle::ConsistencyProblems(*eagle::ReadEagleBoard(dir / "a.brd", {dir / "b.sch", true}).design).empty());
+
+    TempDir upper;
+    WriteFile(upper / "U.BRD", d.board);
+    WriteFile(upper / "U.SCH", d.schematic);
+    r = RunLqhost({"autoswap", upper / "U.BRD", "--unrouted", "-o", upper / "U.BRD"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("without a schematic"), std::string::npos) << r.err;
+    EXPECT_EQ(upper.List(), (std::vector<std::string>{"U.BRD", "U.SCH"}));
+    EXPECT_NE(ReadFile(upper / "U.SCH"), d.schematic);
+}

@@ -277,5 +277,5 @@ TEST(BoardFiles, TheNameDecidesTheFormatAndAnEagleBoardWithItsSchematicIsAPair)
     const SavedBoard saved = SaveBoard(loaded, loaded.board, dir / "out.brd");
     EXPECT_EQ(saved.files, (decltype(saved.files){{dir / "out.brd", d.board}, {dir / "out.sch", d.schematic}}));
     ASSERT_EQ(saved.notes.size(), 1u);
-    EXPECT_NE(saved.notes[0].find("0 gate exchanges and 0 pin exchanges, 0 signals changed"), std::string::npos);
+    EXPECT_NE(saved.notes[0].find("0 gates and 0 pins exchanged, 0 signals changed"), std::string::npos);
 }
