@@ -89,6 +89,9 @@ void CheckReportKinds(const Options& o)
         return ext == ".json" ? "--report" : ext == ".csv" ? "--eco" : ext == ".html" || ext == ".htm" ? "--html" : nullptr;
     };
     for (const Kind& k : kinds) {
+        if (const char* design = k.path.empty() ? nullptr : DesignFileKind(k.path))
+            throw UsageError(fmt::format("{} {}: the name of {}; {} writes {}, so give it another name", k.option,
+                                         Printable(k.path), design, k.option, k.writes));
         const char* meant = k.path.empty() ? nullptr : optionFor(k.path);
         if (meant != nullptr && std::string_view(meant) != k.option)
             throw UsageError(fmt::format("{} {}: {} writes {}, and the name asks for what {} writes; give {} {}", k.option,
@@ -144,8 +147,8 @@ Plan MakePlan(const Options& o)
                                          (dir / (Stem(board) + ".after.svg")).string());
         }
     }
-    CheckReportKinds(o);
     CheckOutputs(o, plan);
+    CheckReportKinds(o);
     return plan;
 }
 

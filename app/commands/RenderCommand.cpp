@@ -35,6 +35,9 @@ int Run(const Options& o, const GlobalOptions& global)
     for (const std::string& input : BoardFilesRead(o.board, o.read))
         inputs.push_back(PlannedInput{input, inputs.empty() ? "board" : "schematic"});
     CheckPlannedOutputs({PlannedOutput{o.output, "-o"}}, inputs);
+    // Named otherwise, the picture would land on what the name promises (a board, a report).
+    if (!Lower(o.output).ends_with(".svg"))
+        throw UsageError(fmt::format("-o {}: render writes SVG; give a name ending in .svg", Printable(o.output)));
     const Board board = OpenBoardFile(o.board, o.read);
     PlugInSession session(global.modulePath);
     std::string svg;

@@ -34,12 +34,10 @@ namespace {
 // the board's reader finds the schematic from the board and not the other way round.
 std::string CompanionHint(const std::string& path, const std::string& lower)
 {
-    const bool kicadProject = lower.ends_with(".kicad_pro"), kicadSchematic = lower.ends_with(".kicad_sch");
     const bool eagleSchematic = lower.ends_with(".sch");
-    if (!kicadProject && !kicadSchematic && !eagleSchematic)
+    if (!eagleSchematic && !lower.ends_with(".kicad_sch") && !lower.ends_with(".kicad_pro"))
         return {};
-    const std::string what =
-        kicadProject ? "a KiCad project file" : kicadSchematic ? "a KiCad schematic" : "an Eagle schematic";
+    const std::string what = DesignFileKind(path);
     const std::string board = fs::path(path).replace_extension(eagleSchematic ? ".brd" : ".kicad_pcb").string();
     std::error_code error;
     if (fs::is_regular_file(board, error))
@@ -57,6 +55,19 @@ std::string EagleSchematicOutput(const std::string& board, const std::string& sc
 }
 
 }  // namespace
+
+const char* DesignFileKind(const std::string& path)
+{
+    static const std::pair<const char*, const char*> kinds[] = {
+        {".qbrd.json", "a Quillon board"}, {".brd", "an Eagle board"},           {".sch", "an Eagle schematic"},
+        {".kicad_pcb", "a KiCad board"},   {".kicad_sch", "a KiCad schematic"}, {".kicad_pro", "a KiCad project file"},
+    };
+    const std::string lower = Lower(path);
+    for (const auto& [extension, kind] : kinds)
+        if (lower.ends_with(extension))
+            return kind;
+    return nullptr;
+}
 
 BoardFormat BoardFormatOf(const std::string& path, bool output)
 {

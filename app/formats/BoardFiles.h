@@ -34,6 +34,10 @@ const std::vector<BoardKind>& BoardKinds();
 // that kind, or UsageError when output is set and lqhost does not write it.
 BoardFormat BoardFormatOf(const std::string& path, bool output = false);
 
+// What a name says the file is when it names one of a design's files (a board, a schematic, a
+// KiCad project), or null: reports and pictures must not take such names.
+const char* DesignFileKind(const std::string& path);
+
 struct BoardReadOptions {
     std::string schematic;  // Eagle, KiCad: the (root) schematic, when it is not the one beside the board
     bool unrouted = false;  // Eagle, KiCad: ignore existing copper, so that every pin may move
