@@ -14,8 +14,12 @@ void PageSession::Refine()
     m_sheet->MakeCurrent();
     PushUndoStep();
     const RefineResult result = RefineSheet(m_plugIn, *m_sheet, m_current, RefineOptions{true, true, std::nullopt});
-    if (!Settle(fmt::format("Refine: {} pin and {} gate exchanges", result.pinExchanges, result.gateExchanges), false))
+    if (!Settle(fmt::format("Refine: {} pin and {} gate exchanges", result.pinExchanges, result.gateExchanges), false)) {
         m_notice = "Refine: no exchange that the plug-in allows shortens the airwires";
+        return;
+    }
+    // The exchanges went past the active tool: its pick and its markers were of the board before.
+    RestartTool();
 }
 
 }  // namespace lq

@@ -170,6 +170,16 @@ void PageSession::EndTool()
     LQSetDrawTool(nullptr);
 }
 
+void PageSession::RestartTool()
+{
+    CDrawTool* tool = m_tool;
+    if (tool == nullptr)
+        return;
+    const UINT toolId = tool->GetUIID();
+    EndTool();
+    ActivateTool(tool, toolId);
+}
+
 void PageSession::UseTool(std::optional<std::uint32_t> uiId)
 {
     RequireBoard();

@@ -140,6 +140,9 @@ private:
     void RequireBoard() const;
     void ActivateTool(CDrawTool* tool, UINT previousUIID);
     void EndTool();
+    // Starts the active tool again on the board as it is, as the host does when it brings up a
+    // document: a change the tool did not make leaves its picks and markers stale.
+    void RestartTool();
     void SendMouse(const MouseEvent& e);
     void PushUndoStep();
     // After a user action: when the board changed, records it as a change; answers whether it did.

@@ -362,8 +362,13 @@ class PageTest(BrowserTest):
 
     def test_refine_button_is_lqhosts_refinement_and_undo_takes_it_back(self):
         before = self.server.state()["figures"]["now"]
+        self.use("SwapGateTool")
+        self.act(lambda: self.click(self.gate_marker("U1", "B")))
         self.act(lambda: self.button("#refine").click())
         state = self.server.state()
+        # The gate tool starts again on the refined board: its pick is gone, its markers are back.
+        self.assertFalse(state["pickMode"])
+        self.gate_marker("U2", "C")
         self.assertTrue(state["changes"][-1]["label"].startswith("Refine: "), state["changes"][-1]["label"])
         # The same board as lqhost autoswap --refine-only writes.
         run = lqhost("autoswap", "sample.qbrd.json", "--refine-only", "-o", "expected.qbrd.json", cwd=self.folder)
