@@ -158,7 +158,8 @@ SaveResult SaveInFolder(PageSession& session, const std::string& folder, const s
         std::string names;
         for (const std::string& n : existing)
             names += (names.empty() ? "" : ", ") + n;
-        throw ConflictError(fmt::format("save: {} already exists in {}; replace it?", names, folder));
+        throw ConflictError(fmt::format("save: {} already {} in {}; replace {}?", names, existing.size() == 1 ? "exists" : "exist",
+                                        folder, existing.size() == 1 ? "it" : "them"));
     }
     batch.Commit();
     result.notes = std::move(saved.notes);

@@ -469,6 +469,8 @@ $("fit").addEventListener("click", () => { fit(); refreshSoon(0); });
 $("error-close").addEventListener("click", hideError);
 
 // The menu lists the files the board is saved as (with an Eagle or KiCad board, its schematics).
+// Left open, the menu would cover the tools below it and list another board's files.
+document.addEventListener("pointerdown", (e) => { if (!$("downloads").contains(e.target)) $("downloads").open = false; });
 $("downloads").addEventListener("toggle", async () => {
   if (!$("downloads").open) return;
   if (!page.state || !page.state.board) { $("downloads").open = false; return; }  // the keyboard still reaches it
@@ -490,7 +492,7 @@ function suggestedName() {
 }
 
 $("save").addEventListener("click", async () => {
-  const name = await dialog({ text: "Save the board as it is now, under this name in lqhost's save folder:", input: suggestedName(), cancel: true });
+  const name = (await dialog({ text: "Save the board as it is now, under this name in lqhost's save folder:", input: suggestedName(), cancel: true }) || "").trim();
   if (!name) return;
   let result;
   try {
@@ -510,6 +512,12 @@ $("open").addEventListener("change", async (e) => {
   if (!files.length) return;
   const size = files.reduce((n, f) => n + f.size, 0);
   if (size > UPLOAD_LIMIT) { showError(`upload: ${(size / 1048576).toFixed(1)} MiB; the page host takes boards up to 32 MiB`); return; }
+  const s = page.state;
+  if (s && s.board && s.applied > 0) {
+    const text = `Open ${files.map((f) => f.name).join(", ")}? The changes to ${s.board.name} and their undo steps leave ` +
+      "the page; save it or download it first to keep them.";
+    if (!(await dialog({ text, cancel: true }))) return;
+  }
   const form = new FormData();
   for (const f of files) form.append("files", f, f.name);
   try { await change("/api/open", form); } catch (err) { /* shown; the open board stays */ }

@@ -86,7 +86,7 @@ function drawChanges(s) {
   if (shown.get("changes") === key) return;
   shown.set("changes", key);
   list.replaceChildren();
-  $("no-changes").hidden = changes.length > 0;
+  $("no-changes").hidden = changes.length > 0 || !s.board;
   changes.forEach((c, i) => {
     const li = document.createElement("li");
     li.classList.toggle("undone", i >= s.applied);
@@ -117,7 +117,14 @@ function drawChanges(s) {
     }
     list.append(li);
   });
-  (list.children[s.applied - 1] || list.lastElementChild)?.scrollIntoView({ block: "nearest" });
+  reveal(list.children[s.applied - 1] || list.lastElementChild);
+}
+
+// Scrolls the side panel to the element, clear of the figures that stay on top of it.
+function reveal(element) {
+  if (!element) return;
+  $("side").style.scrollPaddingTop = `${$("side").firstElementChild.offsetHeight}px`;
+  element.scrollIntoView({ block: "nearest" });
 }
 
 // What reading the board noted, and what the last command did when it changed nothing.
@@ -129,8 +136,11 @@ function drawNotes(s) {
     $("notes").replaceChildren(...notes.map((text) => Object.assign(document.createElement("li"), { textContent: text })));
     $("notes-section").hidden = notes.length === 0;
   }
+  const fresh = Boolean(s.notice) && $("notice").textContent !== s.notice;
   $("notice").textContent = s.notice || "";
   $("notice").hidden = !s.notice;
+  // The panel may have scrolled since: a notice out of sight would say nothing.
+  if (fresh) reveal($("notice"));
 }
 
 function toolName(s) {
@@ -143,9 +153,14 @@ function drawStatus(s) {
   $("status-tool").textContent = s.board ? "Tool: " + toolName(s) : "";
   let hint = "";
   if (s.board) {
+    // The two tools differ: only the pin tool's right button drops a pick, only the gate tool's
+    // double click optimises.
+    const gates = (s.commands.find((c) => c.tool === s.tool) || {}).name === "SwapGateTool";
     if (s.tool === null) hint = "Click a part to select it, drag it to move it; drag the background or the middle button to pan, the wheel zooms.";
-    else if (s.pickMode) hint = "Click a highlighted candidate to swap, the pick again or the right button to start over. Shift+drag pans.";
-    else hint = "Click a pin or a gate marker to pick it; double click a gate to optimise its pins. Shift+drag pans.";
+    else if (s.pickMode) hint = gates ? "Click a highlighted candidate to swap, or the pick again to start over. Shift+drag pans."
+      : "Click a highlighted candidate to swap, the pick again or the right button to start over. Shift+drag pans.";
+    else hint = gates ? "Click a gate marker to pick it; double click a gate to optimise its pins. Shift+drag pans."
+      : "Click a pin to pick it. Shift+drag pans.";
   }
   $("status-hint").textContent = hint;
   svg.style.cursor = s.cursor ? `url(/api/cursor/${s.cursor.id}) ${s.cursor.x} ${s.cursor.y}, crosshair` : "default";

@@ -244,6 +244,9 @@ class PageTest(BrowserTest):
     def test_gate_swap_by_hand(self):
         self.use("SwapGateTool")
         self.act(lambda: self.click(self.gate_marker("U1", "B")))
+        # The gate tool's right button keeps the pick, so the hint does not offer it.
+        self.assertEqual(self.button("#status-hint").text,
+                         "Click a highlighted candidate to swap, or the pick again to start over. Shift+drag pans.")
         # The NAND gates of both packages but gate A, whose output is routed; the plug-in's order.
         expected = self.server.state()["overlayPins"]
         self.assertEqual(sorted(expected), sorted(("U1.4 U1.5 U1.6 U1.8 U1.9 U1.10 U1.11 U1.12 U1.13 U2.1 U2.2 U2.3 "
@@ -322,6 +325,19 @@ class PageTest(BrowserTest):
             const side = document.getElementById('side').getBoundingClientRect();
             const figures = document.querySelector('#figures thead').getBoundingClientRect();
             return document.getElementById('side').scrollTop > 0 && figures.top >= side.top && figures.bottom <= side.bottom;"""))
+        # Run again from there, it changes nothing, and says so where the figures do not cover it.
+        self.use("AutoQuillon")
+        self.assertEqual(self.button("#notice").text, "AutoQuillon: no pin changed its net")
+        figures, notice, side = self.js("""
+            const box = (e) => { const r = e.getBoundingClientRect(); return [r.top, r.bottom]; };
+            return [box(document.querySelector('#side > section')), box(document.getElementById('notice')),
+                    box(document.getElementById('side'))];""")
+        self.assertTrue(notice[0] >= figures[1] and notice[1] <= side[1], (figures, notice, side))
+        # The downloads menu closes when the pointer goes elsewhere, not to cover the tools below it.
+        self.button("#downloads summary").click()
+        self.browser.wait(lambda: self.button("#dl-files a").is_displayed(), message="the downloads menu")
+        self.click(self.button("#board"))
+        self.assertIsNone(self.button("#downloads").get_attribute("open"))
 
         # Save through the page; the file is what lqhost autoswap -o writes.
         self.button("#save").click()
@@ -403,11 +419,19 @@ class PageTest(BrowserTest):
                 self.fail(missing)
             self.skipTest(missing)
 
-        # An Eagle pair: the board and its schematic chosen together.
+        # An Eagle pair: the board and its schematic chosen together. With changes on the page,
+        # opening it asks first, and Cancel keeps them.
         eagle = os.path.realpath(os.path.join(ARGS.shared, "boards", "eagle"))
         files = "\n".join(os.path.join(eagle, name) for name in ("m1-alu.brd", "m1-alu.sch"))
-        revision = self.revision()
-        self.d.find_element(self.By.ID, "open").send_keys(files)
+        self.use("AutoQuillon")
+        for answer in ("#dialog-cancel", "#dialog-ok"):
+            revision = self.revision()
+            self.d.find_element(self.By.ID, "open").send_keys(files)
+            self.browser.wait(lambda: self.js("return !document.getElementById('dialog-back').hidden"), message="the question")
+            self.assertIn("The changes to sample.qbrd.json", self.button("#dialog-text").text)
+            self.button(answer).click()
+            if answer == "#dialog-cancel":
+                self.assertEqual(self.server.state()["board"]["name"], "sample.qbrd.json")
         self.settle(after=revision)
         self.assertEqual(self.server.state()["board"]["name"], "m1-alu.brd")
         self.assertFalse(self.button("#error").is_displayed())
