@@ -61,6 +61,7 @@ public:
             }
         for (std::size_t f = 0; f < m_design.board.footprints.size(); ++f)
             AddFootprint(f);
+        CheckLinks();
         for (std::size_t i = 0; i < m_board.parts.size(); ++i)
             if (m_design.parts[i].lib != nullptr)
                 PlanUnits(i);
@@ -142,11 +143,8 @@ private:
     void Orphan(const KicadFootprint& fp)
     {
         const KicadProject& project = *m_design.project;
-        if (m_symbolOfPath.empty())
-            for (std::size_t u = 0; u < project.uses.size(); ++u)
-                m_symbolOfPath.emplace(project.FootprintPath(project.uses[u]), u);
-        const auto linked = m_symbolOfPath.find(fp.path);
-        if (linked != m_symbolOfPath.end())
+        const auto linked = SymbolOfPath().find(fp.path);
+        if (linked != SymbolOfPath().end())
             m_fpFile.Fail(fp.refNode, fmt::format("footprint {}: no schematic part has this reference, and its symbol "
                                                   "link leads to {}; update the board from the schematic in KiCad",
                                                   fp.ref, project.uses[linked->second].ref));
@@ -154,6 +152,41 @@ private:
         m_design.orphans.push_back(fmt::format("{}:{}:{}: footprint {} has no symbol in the schematic; it is read as "
                                                "board-only and keeps its nets",
                                                m_fpFile.Name(), line, column, fp.ref));
+    }
+
+    const std::map<std::string, std::size_t>& SymbolOfPath()
+    {
+        if (m_symbolOfPath.empty())
+            for (std::size_t u = 0; u < m_design.project->uses.size(); ++u)
+                m_symbolOfPath.emplace(m_design.project->FootprintPath(m_design.project->uses[u]), u);
+        return m_symbolOfPath;
+    }
+
+    // References alone pair a board with any schematic that uses the same ones (U1, R1), and the
+    // swaps would then be written into another project. A board updated from its own schematic
+    // links every footprint to its symbol; one that links fewer than half came with another's.
+    void CheckLinks()
+    {
+        if (!m_design.project)
+            return;
+        const KicadFootprint* unlinked = nullptr;
+        std::size_t linked = 0, paired = 0;
+        for (std::size_t i = 0; i < m_design.parts.size(); ++i) {
+            const KicadFootprint& fp = m_design.board.footprints[m_design.parts[i].footprint];
+            if (m_design.parts[i].uses.empty() || fp.path.empty())
+                continue;
+            ++paired;
+            if (SymbolOfPath().count(fp.path) != 0)
+                ++linked;
+            else if (unlinked == nullptr)
+                unlinked = &fp;
+        }
+        if (2 * linked < paired)
+            m_fpFile.Fail(unlinked->pathNode != kNoNode ? unlinked->pathNode : unlinked->refNode,
+                          fmt::format("footprint {}: {} of the {} footprints that share a reference with the schematic {} "
+                                      "link to one of its symbols, so it is another board's schematic: give this board's own "
+                                      "with --schematic, or update the board from its schematic in KiCad",
+                                      unlinked->ref, linked, paired, m_design.project->files.front()->path));
     }
 
     // One symbol per reference, each unit placed once.

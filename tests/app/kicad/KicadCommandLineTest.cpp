@@ -40,6 +40,16 @@ TEST(KicadCommandLine, EveryCommandReadsTheBoardWithTheSameOptions)
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_NE(r.err.find("--schematic names the schematic of one board"), std::string::npos) << r.err;
 
+    // Another project's schematic, whose references (U1, R1...) the board shares: refused, where it
+    // was read and its units written into the other project.
+    LQ_NEED_SHARED(SharedBoard("kdlfo"));
+    const std::string other = std::filesystem::path(SharedBoard("kdlfo")).replace_extension(".kicad_sch").string();
+    r = RunLqhost({"autoswap", clock, "--schematic", other, "--unrouted", "--out-dir", dir / "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(": 2 of the 50 footprints that share a reference with the schematic "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("kdlfo.kicad_sch link to one of its symbols, so it is another board's schematic"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out"));
+
     // A board JSON takes none of them.
     r = RunLqhost({"info", Example("sample.qbrd.json"), "--rules", dir / "fixed.lqrules"});
     EXPECT_EQ(r.exitCode, 2) << r.err;
