@@ -133,6 +133,18 @@ Plan MakePlan(const Options& o)
         throw UsageError(fmt::format("-o names one output board, but {} boards were given; use --out-dir DIR", o.boards.size()));
     if (!o.schematic.empty() && o.boards.size() > 1)
         throw UsageError(fmt::format("--schematic names the schematic of one board, but {} boards were given", o.boards.size()));
+    // Two boards of one name would land on one file: named, they say which to rename or drop.
+    for (std::size_t i = 0; i < o.boards.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j) {
+            const bool sameFile = fs::path(o.boards[i]).filename() == fs::path(o.boards[j]).filename();
+            const char* clash = !o.outDir.empty() && sameFile                        ? "--out-dir"
+                              : !o.svgDir.empty() && Stem(o.boards[i]) == Stem(o.boards[j]) ? "--svg"
+                                                                                            : nullptr;
+            if (clash != nullptr)
+                throw UsageError(fmt::format("{} and {}: boards of one name, whose outputs in {} would be the same files; "
+                                             "run them one at a time",
+                                             Printable(o.boards[j]), Printable(o.boards[i]), clash));
+        }
     Plan plan;
     for (const std::string& board : o.boards) {
         if (!o.output.empty())

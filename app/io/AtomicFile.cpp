@@ -149,8 +149,17 @@ std::string OutputTargetProblem(const std::string& path)
     if (IsProcessEntry(path))
         return "a descriptor of this process, not a file; give - for standard output where an option offers it";
     struct stat link {};
-    if (::lstat(path.c_str(), &link) != 0)
-        return "";  // a new file; whether its folder takes it shows when it is written
+    if (::lstat(path.c_str(), &link) != 0) {
+        // A file where the name wants a folder: no write could succeed, so it is said before any
+        // work. Otherwise a new file; whether its folder takes it shows when it is written.
+        if (errno == ENOTDIR)
+            for (std::string d = DirOf(path); !d.empty() && d != "." && d != "/"; d = DirOf(d)) {
+                struct stat st {};
+                if (::stat(d.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+                    return fmt::format("cannot write: {} is not a folder", d);
+            }
+        return "";
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return "a link that leads nowhere; lqhost writes regular files only";

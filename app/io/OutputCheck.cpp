@@ -22,6 +22,11 @@ void CheckPlannedOutputs(const std::vector<PlannedOutput>& outputs, const std::v
             const bool console = o.path == kStandardOutput || outputs[j].path == kStandardOutput;
             if (console ? o.path == outputs[j].path : normalOutputs[i] == normalOutputs[j] || SameFile(o.path, outputs[j].path))
                 throw UsageError(fmt::format("{} {}: the same file as the output of {}", o.option, o.path, outputs[j].option));
+            // One output's file where another needs a folder: whichever came first, the other fails.
+            for (const auto& [inner, outer] : {std::pair{i, j}, std::pair{j, i}})
+                if (!console && normalOutputs[inner].starts_with(normalOutputs[outer] + "/"))
+                    throw UsageError(fmt::format("{} {}: lies in {}, the output of {}", outputs[inner].option,
+                                                 outputs[inner].path, outputs[outer].path, outputs[outer].option));
         }
         if (o.path == kStandardOutput)
             continue;
