@@ -14,7 +14,8 @@ using Json = nlohmann::ordered_json;
 Json Percent(std::uint64_t before, std::uint64_t after)
 {
     const auto p = PercentChange(before, after);
-    return p ? Json(std::round(*p * 100.0) / 100.0) : Json(nullptr);
+    // + 0.0: a change that rounds to nothing is 0, not -0 (-0.0 in the file).
+    return p ? Json(std::round(*p * 100.0) / 100.0 + 0.0) : Json(nullptr);
 }
 
 Json Figures(const AirwireFigures& f)

@@ -164,6 +164,10 @@ TEST(RunReportViews, JsonCarriesEveryFigure)
     const auto k = nlohmann::json::parse(FormatReportJson(none));
     EXPECT_TRUE(k["boards"][0]["lengthChangePercent"].is_null());
     EXPECT_TRUE(k["boards"][0]["output"].is_null());
+    // A change too small for two decimals is 0, not -0.
+    RunReport tiny = OneRun();
+    tiny.boards[0].before.length = 1000000, tiny.boards[0].after.length = 999999;
+    EXPECT_NE(FormatReportJson(tiny).find("\"lengthChangePercent\": 0.0,"), std::string::npos) << FormatReportJson(tiny);
 }
 
 // Cells that begin like a formula used to reach spreadsheets as they were ("=HYPERLINK(...)").
