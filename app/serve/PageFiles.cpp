@@ -80,7 +80,7 @@ void CheckBaseName(const std::string& name, const std::string& what)
         throw JobError(fmt::format("{} \"{}\": a file name may not start with a dot", what, name));
 }
 
-OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules)
+OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules, bool unrouted)
 {
     if (files.empty())
         throw JobError("upload: no file chosen");
@@ -109,13 +109,18 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         return text;
     };
     try {
-        // Rules apply to KiCad boards only; another board is read as it is.
+        // Rules apply to KiCad boards only, reading unrouted to boards with copper; another board
+        // is read as it is.
         BoardReadOptions read;
         if (BoardFormatOf(path) == BoardFormat::Kicad)
             read.rules = rules;
+        read.unrouted = unrouted && BoardFormatOf(path) != BoardFormat::QuillonJson;
         OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
-        for (std::string& note : opened.loaded.notes)
+        for (std::string& note : opened.loaded.notes) {
             note = asChosen(note);
+            // The page's way to what the command line's option does.
+            ReplaceAll(note, "with --unrouted", "opened with \"unrouted\" ticked");
+        }
         return opened;
     } catch (const JobError& e) {
         throw JobError(asChosen(e.what()));

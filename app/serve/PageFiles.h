@@ -34,8 +34,10 @@ struct OpenedUpload {
 
 // Reads an uploaded set: exactly one board (.brd, .kicad_pcb, .json) and the files it reads
 // beside it; rules are the KiCad swap-rules files lqhost was started with. Errors are the command
-// line's, naming the uploaded file by its own name.
-OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules = {});
+// line's, naming the uploaded file by its own name. unrouted reads an Eagle or KiCad board as
+// --unrouted does.
+OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vector<std::string>& rules = {},
+                        bool unrouted = false);
 
 struct SaveResult {
     std::vector<std::string> written;  // base names

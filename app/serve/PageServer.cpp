@@ -376,15 +376,18 @@ void PageServer::Routes()
     m_server.Post("/api/open", [this](const httplib::Request& req, httplib::Response& res) {
         std::vector<UploadedFile> files;
         std::size_t bytes = 0;
+        bool unrouted = false;
         for (const auto& [field, file] : req.files)
             if (field == "files") {
                 files.push_back(UploadedFile{file.filename, file.content});
                 bytes += file.content.size();
+            } else if (field == "unrouted") {
+                unrouted = file.content == "1";
             }
         if (bytes > kUploadLimitBytes)
             return Send(res, 413, ErrorJson(UploadTooLarge()));
         Answer(res, [&](PageSession& s) {
-            OpenedUpload opened = OpenUpload(files, m_options.rules);
+            OpenedUpload opened = OpenUpload(files, m_options.rules, unrouted);
             s.Open(std::move(opened.loaded), opened.name, {});
             return PageStateJson(s);
         });

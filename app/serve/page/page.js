@@ -520,6 +520,7 @@ $("open").addEventListener("change", async (e) => {
   }
   const form = new FormData();
   for (const f of files) form.append("files", f, f.name);
+  if ($("open-unrouted").checked) form.append("unrouted", "1");
   try { await change("/api/open", form); } catch (err) { /* shown; the open board stays */ }
 });
 

@@ -436,16 +436,27 @@ class PageTest(BrowserTest):
         self.assertEqual(self.server.state()["board"]["name"], "m1-alu.brd")
         self.assertFalse(self.button("#error").is_displayed())
         self.assertGreater(self.js("return document.querySelectorAll('#g-static rect.pad').length"), 10)
-        # It is routed: the page says so, naming the file as chosen, and when the automatic swap
-        # then changes nothing, says that too.
+        # It is routed: the page says so, naming the file as chosen and the page's way to read it
+        # unrouted, and when the automatic swap then changes nothing, says that too.
         notes = [e.text for e in self.d.find_elements(self.By.CSS_SELECTOR, "#notes li")]
         self.assertTrue(any(re.fullmatch(r"m1-alu\.brd: \d+ of the \d+ swappable pins are routed and keep their nets; "
-                                         r"with --unrouted the board is read as if nothing were routed", n) for n in notes),
-                        notes)
+                                         r'opened with "unrouted" ticked the board is read as if nothing were routed', n)
+                            for n in notes), notes)
         self.assertFalse(self.button("#notice").is_displayed())
         self.use("AutoQuillon")
         self.assertEqual(self.button("#notice").text, "AutoQuillon: no pin changed its net")
         self.assertEqual(self.server.state()["changes"], [])
+        # Opened so, its pins move as with lqhost autoswap --unrouted.
+        self.button("#open-unrouted").click()
+        revision = self.revision()
+        self.d.find_element(self.By.ID, "open").send_keys(files)
+        self.settle(after=revision)
+        self.assertEqual(self.d.find_elements(self.By.CSS_SELECTOR, "#notes li"), [])
+        self.use("AutoQuillon")
+        moved = lqhost("autoswap", os.path.join(eagle, "m1-alu.brd"), "--unrouted", "--report", "-", cwd=self.folder)
+        self.assertEqual(len(self.server.state()["changedPins"]), json.loads(moved.stdout)["boards"][0]["pinsMoved"])
+        self.button("#open-unrouted").click()
+        self.act(lambda: self.button("#undo").click())  # nothing left to lose: the next open asks nothing
 
         # A KiCad project: the board and its schematic; saved back, it is the pair again.
         kicad = os.path.realpath(os.path.join(ARGS.shared, "boards", "kicad", "clock"))
