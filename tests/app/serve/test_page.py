@@ -335,7 +335,8 @@ class PageTest(BrowserTest):
         self.assertTrue(notice[0] >= figures[1] and notice[1] <= side[1], (figures, notice, side))
         # The downloads menu closes when the pointer goes elsewhere, not to cover the tools below it.
         self.button("#downloads summary").click()
-        self.browser.wait(lambda: self.button("#dl-files a").is_displayed(), message="the downloads menu")
+        self.browser.wait(lambda: self.js("return document.querySelectorAll('#dl-files a').length > 0"),
+                          message="the downloads menu")
         self.click(self.button("#board"))
         self.assertIsNone(self.button("#downloads").get_attribute("open"))
 
