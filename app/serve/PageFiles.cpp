@@ -119,7 +119,7 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         for (std::string& note : opened.loaded.notes) {
             note = asChosen(note);
             // The page's way to what the command line's option does.
-            ReplaceAll(note, "with --unrouted", "opened with \"unrouted\" ticked");
+            ReplaceAll(note, "with --unrouted the board", "opened with \"unrouted\" ticked, the board");
         }
         return opened;
     } catch (const JobError& e) {

@@ -441,7 +441,7 @@ class PageTest(BrowserTest):
         # unrouted, and when the automatic swap then changes nothing, says that too.
         notes = [e.text for e in self.d.find_elements(self.By.CSS_SELECTOR, "#notes li")]
         self.assertTrue(any(re.fullmatch(r"m1-alu\.brd: \d+ of the \d+ swappable pins are routed and keep their nets; "
-                                         r'opened with "unrouted" ticked the board is read as if nothing were routed', n)
+                                         r'opened with "unrouted" ticked, the board is read as if nothing were routed', n)
                             for n in notes), notes)
         self.assertFalse(self.button("#notice").is_displayed())
         self.use("AutoQuillon")
