@@ -26,6 +26,27 @@ bool IsBoardName(const std::string& name)
     return false;
 }
 
+// The schematic chosen with the board when it is not named after it: one chosen together with a
+// board is meant for it, and read as --schematic would (a schematic of another board is then
+// refused as such rather than passed over). Empty where the board's own is there, or the choice
+// is not one file.
+std::string ChosenSchematic(const std::vector<UploadedFile>& files, const std::string& board)
+{
+    const std::string lower = Lower(board);
+    const char* extension = lower.ends_with(".brd") ? ".sch" : lower.ends_with(".kicad_pcb") ? ".kicad_sch" : nullptr;
+    if (extension == nullptr)
+        return {};
+    const std::string own = fs::path(board).replace_extension(extension).string();
+    std::vector<std::string> schematics;
+    for (const UploadedFile& f : files)
+        if (Lower(f.name).ends_with(extension)) {
+            if (Lower(f.name) == Lower(own))
+                return {};
+            schematics.push_back(f.name);
+        }
+    return schematics.size() == 1 ? schematics.front() : std::string();
+}
+
 std::string KnownKinds()
 {
     std::string known;
@@ -115,6 +136,8 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         if (BoardFormatOf(path) == BoardFormat::Kicad)
             read.rules = rules;
         read.unrouted = unrouted && BoardFormatOf(path) != BoardFormat::QuillonJson;
+        if (const std::string schematic = ChosenSchematic(files, boards.front()->name); !schematic.empty())
+            read.schematic = folder.Path() + "/" + schematic;
         OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
         for (std::string& note : opened.loaded.notes) {
             note = asChosen(note);

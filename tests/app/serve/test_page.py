@@ -420,9 +420,18 @@ class PageTest(BrowserTest):
                 self.fail(missing)
             self.skipTest(missing)
 
+        # A schematic chosen with a board is read with it, whatever its name: another board's is
+        # refused as such (it used to be passed over, and the board opened without one).
+        eagle = os.path.realpath(os.path.join(ARGS.shared, "boards", "eagle"))
+        self.d.find_element(self.By.ID, "open").send_keys(
+            "\n".join(os.path.join(eagle, name) for name in ("m1-alu.brd", "spu.sch")))
+        self.browser.wait(lambda: "the board and schematic do not belong together" in self.button("#error-text").text,
+                          message="the error")
+        self.button("#error-close").click()
+        self.assertEqual(self.server.state()["board"]["name"], "sample.qbrd.json")
+
         # An Eagle pair: the board and its schematic chosen together. With changes on the page,
         # opening it asks first, and Cancel keeps them.
-        eagle = os.path.realpath(os.path.join(ARGS.shared, "boards", "eagle"))
         files = "\n".join(os.path.join(eagle, name) for name in ("m1-alu.brd", "m1-alu.sch"))
         self.use("AutoQuillon")
         for answer in ("#dialog-cancel", "#dialog-ok"):
