@@ -133,9 +133,10 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         // Rules apply to KiCad boards only, reading unrouted to boards with copper; another board
         // is read as it is.
         BoardReadOptions read;
-        if (BoardFormatOf(path) == BoardFormat::Kicad)
+        const BoardFormat format = BoardFormatOf(path);
+        if (format == BoardFormat::Kicad)
             read.rules = rules;
-        read.unrouted = unrouted && BoardFormatOf(path) != BoardFormat::QuillonJson;
+        read.unrouted = unrouted && format != BoardFormat::QuillonJson;
         if (const std::string schematic = ChosenSchematic(files, boards.front()->name); !schematic.empty())
             read.schematic = folder.Path() + "/" + schematic;
         OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
