@@ -30,17 +30,16 @@ bool IsBoardName(const std::string& name)
 // board is meant for it, and read as --schematic would (a schematic of another board is then
 // refused as such rather than passed over). Empty where the board's own is there, or the choice
 // is not one file.
-std::string ChosenSchematic(const std::vector<UploadedFile>& files, const std::string& board)
+std::string ChosenSchematic(const std::vector<UploadedFile>& files, const std::string& board, BoardFormat format)
 {
-    const std::string lower = Lower(board);
-    const char* extension = lower.ends_with(".brd") ? ".sch" : lower.ends_with(".kicad_pcb") ? ".kicad_sch" : nullptr;
-    if (extension == nullptr)
+    if (format == BoardFormat::QuillonJson)
         return {};
-    const std::string own = fs::path(board).replace_extension(extension).string();
+    const char* extension = format == BoardFormat::Eagle ? ".sch" : ".kicad_sch";
+    const std::string own = Lower(fs::path(board).replace_extension(extension).string());
     std::vector<std::string> schematics;
     for (const UploadedFile& f : files)
-        if (Lower(f.name).ends_with(extension)) {
-            if (Lower(f.name) == Lower(own))
+        if (const std::string name = Lower(f.name); name.ends_with(extension)) {
+            if (name == own)
                 return {};
             schematics.push_back(f.name);
         }
@@ -137,7 +136,7 @@ OpenedUpload OpenUpload(const std::vector<UploadedFile>& files, const std::vecto
         if (format == BoardFormat::Kicad)
             read.rules = rules;
         read.unrouted = unrouted && format != BoardFormat::QuillonJson;
-        if (const std::string schematic = ChosenSchematic(files, boards.front()->name); !schematic.empty())
+        if (const std::string schematic = ChosenSchematic(files, boards.front()->name, format); !schematic.empty())
             read.schematic = folder.Path() + "/" + schematic;
         OpenedUpload opened{LoadBoard(path, read), boards.front()->name};
         for (std::string& note : opened.loaded.notes) {
