@@ -69,6 +69,12 @@ bool CNetIndex::Build()
 std::uint64_t CNetIndex::Refresh(const std::int32_t* slots, std::size_t nSlots)
 {
     const std::uint64_t stamp = ++m_clock;
+    // An exchange moves pins between the nets these slots were on: those are found among them
+    // first, where a lookup in the map would read memory spread over the whole index.
+    m_recentNets.clear();
+    for (std::size_t k = 0; k < nSlots; ++k)
+        if (const std::int32_t net = m_slotNet[static_cast<std::size_t>(slots[k])]; net >= 0)
+            m_recentNets.push_back(net);
     for (std::size_t k = 0; k < nSlots; ++k) {
         const std::int32_t slot = slots[k];
         CNet* pLive = m_slotLayoutPins[static_cast<std::size_t>(slot)]->GetNetConnection()->GetNet();
@@ -89,7 +95,13 @@ std::uint64_t CNetIndex::Refresh(const std::int32_t* slots, std::size_t nSlots)
         }
         std::int32_t id = -1;
         if (pLive != nullptr) {
-            id = FindNet(pLive);
+            for (const std::int32_t net : m_recentNets)
+                if (m_nets[static_cast<std::size_t>(net)].pNet == pLive) {
+                    id = net;
+                    break;
+                }
+            if (id < 0)
+                id = FindNet(pLive);
             if (id < 0) {
                 // A net first reached now: it lists the pins that are on it at this moment.
                 id = IndexNet(pLive);

@@ -61,6 +61,7 @@ private:
     std::unordered_map<CLayoutPin*, std::int32_t> m_slotOf;
     std::vector<Net> m_nets;
     std::unordered_map<CNet*, std::int32_t> m_netOf;
+    std::vector<std::int32_t> m_recentNets;  // Refresh's nets before the change
     std::uint64_t m_clock = 1;
     bool m_bUsable = true;
 };
