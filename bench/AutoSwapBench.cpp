@@ -1,9 +1,11 @@
 // The board-wide automatic pin and gate swap on generated quad-gate boards, with the module's
 // engine and with the reference engine; one full airwire computation of the same boards as a
-// yardstick; one move with swap while moving on a large board. Also the program's main.
+// yardstick, and the count of their crossings; one move with swap while moving on a large board.
+// Also the program's main.
 #include <benchmark/benchmark.h>
 
 #include "app/metrics/Airwires.h"
+#include "app/metrics/Crossings.h"
 #include "bench/BoardGenerator.h"
 #include "bench/HeapCounter.h"
 #include "host/DrawContext.h"
@@ -93,6 +95,32 @@ void BM_Airwires(benchmark::State& state)
     state.counters["length_m"] = static_cast<double>(total) / 1e9;
 }
 
+// Counting the crossings among the airwires of the board as lqhost's reports do; the airwires are
+// built once, as BM_Airwires builds them.
+void BM_Crossings(benchmark::State& state)
+{
+    std::unique_ptr<CLayoutSubSheet> pSheet = lqbench::MakeQuadGateBoard(static_cast<int>(state.range(0)), kSeed);
+    std::vector<lq::Airwire> airwires;
+    std::vector<lq::Point> points;
+    std::size_t nNet = 0;
+    for (const auto& pNet : pSheet->GetNetlist()->GetNets()) {
+        points.clear();
+        for (CNetPin* pNetPin : pNet->GetNetPins())
+            if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject()))
+                points.push_back(lq::Point{pPin->GetLocation().x, pPin->GetLocation().y});
+        for (const auto& [a, b] : lq::MinimumSpanningTree(points))
+            airwires.push_back(lq::Airwire{nNet, points[a], points[b], 0});
+        ++nNet;
+    }
+    std::uint64_t crossings = 0;
+    for (auto _ : state) {
+        crossings = lq::CountCrossings(airwires);
+        benchmark::DoNotOptimize(crossings);
+    }
+    state.counters["airwires"] = static_cast<double>(airwires.size());
+    state.counters["crossings"] = static_cast<double>(crossings);
+}
+
 // One package moved on a board with swap while moving on (pins and gates): the host's move, the
 // module's answer at its start and end, and the host's loop delivering the netlist change, which
 // drops the gate store, so that every move builds the store and regroups again.
@@ -133,6 +161,7 @@ BENCHMARK(BM_RunAutoSwapReference)->Arg(100)->Arg(200)->Iterations(1)->Unit(benc
 BENCHMARK(BM_RunAutoSwapPlaced)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunAutoSwapPlacedReference)->Arg(100)->Arg(200)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Airwires)->Arg(100)->Arg(200)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Crossings)->Arg(1000)->Arg(2000)->Arg(4000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSwap)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
