@@ -6,6 +6,7 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <numeric>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -84,6 +85,45 @@ TEST(SegmentCrossing, OnlyProperIntersectionsCount)
     EXPECT_FALSE(SegmentsCross({0, 0}, {10, 0}, {0, 1}, {10, 1}));    // parallel
     EXPECT_FALSE(SegmentsCross({0, 0}, {4, 4}, {6, 0}, {10, -4}));    // apart
     EXPECT_TRUE(SegmentsCross({kLo, kLo}, {kHi, kHi}, {kLo, kHi}, {kHi, kLo}));
+}
+
+TEST(SegmentCrossing, SweepCountsWhatTestingEveryPairCounts)
+{
+    // Each coordinate is one of the bases plus 0..8, so collinear, touching and shared ends are
+    // common; `far` moves one end to a corner of the coordinate range.
+    struct Case {
+        std::vector<std::int64_t> bases;
+        bool far;
+    };
+    const std::vector<Case> cases{
+        {{0}, false},
+        {{kLo, kHi - 8}, false},                 // near the limits
+        {{0}, true},                             // one far point among small ones
+        {{0, kHi - 8}, false},                   // a span of 2^31 - 1, the widest below 2^31
+        {{-1, kHi - 8}, false},                  // a span of 2^31
+        {{-5, 5, kHi / 2, kLo / 2}, false},
+    };
+    std::mt19937 random(5700);
+    for (const Case& c : cases) {
+        for (int set = 0; set < 3; ++set) {
+            const auto coordinate = [&] {
+                const std::int64_t base = c.bases[random() % c.bases.size()];
+                return static_cast<std::int32_t>(base + static_cast<std::int64_t>(random() % 9));
+            };
+            std::vector<Airwire> airwires(300);
+            for (Airwire& a : airwires)
+                a = Airwire{random() % 4, {coordinate(), coordinate()}, {coordinate(), coordinate()}, 0};
+            if (c.far)
+                airwires[random() % airwires.size()].to = Point{kHi, kLo};
+            std::uint64_t plain = 0;
+            for (std::size_t i = 0; i < airwires.size(); ++i)
+                for (std::size_t j = i + 1; j < airwires.size(); ++j)
+                    plain += airwires[i].net != airwires[j].net &&
+                             SegmentsCross(airwires[i].from, airwires[i].to, airwires[j].from, airwires[j].to);
+            ASSERT_GT(plain, 0u);
+            EXPECT_EQ(CountCrossings(airwires), plain) << "bases " << c.bases.size() << ", set " << set;
+        }
+    }
 }
 
 TEST(AirwireFiguresTest, CrossingsAndLengthsOfSmallNets)
