@@ -89,30 +89,33 @@ TEST(SegmentCrossing, OnlyProperIntersectionsCount)
 
 TEST(SegmentCrossing, SweepCountsWhatTestingEveryPairCounts)
 {
-    // Each coordinate is one of the bases plus 0..8, so collinear, touching and shared ends are
-    // common; `far` moves one end to a corner of the coordinate range.
+    // Each coordinate is one of its axis's bases plus 0..8, so collinear, touching and shared ends
+    // are common; `far` moves one end to a corner of the coordinate range.
     struct Case {
-        std::vector<std::int64_t> bases;
+        std::vector<std::int64_t> xBases, yBases;
         bool far;
     };
     const std::vector<Case> cases{
-        {{0}, false},
-        {{kLo, kHi - 8}, false},                 // near the limits
-        {{0}, true},                             // one far point among small ones
-        {{0, kHi - 8}, false},                   // a span of 2^31 - 1, the widest below 2^31
-        {{-1, kHi - 8}, false},                  // a span of 2^31
-        {{-5, 5, kHi / 2, kLo / 2}, false},
+        {{0}, {0}, false},
+        {{kLo, kHi - 8}, {kLo, kHi - 8}, false},  // near the limits
+        {{0}, {0}, true},                         // one far point among small ones
+        {{0, kHi - 8}, {0, kHi - 8}, false},      // a span of 2^31 - 1, the widest below 2^31
+        {{-1, kHi - 8}, {0, kHi - 8}, false},     // a span of 2^31 on one axis
+        {{kLo, kHi - 8}, {0, kHi - 8}, false},   // near the limits on one axis only
+        {{0, kHi - 8}, {kLo, kHi - 8}, false},
+        {{-5, 5, kHi / 2, kLo / 2}, {-5, 5, kHi / 2, kLo / 2}, false},
     };
     std::mt19937 random(5700);
-    for (const Case& c : cases) {
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const Case& c = cases[n];
+        const auto coordinate = [&](const std::vector<std::int64_t>& bases) {
+            return static_cast<std::int32_t>(bases[random() % bases.size()] + static_cast<std::int64_t>(random() % 9));
+        };
+        const auto point = [&] { return Point{coordinate(c.xBases), coordinate(c.yBases)}; };
         for (int set = 0; set < 3; ++set) {
-            const auto coordinate = [&] {
-                const std::int64_t base = c.bases[random() % c.bases.size()];
-                return static_cast<std::int32_t>(base + static_cast<std::int64_t>(random() % 9));
-            };
             std::vector<Airwire> airwires(300);
             for (Airwire& a : airwires)
-                a = Airwire{random() % 4, {coordinate(), coordinate()}, {coordinate(), coordinate()}, 0};
+                a = Airwire{random() % 4, point(), point(), 0};
             if (c.far)
                 airwires[random() % airwires.size()].to = Point{kHi, kLo};
             std::uint64_t plain = 0;
@@ -121,7 +124,7 @@ TEST(SegmentCrossing, SweepCountsWhatTestingEveryPairCounts)
                     plain += airwires[i].net != airwires[j].net &&
                              SegmentsCross(airwires[i].from, airwires[i].to, airwires[j].from, airwires[j].to);
             ASSERT_GT(plain, 0u);
-            EXPECT_EQ(CountCrossings(airwires), plain) << "bases " << c.bases.size() << ", set " << set;
+            EXPECT_EQ(CountCrossings(airwires), plain) << "case " << n << ", set " << set;
         }
     }
 }
