@@ -9,22 +9,32 @@ namespace {
 constexpr std::int32_t kMinCoordinate = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kMaxCoordinate = std::numeric_limits<std::int32_t>::max();
 
-// Which side of line a-b point c lies on: the sign of (b - a) x (c - a). Wide must hold the
-// products of the differences and their difference exactly.
 template <class Wide>
-int Orientation(const Point& a, const Point& b, const Point& c)
+Wide CrossProduct(Wide ux, Wide uy, Wide vx, Wide vy)
 {
-    const Wide abx = std::int64_t{b.x} - a.x, aby = std::int64_t{b.y} - a.y;
-    const Wide acx = std::int64_t{c.x} - a.x, acy = std::int64_t{c.y} - a.y;
-    const Wide cross = abx * acy - aby * acx;
-    return (cross > 0) - (cross < 0);
+    return ux * vy - uy * vx;
 }
 
 template <class Wide>
+bool StrictlyOpposite(Wide p, Wide q)
+{
+    return ((p < 0) & (q > 0)) | ((p > 0) & (q < 0));
+}
+
+// Whether a1-a2 and b1-b2 properly intersect: b's ends lie strictly on opposite sides of a's line
+// and a's ends of b's. With a = a2 - a1, b = b2 - b1 and d = b1 - a1 the four side tests are
+// a x d, a x d + a x b, -(b x d) and -(b x d) - a x b: six products instead of eight. Wide must
+// hold every product and every side test's value exactly.
+template <class Wide>
 bool ProperlyCross(const Point& a1, const Point& a2, const Point& b1, const Point& b2)
 {
-    return Orientation<Wide>(a1, a2, b1) * Orientation<Wide>(a1, a2, b2) < 0 &&
-           Orientation<Wide>(b1, b2, a1) * Orientation<Wide>(b1, b2, a2) < 0;
+    const Wide ax = std::int64_t{a2.x} - a1.x, ay = std::int64_t{a2.y} - a1.y;
+    const Wide bx = std::int64_t{b2.x} - b1.x, by = std::int64_t{b2.y} - b1.y;
+    const Wide dx = std::int64_t{b1.x} - a1.x, dy = std::int64_t{b1.y} - a1.y;
+    const Wide ab = CrossProduct(ax, ay, bx, by);
+    const Wide ad = CrossProduct(ax, ay, dx, dy), bd = CrossProduct(bx, by, dx, dy);
+    // Bitwise, not short-circuit: the outcome is a coin toss for the sweep's pairs.
+    return StrictlyOpposite<Wide>(ad, ad + ab) & StrictlyOpposite<Wide>(-bd, -bd - ab);
 }
 
 // An airwire as the sweep reads it, its left end first (a crossing does not depend on the order
@@ -43,9 +53,8 @@ std::uint64_t Sweep(const std::vector<Wire>& wires)
         const Wire& s = wires[i];
         for (std::size_t j = i + 1; j < wires.size() && wires[j].left.x <= s.right.x; ++j) {
             const Wire& t = wires[j];
-            if (t.net == s.net || t.maxY < s.minY || t.minY > s.maxY)
-                continue;
-            crossings += ProperlyCross<Wide>(s.left, s.right, t.left, t.right);
+            const bool near = (t.net != s.net) & (t.maxY >= s.minY) & (t.minY <= s.maxY);
+            crossings += near & ProperlyCross<Wide>(s.left, s.right, t.left, t.right);
         }
     }
     return crossings;
