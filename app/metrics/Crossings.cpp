@@ -48,21 +48,28 @@ struct Wire {
 template <class Wide>
 std::uint64_t Sweep(const std::vector<Wire>& wires)
 {
+    // The y ranges apart, so that gathering reads 8 bytes a pair.
+    std::vector<std::pair<std::int32_t, std::int32_t>> ys(wires.size());
+    for (std::size_t i = 0; i < wires.size(); ++i)
+        ys[i] = {wires[i].minY, wires[i].maxY};
+    const auto leftOf = [](std::int32_t x, const Wire& w) { return x < w.left.x; };
     std::uint64_t crossings = 0;
     std::vector<std::size_t> near(wires.size());
     for (std::size_t i = 0; i < wires.size(); ++i) {
         const Wire& s = wires[i];
-        // The cheap rejections first gather the pairs left, without a branch (about half of the
-        // pairs fail them, unpredictably), so that only those take the side tests.
+        const auto end = static_cast<std::size_t>(
+            std::upper_bound(wires.begin() + static_cast<std::ptrdiff_t>(i), wires.end(), s.right.x, leftOf) -
+            wires.begin());
+        // The y range test first gathers the pairs left, without a branch (about half of the pairs
+        // fail it, unpredictably), so that only those take the side tests.
         std::size_t k = 0;
-        for (std::size_t j = i + 1; j < wires.size() && wires[j].left.x <= s.right.x; ++j) {
-            const Wire& t = wires[j];
+        for (std::size_t j = i + 1; j < end; ++j) {
             near[k] = j;
-            k += (t.net != s.net) & (t.maxY >= s.minY) & (t.minY <= s.maxY);
+            k += (ys[j].second >= s.minY) & (ys[j].first <= s.maxY);
         }
         for (std::size_t m = 0; m < k; ++m) {
             const Wire& t = wires[near[m]];
-            crossings += ProperlyCross<Wide>(s.left, s.right, t.left, t.right);
+            crossings += (t.net != s.net) & ProperlyCross<Wide>(s.left, s.right, t.left, t.right);
         }
     }
     return crossings;
