@@ -71,6 +71,15 @@ void BM_RunAutoSwapReference(benchmark::State& state) { RunAutoSwap(state, true)
 void BM_RunAutoSwapPlaced(benchmark::State& state) { RunAutoSwap(state, false, kPlacedReach); }
 void BM_RunAutoSwapPlacedReference(benchmark::State& state) { RunAutoSwap(state, true, kPlacedReach); }
 
+// The places of a net's layout pins, into points.
+void NetPoints(const CNet& net, std::vector<lq::Point>& points)
+{
+    points.clear();
+    for (CNetPin* pNetPin : net.GetNetPins())
+        if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject()))
+            points.push_back(lq::Point{pPin->GetLocation().x, pPin->GetLocation().y});
+}
+
 // Every net's exact minimum spanning tree and airwire lengths, as lqhost's reports compute them.
 void BM_Airwires(benchmark::State& state)
 {
@@ -80,10 +89,7 @@ void BM_Airwires(benchmark::State& state)
         total = 0;
         std::vector<lq::Point> points;
         for (const auto& pNet : pSheet->GetNetlist()->GetNets()) {
-            points.clear();
-            for (CNetPin* pNetPin : pNet->GetNetPins())
-                if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject()))
-                    points.push_back(lq::Point{pPin->GetLocation().x, pPin->GetLocation().y});
+            NetPoints(*pNet, points);
             for (const auto& [a, b] : lq::MinimumSpanningTree(points)) {
                 const auto dx = static_cast<__int128>(points[a].x) - points[b].x;
                 const auto dy = static_cast<__int128>(points[a].y) - points[b].y;
@@ -104,10 +110,7 @@ void BM_Crossings(benchmark::State& state)
     std::vector<lq::Point> points;
     std::size_t nNet = 0;
     for (const auto& pNet : pSheet->GetNetlist()->GetNets()) {
-        points.clear();
-        for (CNetPin* pNetPin : pNet->GetNetPins())
-            if (const auto* pPin = DYNAMIC_DOWNCAST(CLayoutPin, pNetPin->GetDrawObject()))
-                points.push_back(lq::Point{pPin->GetLocation().x, pPin->GetLocation().y});
+        NetPoints(*pNet, points);
         for (const auto& [a, b] : lq::MinimumSpanningTree(points))
             airwires.push_back(lq::Airwire{nNet, points[a], points[b], 0});
         ++nNet;
