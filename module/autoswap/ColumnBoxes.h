@@ -19,13 +19,16 @@ public:
         m_nColumns = nColumns;
         m_boxes.assign((n + 1) / 2 * static_cast<std::size_t>(nColumns), Pair{kLow, kLow, kHigh, kHigh});
         m_longest.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
+        m_reach.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
     }
     // The place's present length (as the bounds take it) and the boxes of its first n columns
     // (boxes of board points); the others bound nothing.
-    void Set(std::int32_t place, double longest, const CLQBox* boxes, std::int32_t n)
+    // reach is the most its side may reach from anywhere (at most longest).
+    void Set(std::int32_t place, double longest, double reach, const CLQBox* boxes, std::int32_t n)
     {
         const auto lane = static_cast<std::size_t>(place & 1);
         m_longest[Half(place)][lane] = longest;
+        m_reach[Half(place)][lane] = reach;
         Pair* pairs = m_boxes.data() + Half(place) * static_cast<std::size_t>(m_nColumns);
         for (std::int32_t k = 0; k < m_nColumns; ++k) {
             // A column it does not measure (or with no points, which none has) is the whole
@@ -39,6 +42,7 @@ public:
     }
     // The present length set for the place.
     double LongestOf(std::int32_t place) const { return m_longest[Half(place)][place & 1]; }
+    double ReachOf(std::int32_t place) const { return m_reach[Half(place)][place & 1]; }
     // The most that the place's side of an exchange may reach with a gate within the box, by the
     // boxes: its present length less, per column, the box's distance from it less one (never
     // below zero). Each lane takes the same operations as CLQBox::DistanceAtMost, so both forms
@@ -89,5 +93,5 @@ private:
 
     std::int32_t m_nColumns = 0;
     std::vector<Pair> m_boxes;
-    std::vector<LQLanes> m_longest;
+    std::vector<LQLanes> m_longest, m_reach;
 };

@@ -37,6 +37,11 @@ void CGateModel::PrepareCells()
             boxes[g].Add(m_index.X(slot), m_index.Y(slot));
         }
     m_grid.Build(boxes, settings.gatesPerCell, settings.nBlockSide);
+    m_pinSpread = 0;
+    for (const CLQBox& b : boxes)
+        if (!b.IsEmpty())
+            m_pinSpread = std::max(m_pinSpread, std::hypot(b.x1 - b.x0, b.y1 - b.y0));
+    m_pinSpread = m_pinSpread * (1 + 1e-9) + 1.0;  // with what rounding may take off
     m_search.assign(m_gates.size(), SearchGate{});
     for (std::size_t g = 0; g < m_gates.size(); ++g) {
         SearchOf(static_cast<std::int32_t>(g)).box = boxes[g];
@@ -79,7 +84,7 @@ void CGateModel::PrepareCells()
 
 void CGateModel::RefreshGate(std::int32_t g)
 {
-    m_grid.SetSelf(g, Self(g));
+    const std::int64_t self = Self(g);
     const std::int32_t place = m_grid.OrderOf(g);
     ScratchColumnTargets(g);
     CLQBox* boxes = m_scratchBoxes.data();
@@ -90,7 +95,20 @@ void CGateModel::RefreshGate(std::int32_t g)
             boxes[k].Add(m_scratchTargets[e].first, m_scratchTargets[e].second);
     }
     m_columnPoints.Set(place, m_scratchTargets, m_scratchEnds);
-    m_columnBoxes.Set(place, Upper(m_grid.SelfOf(g)), boxes, static_cast<std::int32_t>(m_scratchEnds.size()));
+    const bool bMeasured = LQIsMeasured(self);
+    const double longest = Upper(bMeasured ? self : -1);
+    double apart[3];
+    std::size_t nPaired = 0;
+    const double apartBound = LQSetsApart(m_scratchTargets, m_scratchEnds, m_pinSpread, apart, 3, nPaired);
+    const double reach = bMeasured ? std::min(longest, longest - apartBound) : longest;
+    m_columnPoints.SetApart(place, apart, nPaired);
+    m_columnBoxes.Set(place, longest, reach, boxes, static_cast<std::int32_t>(m_scratchEnds.size()));
+    // The grid orders and bounds cells by what a gate's side may reach, in whole units above it.
+    std::int64_t gridValue = -1;
+    if (bMeasured)
+        gridValue = reach >= static_cast<double>(self) ? self
+                                                        : std::max<std::int64_t>(0, static_cast<std::int64_t>(std::ceil(reach)));
+    m_grid.SetSelf(g, gridValue);
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(Change{place, m_grid.CellOf(g)});
@@ -107,7 +125,7 @@ void CGateModel::MendCap(const Change& change, PartnerCap& kept, std::size_t slo
 {
     // A gate no longer than the cap cannot raise it (no side exceeds the present length), and
     // only the gate that reaches it can lower it.
-    if (kept.place != change.place && m_columnBoxes.LongestOf(change.place) <= kept.cap)
+    if (kept.place != change.place && m_columnBoxes.ReachOf(change.place) <= kept.cap)
         return;
     const CLQBox& from = m_grid.Levels()[0][static_cast<std::size_t>(m_capBlocks[slot].block)].box;
     const double side =
@@ -182,7 +200,7 @@ void CGateModel::ScratchColumnTargets(std::int32_t g)
 
 double CGateModel::TargetsBound(const CLQBox& box) const
 {
-    return m_targets.BoundFrom(box);
+    return m_targets.ApartBoundFrom(box);
 }
 
 // The most that j's side of an exchange may reach with a gate in the box: j's present length less
@@ -193,9 +211,10 @@ double CGateModel::PartnerSideFrom(std::int32_t place, double byBoxes, const CLQ
 {
     if (m_columnBoxes.LongestOf(place) < 0)  // not measured
         return -HUGE_VAL;
-    if (byBoxes <= atMost)
-        return byBoxes;
-    return PinsSideFrom(place, from);
+    const double reach = m_columnBoxes.ReachOf(place);
+    if (std::min(byBoxes, reach) <= atMost)
+        return std::min(byBoxes, reach);
+    return std::min(m_columnBoxes.LongestOf(place) - m_columnPoints.ApartBoundFrom(place, from), reach);
 }
 
 // The searching gate lies in its block's box, so it measures the nets of a cell's gates from no
@@ -219,6 +238,8 @@ double CGateModel::MeasureCellCap(std::int32_t cell)
     // cap is the greatest side by the pins, and the first taken most often leaves none after it
     // (the boxes' side is never below the pins').
     double* sides = m_sides.data() + (c.first & 1);
+    for (std::int32_t k = 0; k < c.count; ++k)
+        sides[k] = std::min(sides[k], m_columnBoxes.ReachOf(c.first + k));
     for (;;) {
         std::int32_t next = -1;
         double most = kept.cap;
@@ -293,6 +314,10 @@ void CGateModel::GatherTargets(std::int32_t i)
     }
     ScratchColumnTargets(i);
     m_targets.Assign(m_scratchTargets, m_scratchEnds);
+    double apart[3];
+    std::size_t nPaired = 0;
+    LQSetsApart(m_scratchTargets, m_scratchEnds, m_pinSpread, apart, 3, nPaired);
+    m_targets.SetApart(apart, nPaired);
 }
 
 // The partner is the measured one of greatest gain (the lowest index among equal gains) whose
@@ -382,7 +407,7 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
             continue;
         }
         const double side = m_columnBoxes.SideFrom(place, boxI);
-        own = room - TargetsBound(m_search[static_cast<std::size_t>(place)].box);
+        own = room - m_targets.BoundFrom(m_search[static_cast<std::size_t>(place)].box);
         if (beats(own + side) && beats(own + PinsSideFrom(place, boxI)))
             consider(j, own);
     }
@@ -413,21 +438,22 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         // present length: once one is too short to reach what the cell needs, all after it are.
         // A gate's record is read only where its nets let it through.
         for (std::int32_t at : m_grid.Members(c)) {
-            const double longest = m_columnBoxes.LongestOf(at);
-            if (!beats(cell.own + longest))
+            if (!beats(cell.own + Upper(m_grid.SelfAt(at))))
                 break;
-            if (longest < 0 || !beats(cell.own + m_sides[static_cast<std::size_t>(at - base)]))
+            const double longest = m_columnBoxes.LongestOf(at);
+            const double reach = m_columnBoxes.ReachOf(at);
+            if (longest < 0 || !beats(cell.own + std::min(m_sides[static_cast<std::size_t>(at - base)], reach)))
                 continue;
             // The partner's side from its nets' pins before the gate's own side from its box:
             // where nets span the board, the pins pass over more gates with the cell's own side
             // than the box does with the pins' help.
-            const double side = PinsSideFrom(at, boxI);
+            const double side = std::min(PinsSideFrom(at, boxI), reach);
             if (!beats(cell.own + side))
                 continue;
             const SearchGate& partner = m_search[static_cast<std::size_t>(at)];
             if (partner.gate == i || partner.related == m_relatedStamp)
                 continue;
-            const double own = room - TargetsBound(partner.box);
+            const double own = room - m_targets.BoundFrom(partner.box);
             if (beats(own + side))
                 consider(partner.gate, own);
         }

@@ -81,6 +81,7 @@ public:
     const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
     // The present length last set, -1 for none.
     std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(OrderOf(gate))]; }
+    std::int64_t SelfAt(std::int32_t place) const { return m_self[static_cast<std::size_t>(place)]; }
     // The gate's cell, -1 for none.
     std::int32_t CellOf(std::int32_t gate) const { return m_cellOf[static_cast<std::size_t>(gate)]; }
     // The gate's place in the cells' order, those in no cell last, so that what is kept per gate

@@ -2,6 +2,7 @@
 // of the nets their pins are on (GateExchange.cpp), and, in large groups, the search for a
 // partner cell by cell of a grid (GateCells.cpp).
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -166,6 +167,7 @@ private:
     CLQGatePoints m_columnPoints;
     std::vector<CLQBox> m_scratchBoxes;
     std::vector<double> m_sides;  // the boxes' sides of a cell's gates (SidesFrom)
+    double m_pinSpread = 0;       // the most that two pins of one gate lie apart
     CGateGrid m_grid;
     std::uint32_t m_relatedStamp = 0;
     std::vector<std::int32_t> m_relatedList;

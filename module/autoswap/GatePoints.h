@@ -17,6 +17,7 @@ public:
     void Assign(std::size_t n)
     {
         m_places.assign(n, Place{});
+        m_apart.assign(n, Apart{});
         m_overflow.clear();
     }
     // The place's sets, from points ending where ends says (as ColumnTargets gives them).
@@ -51,6 +52,25 @@ public:
         return LQBoundFromSets(out.pairs.data(), out.ends.data(), out.ends.size(), box);
     }
 
+    // For a place of two or three sets: how far each two sets lie apart (0-1, 0-2, 1-2), less the
+    // most that two pins of one gate lie apart; nSets 0 (or any other) for none.
+    void SetApart(std::int32_t place, const double* apart, std::size_t nSets)
+    {
+        Apart& at = m_apart[static_cast<std::size_t>(place)];
+        at.nSets = static_cast<std::uint8_t>(nSets == 2 || nSets == 3 ? nSets : 0);
+        for (std::size_t k = 0; k < 3; ++k)
+            at.pair[k] = k < nSets * (nSets - 1) / 2 ? apart[k] : 0;
+    }
+    // At least BoundFrom (LQApartBoundFromSets where the place's distances apart are known).
+    double ApartBoundFrom(std::int32_t place, const CLQBox& box) const
+    {
+        const Apart& apart = m_apart[static_cast<std::size_t>(place)];
+        const Place& at = m_places[static_cast<std::size_t>(place)];
+        if (apart.nSets == 0 || at.nSets != apart.nSets)
+            return BoundFrom(place, box);
+        return LQApartBoundFromSets(at.pairs, at.ends, at.nSets, apart.pair, box);
+    }
+
 private:
     static constexpr std::size_t kMostSets = 11, kMostPairs = 7;
     static constexpr std::uint8_t kApart = 0xff;
@@ -66,6 +86,11 @@ private:
         std::vector<CLQPointPair<LQIntLanes>> pairs;
         std::vector<std::uint32_t> ends;
     };
+    struct Apart {
+        double pair[3] = {};
+        std::uint8_t nSets = 0;
+    };
     std::vector<Place> m_places;
+    std::vector<Apart> m_apart;
     std::vector<Overflow> m_overflow;
 };

@@ -49,6 +49,39 @@ inline std::size_t LQPairCount(const std::vector<std::size_t>& ends)
     return n;
 }
 
+// A box's corners in pairs of lanes, for the distances to points two at a time.
+struct CLQBoxLanes {
+    LQLanes x0, y0, x1, y1;
+    explicit CLQBoxLanes(const CLQBox& box)
+        : x0{box.x0, box.x0}, y0{box.y0, box.y0}, x1{box.x1, box.x1}, y1{box.y1, box.y1} {}
+    // The squared distance from the box to the nearest of the pairs' points from begin to end.
+    template <class Lanes>
+    [[gnu::always_inline]] double NearestSquare(const CLQPointPair<Lanes>* pairs, std::uint32_t begin,
+                                                std::uint32_t end) const
+    {
+        const LQLanes zero = {0.0, 0.0};
+        LQLanes nearest = {HUGE_VAL, HUGE_VAL};
+        for (std::uint32_t k = begin; k < end; ++k) {
+            const LQLanes x = LQLanesOf(pairs[k].x);
+            const LQLanes y = LQLanesOf(pairs[k].y);
+            const LQLanes dx = LQLanesMax(LQLanesMax(x0 - x, x - x1), zero);
+            const LQLanes dy = LQLanesMax(LQLanesMax(y0 - y, y - y1), zero);
+            nearest = LQLanesMin(nearest, dx * dx + dy * dy);
+        }
+        return std::min(nearest[0], nearest[1]);
+    }
+};
+
+// The distance from the box to each set's nearest point, into out.
+template <class Lanes, class End>
+[[gnu::always_inline]] inline void LQSetDistances(const CLQPointPair<Lanes>* pairs, const End* setEnds, std::size_t nSets,
+                                                  const CLQBox& box, double* out)
+{
+    const CLQBoxLanes lanes(box);
+    for (std::size_t s = 0; s < nSets; ++s)
+        out[s] = std::sqrt(lanes.NearestSquare(pairs, s == 0 ? 0 : setEnds[s - 1], setEnds[s]));
+}
+
 // The sum over the sets of the distance from the box to the set's nearest point, less what an
 // integer square root may round off (one per set); infinite for an empty set. (Summed whole: a
 // sum stopped once past what could still win costs more in branches missed than it saves.)
@@ -56,23 +89,85 @@ template <class Lanes, class End>
 [[gnu::always_inline]] inline double LQBoundFromSets(const CLQPointPair<Lanes>* pairs, const End* setEnds,
                                                      std::size_t nSets, const CLQBox& box)
 {
-    const LQLanes x0 = {box.x0, box.x0}, x1 = {box.x1, box.x1}, y0 = {box.y0, box.y0}, y1 = {box.y1, box.y1};
-    const LQLanes zero = {0.0, 0.0};
+    const CLQBoxLanes lanes(box);
     double total = 0;
-    std::uint32_t begin = 0;
-    for (std::size_t s = 0; s < nSets; ++s) {
-        LQLanes nearest = {HUGE_VAL, HUGE_VAL};
-        for (std::uint32_t k = begin; k < setEnds[s]; ++k) {
-            const LQLanes x = LQLanesOf(pairs[k].x);
-            const LQLanes y = LQLanesOf(pairs[k].y);
-            const LQLanes dx = LQLanesMax(LQLanesMax(x0 - x, x - x1), zero);
-            const LQLanes dy = LQLanesMax(LQLanesMax(y0 - y, y - y1), zero);
-            nearest = LQLanesMin(nearest, dx * dx + dy * dy);
-        }
-        total += LQPositivePart(std::sqrt(std::min(nearest[0], nearest[1])) - 1.0);
-        begin = setEnds[s];
-    }
+    for (std::size_t s = 0; s < nSets; ++s)
+        total += LQPositivePart(std::sqrt(lanes.NearestSquare(pairs, s == 0 ? 0 : setEnds[s - 1], setEnds[s])) - 1.0);
     return total;
+}
+
+// The least that one gate, its pins at most spread apart, measures against sets of points (ending
+// where ends says, as ColumnTargets gives them) with one pin on each set's net, wherever it lies:
+// no place is near two sets at once, so the distances from one place sum to at least the pairs'
+// distances apart over one less than the sets, and to at least the largest; the measure loses one
+// to rounding per set. Sets of many points are left out (bounding fewer sets holds). Each two sets'
+// distance apart less spread goes to pairs (0-1, 0-2, ..., 1-2, ...) while there is room; nPaired
+// receives the sets pairs then holds, 0 unless all.
+inline double LQSetsApart(const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
+                          const std::vector<std::size_t>& ends, double spread, double* pairs, std::size_t nRoom,
+                          std::size_t& nPaired)
+{
+    nPaired = 0;
+    constexpr std::size_t kMostSets = 8, kMostPoints = 24;
+    double xs[kMostPoints], ys[kMostPoints];
+    std::size_t setEnds[kMostSets];
+    std::size_t nSets = 0, nPoints = 0, begin = 0;
+    bool bWhole = true;
+    for (std::size_t k = 0; k < ends.size(); begin = ends[k++]) {
+        const std::size_t n = ends[k] - begin;
+        if (n == 0 || nSets == kMostSets || nPoints + n > kMostPoints) {
+            bWhole = false;
+            continue;
+        }
+        for (std::size_t e = begin; e < ends[k]; ++e, ++nPoints) {
+            xs[nPoints] = points[e].first;
+            ys[nPoints] = points[e].second;
+        }
+        setEnds[nSets++] = nPoints;
+    }
+    if (nSets < 2)
+        return 0;
+    double sum = 0, most = 0;
+    std::size_t nPairs = 0;
+    for (std::size_t a = 0, aBegin = 0; a < nSets; aBegin = setEnds[a++])
+        for (std::size_t b = a + 1; b < nSets; ++b) {
+            double nearest = HUGE_VAL;
+            for (std::size_t p = aBegin; p < setEnds[a]; ++p)
+                for (std::size_t q = setEnds[b - 1]; q < setEnds[b]; ++q) {
+                    const double dx = xs[p] - xs[q], dy = ys[p] - ys[q];
+                    nearest = std::min(nearest, dx * dx + dy * dy);
+                }
+            const double d = std::sqrt(nearest) * (1 - 1e-12) - spread;
+            if (nPairs < nRoom)
+                pairs[nPairs] = d;
+            ++nPairs;
+            sum += d;
+            most = std::max(most, d);
+        }
+    if (bWhole && nPairs <= nRoom)
+        nPaired = nSets;
+    return std::max(sum / static_cast<double>(nSets - 1), most) - static_cast<double>(nSets);
+}
+
+// At least LQBoundFromSets, for two or three sets whose distances apart are known (0-1, 0-2, 1-2,
+// each less the most that two pins of one gate lie apart): a gate in the box has one pin on each
+// set's net, and two of its pins are no nearer to two sets together than the sets' distance apart,
+// nor than their distances from the box; the measure loses one to rounding per set.
+template <class Lanes, class End>
+[[gnu::always_inline]] inline double LQApartBoundFromSets(const CLQPointPair<Lanes>* pairs, const End* setEnds,
+                                                          std::size_t nSets, const double* apart, const CLQBox& box)
+{
+    double d[3];
+    LQSetDistances(pairs, setEnds, nSets, box, d);
+    double alone = 0;  // as LQBoundFromSets takes it
+    for (std::size_t k = 0; k < nSets; ++k)
+        alone += LQPositivePart(d[k] - 1.0);
+    if (nSets == 2)
+        return std::max(alone, std::max(apart[0], d[0] + d[1]) - 2.0);
+    const double d01 = std::max(apart[0], d[0] + d[1]), d02 = std::max(apart[1], d[0] + d[2]);
+    const double d12 = std::max(apart[2], d[1] + d[2]);
+    const double together = std::max(std::max((d01 + d02 + d12) * 0.5, d01 + d[2]), std::max(d02 + d[1], d12 + d[0]));
+    return std::max(alone, together - 3.0);
 }
 
 // A few sets of points kept together, as the search keeps the targets of the gate it searches for.
@@ -93,8 +188,21 @@ public:
     {
         return LQBoundFromSets(m_pairs.data(), m_ends.data(), m_ends.size(), box);
     }
+    // The sets' distances apart (as LQApartBoundFromSets takes them) where nSets is theirs, 2 or 3.
+    void SetApart(const double* apart, std::size_t nSets)
+    {
+        m_bApart = nSets == m_ends.size() && (nSets == 2 || nSets == 3);
+        std::copy(apart, apart + (m_bApart ? nSets * (nSets - 1) / 2 : 0), m_apart);
+    }
+    // At least BoundFrom (LQApartBoundFromSets where the distances apart are known).
+    double ApartBoundFrom(const CLQBox& box) const
+    {
+        return m_bApart ? LQApartBoundFromSets(m_pairs.data(), m_ends.data(), m_ends.size(), m_apart, box) : BoundFrom(box);
+    }
 
 private:
     std::vector<CLQPointPair<Lanes>> m_pairs;
     std::vector<std::uint32_t> m_ends;
+    double m_apart[3] = {};
+    bool m_bApart = false;
 };

@@ -73,6 +73,67 @@ TEST(SearchBounds, PointSetsBoundEachSetByItsNearestPointLessOne)
     EXPECT_EQ(none.BoundFrom(BoxOf(5, 5, 6, 6)), HUGE_VAL);
 }
 
+// Sets that lie apart bound what one gate measures against them wherever it lies, and within a box
+// more than the box's distance from each set alone: a gate of pins at most the spread apart, inside
+// the box, one pin per set, measures (to whole units, rounded down) no less than either bound.
+TEST(SearchBounds, SetsApartBoundWhatAnyGateMeasuresWhereverItLies)
+{
+    std::mt19937 rng(5);
+    CLQGatePoints places;
+    places.Assign(1);
+    int nTighter = 0;
+    for (std::int32_t range : {1000, 1 << 30}) {
+        std::uniform_int_distribution<std::int32_t> coord(-range, range);
+        const double spread = range / 40.0;
+        for (int nCase = 0; nCase < 400; ++nCase) {
+            std::vector<Point> points;
+            std::vector<std::size_t> ends;
+            const int nSets = 2 + nCase % 3;  // four sets bound only wherever the gate lies
+            for (int s = 0; s < nSets; ++s) {
+                for (int k = 1 + static_cast<int>(rng() % 4); k > 0; --k)
+                    points.emplace_back(coord(rng), coord(rng));
+                ends.push_back(points.size());
+            }
+            double apart[3];
+            std::size_t nPaired = 0;
+            const double anywhere = LQSetsApart(points, ends, spread, apart, 3, nPaired);
+            EXPECT_EQ(nPaired, nSets <= 3 ? static_cast<std::size_t>(nSets) : 0u) << nCase;
+            CLQPointSets<LQIntLanes> kept;
+            kept.Assign(points, ends);
+            kept.SetApart(apart, nPaired);
+            places.Set(0, points, ends);
+            places.SetApart(0, apart, nPaired);
+            const std::int32_t ax = coord(rng), ay = coord(rng), bx = coord(rng), by = coord(rng);
+            const CLQBox box = BoxOf(std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by));
+            const double within = kept.ApartBoundFrom(box);
+            EXPECT_EQ(places.ApartBoundFrom(0, box), within) << nCase;
+            EXPECT_GE(within, kept.BoundFrom(box)) << nCase;
+            nTighter += within > kept.BoundFrom(box) + 1 ? 1 : 0;
+            std::uniform_real_distribution<double> u(0.0, 1.0);
+            for (int gate = 0; gate < 20; ++gate) {
+                // A centre in the box, each pin within half the spread of it, kept in the box.
+                const double cx = box.x0 + u(rng) * (box.x1 - box.x0), cy = box.y0 + u(rng) * (box.y1 - box.y0);
+                long double measured = 0;
+                std::size_t begin = 0;
+                for (std::size_t s = 0; s < ends.size(); begin = ends[s++]) {
+                    const double angle = u(rng) * 6.283185307179586, radius = u(rng) * spread * 0.5;
+                    const double px = std::clamp(std::round(cx + radius * std::cos(angle)), box.x0, box.x1);
+                    const double py = std::clamp(std::round(cy + radius * std::sin(angle)), box.y0, box.y1);
+                    long double nearest = INFINITY;
+                    for (std::size_t e = begin; e < ends[s]; ++e)
+                        nearest = std::fmin(nearest, Distance(BoxOf(static_cast<std::int32_t>(px), static_cast<std::int32_t>(py),
+                                                                    static_cast<std::int32_t>(px), static_cast<std::int32_t>(py)),
+                                                              points[e]));
+                    measured += std::floor(nearest);
+                }
+                EXPECT_GE(measured, static_cast<long double>(anywhere)) << nCase;
+                EXPECT_GE(measured, static_cast<long double>(within)) << nCase;
+            }
+        }
+    }
+    EXPECT_GT(nTighter, 100);  // the sets' distances apart must tell, or the search gains nothing
+}
+
 TEST(SearchBounds, BoxDistanceIsAtMostTheEuclideanAndWithinEightPerCent)
 {
     struct Case {
@@ -117,7 +178,7 @@ TEST(SearchBounds, ColumnBoxesGiveEveryGateItsOwnSideWhicheverWayTheyAreRead)
                 b = randomBox();
             const auto n = static_cast<std::int32_t>(rng() % (kColumns + 1));  // as many columns as it measures
             const double longest = static_cast<double>(rng() % 20000000000ULL);
-            kept.Set(place, longest, boxes.data(), n);
+            kept.Set(place, longest, longest, boxes.data(), n);
             double total = 0;
             for (std::int32_t k = 0; k < n; ++k)
                 total += LQPositivePart(from.DistanceAtMost(boxes[static_cast<std::size_t>(k)]) - 1.0);
