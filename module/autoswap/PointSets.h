@@ -104,47 +104,54 @@ template <class Lanes, class End>
 // distance apart less spread goes to pairs (0-1, 0-2, ..., 1-2, ...) while there is room; nPaired
 // receives the sets pairs then holds, 0 unless all.
 inline double LQSetsApart(const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
-                          const std::vector<std::size_t>& ends, double spread, double* pairs, std::size_t nRoom,
+                          const std::vector<std::size_t>& ends, double spread, double* apart, std::size_t nRoom,
                           std::size_t& nPaired)
 {
     nPaired = 0;
-    constexpr std::size_t kMostSets = 8, kMostPoints = 24;
-    double xs[kMostPoints], ys[kMostPoints];
-    std::size_t setEnds[kMostSets];
-    std::size_t nSets = 0, nPoints = 0, begin = 0;
+    // Two points at a time, as the bounds take them: most sets are one pair, so the loops below
+    // mostly run once each, as the processor guesses.
+    constexpr std::size_t kMostSets = 8, kMostPairs = 16;
+    CLQPointPair<LQLanes> pairs[kMostPairs];
+    std::uint32_t setEnds[kMostSets];
+    std::size_t nSets = 0, nPairs = 0, begin = 0;
     bool bWhole = true;
     for (std::size_t k = 0; k < ends.size(); begin = ends[k++]) {
-        const std::size_t n = ends[k] - begin;
-        if (n == 0 || nSets == kMostSets || nPoints + n > kMostPoints) {
+        const std::size_t n = (ends[k] - begin + 1) / 2;
+        if (n == 0 || nSets == kMostSets || nPairs + n > kMostPairs) {
             bWhole = false;
             continue;
         }
-        for (std::size_t e = begin; e < ends[k]; ++e, ++nPoints) {
-            xs[nPoints] = points[e].first;
-            ys[nPoints] = points[e].second;
+        for (std::size_t e = begin; e < ends[k]; e += 2) {
+            const auto& a = points[e];
+            const auto& b = points[e + 1 < ends[k] ? e + 1 : e];
+            pairs[nPairs++] = CLQPointPair<LQLanes>{LQLanes{static_cast<double>(a.first), static_cast<double>(b.first)},
+                                                    LQLanes{static_cast<double>(a.second), static_cast<double>(b.second)}};
         }
-        setEnds[nSets++] = nPoints;
+        setEnds[nSets++] = static_cast<std::uint32_t>(nPairs);
     }
     if (nSets < 2)
         return 0;
     double sum = 0, most = 0;
-    std::size_t nPairs = 0;
-    for (std::size_t a = 0, aBegin = 0; a < nSets; aBegin = setEnds[a++])
+    std::size_t nApart = 0;
+    for (std::size_t a = 0; a < nSets; ++a)
         for (std::size_t b = a + 1; b < nSets; ++b) {
-            double nearest = HUGE_VAL;
-            for (std::size_t p = aBegin; p < setEnds[a]; ++p)
-                for (std::size_t q = setEnds[b - 1]; q < setEnds[b]; ++q) {
-                    const double dx = xs[p] - xs[q], dy = ys[p] - ys[q];
-                    nearest = std::min(nearest, dx * dx + dy * dy);
+            LQLanes nearest = {HUGE_VAL, HUGE_VAL};
+            for (std::uint32_t p = a == 0 ? 0 : setEnds[a - 1]; p < setEnds[a]; ++p)
+                for (std::uint32_t q = setEnds[b - 1]; q < setEnds[b]; ++q) {
+                    // Each point of the one pair against both of the other's, straight and crossed.
+                    const LQLanes dx = pairs[p].x - pairs[q].x, dy = pairs[p].y - pairs[q].y;
+                    const LQLanes cx = pairs[p].x - __builtin_shufflevector(pairs[q].x, pairs[q].x, 1, 0);
+                    const LQLanes cy = pairs[p].y - __builtin_shufflevector(pairs[q].y, pairs[q].y, 1, 0);
+                    nearest = LQLanesMin(nearest, LQLanesMin(dx * dx + dy * dy, cx * cx + cy * cy));
                 }
-            const double d = std::sqrt(nearest) * (1 - 1e-12) - spread;
-            if (nPairs < nRoom)
-                pairs[nPairs] = d;
-            ++nPairs;
+            const double d = std::sqrt(std::min(nearest[0], nearest[1])) * (1 - 1e-12) - spread;
+            if (nApart < nRoom)
+                apart[nApart] = d;
+            ++nApart;
             sum += d;
             most = std::max(most, d);
         }
-    if (bWhole && nPairs <= nRoom)
+    if (bWhole && nApart <= nRoom)
         nPaired = nSets;
     return std::max(sum / static_cast<double>(nSets - 1), most) - static_cast<double>(nSets);
 }
