@@ -21,9 +21,9 @@ public:
         m_longest.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
         m_reach.assign((n + 1) / 2, LQLanes{-HUGE_VAL, -HUGE_VAL});
     }
-    // The place's present length (as the bounds take it) and the boxes of its first n columns
-    // (boxes of board points); the others bound nothing.
-    // reach is the most its side may reach from anywhere (at most longest).
+    // The place's present length (as the bounds take it), the most its side may reach from
+    // anywhere (at most that), and the boxes of its first n columns (boxes of board points); the
+    // others bound nothing.
     void Set(std::int32_t place, double longest, double reach, const CLQBox* boxes, std::int32_t n)
     {
         const auto lane = static_cast<std::size_t>(place & 1);
@@ -42,6 +42,7 @@ public:
     }
     // The present length set for the place.
     double LongestOf(std::int32_t place) const { return m_longest[Half(place)][place & 1]; }
+    // The most that the place's side may reach from anywhere, as set.
     double ReachOf(std::int32_t place) const { return m_reach[Half(place)][place & 1]; }
     // The most that the place's side of an exchange may reach with a gate within the box, by the
     // boxes: its present length less, per column, the box's distance from it less one (never

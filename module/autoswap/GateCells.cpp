@@ -103,12 +103,14 @@ void CGateModel::RefreshGate(std::int32_t g)
     const double reach = bMeasured ? std::min(longest, longest - apartBound) : longest;
     m_columnPoints.SetApart(place, apart, nPaired);
     m_columnBoxes.Set(place, longest, reach, boxes, static_cast<std::int32_t>(m_scratchEnds.size()));
-    // The grid orders and bounds cells by what a gate's side may reach, in whole units above it.
+    // Wherever the searching gate lies, its pins are not near two of this gate's nets that lie far
+    // apart: its side reaches at most that much less than its present length. The grid orders and
+    // bounds cells by it.
     std::int64_t gridValue = -1;
     if (bMeasured)
         gridValue = reach >= static_cast<double>(self) ? self
                                                         : std::max<std::int64_t>(0, static_cast<std::int64_t>(std::ceil(reach)));
-    m_grid.SetSelf(g, gridValue);
+    m_grid.SetReach(g, gridValue);
     if (m_grid.CellOf(g) < 0)
         return;
     m_changeLog.push_back(Change{place, m_grid.CellOf(g)});
@@ -334,7 +336,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
 {
     const CGateGrid::Block& b = m_grid.Levels()[level][static_cast<std::size_t>(block)];
     // A block is no nearer to the targets than the block that holds it.
-    if (b.maxSelf < 0 || outer + Upper(b.maxSelf) < need)
+    if (b.maxReach < 0 || outer + Upper(b.maxReach) < need)
         return;
     // A first-level block whose kept cap passes it over with the room of the block that holds
     // it needs no room of its own.
@@ -344,7 +346,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
             return;
     }
     const double own = room - TargetsBound(b.box);
-    if (own + Upper(b.maxSelf) < need)
+    if (own + Upper(b.maxReach) < need)
         return;
     if (level > 0) {
         for (std::int32_t child : b.children)
@@ -352,7 +354,7 @@ void CGateModel::CollectCells(std::size_t level, std::int32_t block, double oute
         return;
     }
     // Its cells are bounded only if the search reaches it, with what the search needs by then.
-    const double quick = own + (m_searchSlot >= 0 ? BlockPartnerCap(block) : Upper(b.maxSelf));
+    const double quick = own + (m_searchSlot >= 0 ? BlockPartnerCap(block) : Upper(b.maxReach));
     if (quick >= need)
         PushBound(CellBound{quick, own, ~block});
 }
@@ -362,10 +364,10 @@ void CGateModel::BoundCells(std::int32_t block, double own, double room, double 
     const auto& cells = m_grid.Cells();
     for (std::int32_t c : m_grid.Levels()[0][static_cast<std::size_t>(block)].children) {
         const auto uc = static_cast<std::size_t>(c);
-        if (cells[uc].maxSelf < 0 || own + Upper(cells[uc].maxSelf) < need)
+        if (cells[uc].maxReach < 0 || own + Upper(cells[uc].maxReach) < need)
             continue;
-        // (The cap is at most the largest present length.)
-        const double side = m_searchSlot < 0 ? Upper(cells[uc].maxSelf) : CellPartnerCap(c);
+        // (The cap is at most the largest reach.)
+        const double side = m_searchSlot < 0 ? Upper(cells[uc].maxReach) : CellPartnerCap(c);
         if (own + side < need)
             continue;
         const double cellOwn = room - TargetsBound(cells[uc].box);
@@ -434,11 +436,11 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
         const CGateGrid::Cell& c = cells[static_cast<std::size_t>(cell.cell)];
         m_columnBoxes.SidesFrom(c.first, c.count, boxI, m_sides.data());
         const std::int32_t base = c.first & ~1;
-        // The gates come longest present length first, and no partner's side exceeds its
-        // present length: once one is too short to reach what the cell needs, all after it are.
+        // The gates come greatest reach first, and no partner's side exceeds its reach: once one
+        // is too short to reach what the cell needs, all after it are.
         // A gate's record is read only where its nets let it through.
         for (std::int32_t at : m_grid.Members(c)) {
-            if (!beats(cell.own + Upper(m_grid.SelfAt(at))))
+            if (!beats(cell.own + Upper(m_grid.ReachAt(at))))
                 break;
             const double longest = m_columnBoxes.LongestOf(at);
             const double reach = m_columnBoxes.ReachOf(at);

@@ -29,7 +29,7 @@ void CGateGrid::Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std
     m_levels.clear();
     m_blockOf.clear();
     m_cellOf.assign(boxes.size(), -1);
-    m_self.assign(boxes.size(), -1);
+    m_reach.assign(boxes.size(), -1);
     m_orderOf.assign(boxes.size(), -1);
     CLQBox all;
     for (const CLQBox& b : boxes)
@@ -121,11 +121,11 @@ std::vector<CGateGrid::Block> CGateGrid::GroupIntoBlocks(const std::vector<Place
     return blocks;
 }
 
-void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
+void CGateGrid::SetReach(std::int32_t gate, std::int64_t reach)
 {
-    const std::int64_t value = LQIsMeasured(self) ? self : -1;
+    const std::int64_t value = LQIsMeasured(reach) ? reach : -1;
     const std::int32_t order = OrderOf(gate);
-    std::int64_t& kept = m_self[static_cast<std::size_t>(order)];
+    std::int64_t& kept = m_reach[static_cast<std::size_t>(order)];
     if (kept == value)
         return;
     const std::int32_t c = m_cellOf[static_cast<std::size_t>(gate)];
@@ -138,27 +138,27 @@ void CGateGrid::SetSelf(std::int32_t gate, std::int64_t self)
     std::int32_t* const begin = m_byLength.data() + cell.first;
     std::int32_t* const end = begin + cell.count;
     std::int32_t* at = std::find(begin, end, order);
-    auto selfAt = [this](const std::int32_t* it) { return m_self[static_cast<std::size_t>(*it)]; };
-    for (; at != begin && selfAt(at - 1) < value; --at)
+    auto reachAt = [this](const std::int32_t* it) { return m_reach[static_cast<std::size_t>(*it)]; };
+    for (; at != begin && reachAt(at - 1) < value; --at)
         std::iter_swap(at, at - 1);
-    for (; at + 1 != end && selfAt(at + 1) > value; ++at)
+    for (; at + 1 != end && reachAt(at + 1) > value; ++at)
         std::iter_swap(at, at + 1);
-    const std::int64_t maxSelf = m_self[static_cast<std::size_t>(*begin)];
-    if (cell.maxSelf == maxSelf)
+    const std::int64_t maxReach = m_reach[static_cast<std::size_t>(*begin)];
+    if (cell.maxReach == maxReach)
         return;
-    cell.maxSelf = maxSelf;
-    // Each level's largest present length, up the blocks that hold the cell, as far as it changes.
+    cell.maxReach = maxReach;
+    // Each level's largest reach, up the blocks that hold the cell, as far as it changes.
     std::int32_t b = m_blockOf[static_cast<std::size_t>(c)];
     for (std::size_t level = 0; level < m_levels.size() && b >= 0; ++level) {
         Block& block = m_levels[level][static_cast<std::size_t>(b)];
         std::int64_t largest = -1;
         for (std::int32_t k : block.children) {
             const auto uk = static_cast<std::size_t>(k);
-            largest = std::max(largest, level == 0 ? m_cells[uk].maxSelf : m_levels[level - 1][uk].maxSelf);
+            largest = std::max(largest, level == 0 ? m_cells[uk].maxReach : m_levels[level - 1][uk].maxReach);
         }
-        if (block.maxSelf == largest)
+        if (block.maxReach == largest)
             return;
-        block.maxSelf = largest;
+        block.maxReach = largest;
         b = block.parent;
     }
 }

@@ -1,6 +1,6 @@
 // The gates of a group in cells of a grid over the board, each cell with the box its gates' pins
-// lie in and the largest present length among its gates, so that a gate's search for a partner
-// can pass over whole cells that no exchange could come from.
+// lie in and the most that any of its gates' sides of an exchange may reach, so that a gate's
+// search for a partner can pass over whole cells that no exchange could come from.
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -52,7 +52,7 @@ public:
     struct Cell {
         CLQBox box;
         std::int32_t first = 0, count = 0;  // its gates' places in the grid's order (OrderOf)
-        std::int64_t maxSelf = -1;          // the largest measured present length, -1 for none
+        std::int64_t maxReach = -1;         // the largest of its gates' reaches, -1 for none measured
     };
 
     // Neighbouring cells, and neighbouring blocks of those, level by level up to one block that
@@ -60,7 +60,7 @@ public:
     struct Block {
         CLQBox box;
         std::vector<std::int32_t> children;  // cells on the first level, blocks of the level below above it
-        std::int64_t maxSelf = -1;
+        std::int64_t maxReach = -1;
         std::int32_t parent = -1;  // in the level above
         std::int64_t gx = 0, gy = 0;  // the place on its level's grid
     };
@@ -68,20 +68,20 @@ public:
     // Gates with an empty box are in no cell.
     // About gatesPerCell gates to a cell, blockSide cells (or blocks) to a block along each side.
     void Build(const std::vector<CLQBox>& boxes, double gatesPerCell, std::int64_t blockSide);
-    // A gate's present length changed (a negative or unmeasured one counts as none).
-    void SetSelf(std::int32_t gate, std::int64_t self);
+    // The most that a gate's side of an exchange may now reach, from anywhere, in whole units above
+    // it (at most its present length; a negative or unmeasured one counts as none).
+    void SetReach(std::int32_t gate, std::int64_t reach);
 
     const std::vector<Cell>& Cells() const { return m_cells; }
-    // A cell's gates by their places, longest present length first.
+    // A cell's gates by their places, greatest reach first.
     std::span<const std::int32_t> Members(const Cell& cell) const
     {
         return {m_byLength.data() + cell.first, static_cast<std::size_t>(cell.count)};
     }
     // The levels of blocks, the cells' first; the last has no parents.
     const std::vector<std::vector<Block>>& Levels() const { return m_levels; }
-    // The present length last set, -1 for none.
-    std::int64_t SelfOf(std::int32_t gate) const { return m_self[static_cast<std::size_t>(OrderOf(gate))]; }
-    std::int64_t SelfAt(std::int32_t place) const { return m_self[static_cast<std::size_t>(place)]; }
+    // The reach last set for the gate at the place in the grid's order, -1 for none.
+    std::int64_t ReachAt(std::int32_t place) const { return m_reach[static_cast<std::size_t>(place)]; }
     // The gate's cell, -1 for none.
     std::int32_t CellOf(std::int32_t gate) const { return m_cellOf[static_cast<std::size_t>(gate)]; }
     // The gate's place in the cells' order, those in no cell last, so that what is kept per gate
@@ -106,6 +106,6 @@ private:
     std::vector<std::vector<Block>> m_levels;
     std::vector<std::int32_t> m_blockOf;  // per cell, on the first level
     std::vector<std::int32_t> m_cellOf, m_orderOf;
-    std::vector<std::int64_t> m_self;  // in the grid's order
+    std::vector<std::int64_t> m_reach;  // in the grid's order
     std::int64_t m_blockSide = 4;
 };

@@ -59,7 +59,7 @@ public:
         Apart& at = m_apart[static_cast<std::size_t>(place)];
         at.nSets = static_cast<std::uint8_t>(nSets == 2 || nSets == 3 ? nSets : 0);
         for (std::size_t k = 0; k < 3; ++k)
-            at.pair[k] = k < nSets * (nSets - 1) / 2 ? apart[k] : 0;
+            at.pair[k] = k < at.nSets * (at.nSets - 1u) / 2 ? apart[k] : 0;
     }
     // At least BoundFrom (LQApartBoundFromSets where the place's distances apart are known).
     double ApartBoundFrom(std::int32_t place, const CLQBox& box) const
