@@ -214,8 +214,8 @@ double CGateModel::PartnerSideFrom(std::int32_t place, double byBoxes, const CLQ
     if (m_columnBoxes.LongestOf(place) < 0)  // not measured
         return -HUGE_VAL;
     const double reach = m_columnBoxes.ReachOf(place);
-    if (std::min(byBoxes, reach) <= atMost)
-        return std::min(byBoxes, reach);
+    if (const double side = std::min(byBoxes, reach); side <= atMost)
+        return side;
     return std::min(m_columnBoxes.LongestOf(place) - m_columnPoints.ApartBoundFrom(place, from), reach);
 }
 
@@ -316,10 +316,10 @@ void CGateModel::GatherTargets(std::int32_t i)
     }
     ScratchColumnTargets(i);
     m_targets.Assign(m_scratchTargets, m_scratchEnds);
-    double apart[3];
-    std::size_t nPaired = 0;
-    LQSetsApart(m_scratchTargets, m_scratchEnds, m_pinSpread, apart, 3, nPaired);
-    m_targets.SetApart(apart, nPaired);
+    // The same sets as the gate's column points, whose distances apart its last change measured.
+    const double* apart = nullptr;
+    const std::size_t nSets = m_columnPoints.ApartOf(m_grid.OrderOf(i), apart);
+    m_targets.SetApart(apart, nSets);
 }
 
 // The partner is the measured one of greatest gain (the lowest index among equal gains) whose

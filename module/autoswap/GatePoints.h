@@ -61,6 +61,14 @@ public:
         for (std::size_t k = 0; k < 3; ++k)
             at.pair[k] = k < at.nSets * (at.nSets - 1u) / 2 ? apart[k] : 0;
     }
+    // The distances apart set for the place into apart; answers how many sets they are of, 0 for
+    // none.
+    std::size_t ApartOf(std::int32_t place, const double*& apart) const
+    {
+        const Apart& at = m_apart[static_cast<std::size_t>(place)];
+        apart = at.pair;
+        return at.nSets;
+    }
     // At least BoundFrom (LQApartBoundFromSets where the place's distances apart are known).
     double ApartBoundFrom(std::int32_t place, const CLQBox& box) const
     {
