@@ -295,6 +295,34 @@ void CGateModel::SearchFrom(std::int32_t block)
     m_searchSlot = static_cast<std::int32_t>(slot);
 }
 
+// Every cap of the block searched from that holds by its round must be at least what any gate
+// under it reaches from the block's box by its nets' pins.
+void CGateModel::CheckCaps()
+{
+    if (m_searchSlot < 0)
+        return;
+    const auto slot = static_cast<std::size_t>(m_searchSlot);
+    const std::uint64_t round = m_capBlocks[slot].round;
+    const auto& blocks = m_grid.Levels()[0];
+    const CLQBox& from = blocks[static_cast<std::size_t>(m_capBlocks[slot].block)].box;
+    LQCapChecks& checks = LQTheCapChecks();
+    auto count = [&checks](double kept, double most) { ++(kept >= most ? checks.nHeld : checks.nBroken); };
+    for (std::size_t b = 0; b < blocks.size(); ++b) {
+        double blockMost = -HUGE_VAL;
+        for (const std::int32_t c : blocks[b].children) {
+            const CGateGrid::Cell& cell = m_grid.Cells()[static_cast<std::size_t>(c)];
+            double most = -HUGE_VAL;
+            for (std::int32_t at = cell.first; at < cell.first + cell.count; ++at)
+                most = std::max(most, PartnerSideFrom(at, HUGE_VAL, from, -HUGE_VAL));
+            blockMost = std::max(blockMost, most);
+            if (const PartnerCap& kept = CapOf(c, slot); kept.round == round)
+                count(kept.cap, most);
+        }
+        if (const BlockCap& kept = BlockCapOf(static_cast<std::int32_t>(b), slot); kept.round == round)
+            count(kept.cap, blockMost);
+    }
+}
+
 void CGateModel::GatherTargets(std::int32_t i)
 {
     const GateData& gi = m_gates[static_cast<std::size_t>(i)];
@@ -387,6 +415,8 @@ void CGateModel::FindBestInCells(std::int32_t i, std::int64_t dii, CExchangeChoi
 {
     GatherTargets(i);
     SearchFrom(m_grid.CellOf(i) < 0 ? -1 : m_grid.BlockOf(m_grid.CellOf(i)));
+    if (LQGetGateGridSettings().bCheckCaps) [[unlikely]]
+        CheckCaps();
     // What an exchange must reach to be chosen; bounds carry a margin for their rounding.
     // (Kept as a double, and renewed whenever a partner is measured.)
     double need = Need(best);

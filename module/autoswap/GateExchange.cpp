@@ -375,6 +375,11 @@ void CGateModel::Exchanged(std::int32_t i, std::int32_t p)
 
 const LQGateGridSettings& LQGetGateGridSettings() { return g_gridSettings; }
 void LQSetGateGridSettings(const LQGateGridSettings& settings) { g_gridSettings = settings; }
+LQCapChecks& LQTheCapChecks()
+{
+    static LQCapChecks checks;
+    return checks;
+}
 
 std::unique_ptr<CExchangeModel> LQMakeGateModel(const std::vector<CSwapItem*>& items)
 {

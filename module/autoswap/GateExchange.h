@@ -4,6 +4,7 @@
 // gate's partners are visited cell by cell of a grid, passing over those that a bound shows
 // cannot be chosen; the partner chosen is the same as when every partner is measured.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,14 @@ struct LQGateGridSettings {
     // board and many cells stay in reach.
     double gatesPerCell = 16;
     int nBlockSide = 4;        // cells, or blocks, to a block along each side
+    // Tests: each search from a block first checks every cap it may read against what the gates
+    // under it reach now (a measure of the whole grid), counting in LQTheCapChecks: a cap too low
+    // passes over partners only on the rare board where one of them would have won.
+    bool bCheckCaps = false;
 };
 const LQGateGridSettings& LQGetGateGridSettings();
 void LQSetGateGridSettings(const LQGateGridSettings& settings);
+struct LQCapChecks {
+    std::uint64_t nHeld = 0, nBroken = 0;
+};
+LQCapChecks& LQTheCapChecks();

@@ -224,6 +224,7 @@ private:
     // Makes the block the one searched from, keeping its caps in place of the least recently
     // searched block's.
     void SearchFrom(std::int32_t block);
+    void CheckCaps();  // LQGateGridSettings::bCheckCaps
     // Gates changed since PrepareCells, in order: a kept block's caps take them in only when a
     // search comes back to it, so that the blocks no search comes back to cost nothing.
     // Each change by the gate's place and cell, so that taking it in reads no record of the gate

@@ -159,6 +159,31 @@ TEST_F(EngineEquivalence, MakesTheReferencesNetEditsWithTheGridOnEveryGroup)
     ExpectAlikeOnRandomBoards(Setting("QUILLON_EQUIVALENCE_BOARDS", 200) / 2);
 }
 
+// A cap too low passes over a partner only where that partner would have won, which few random
+// boards bring about: so every cap a search may read is checked against what its gates reach.
+TEST_F(EngineEquivalence, KeepsEveryCapAtLeastWhatTheGatesUnderItReach)
+{
+    LQGateGridSettings checked;
+    checked.bCheckCaps = true;
+    RandomBoardShape quads;
+    quads.nPackages = 64;
+    quads.nValues = 1;
+    quads.bQuadsOnly = true;
+    LQSetGateGridSettings(checked);
+    for (std::uint32_t seed = 1; seed <= 2; ++seed)
+        Run(seed, false, &quads, seed == 2);
+    checked.nSearchesBefore = 1;
+    checked.nMinGates = 2;
+    checked.gatesPerCell = 2;
+    checked.nBlockSide = 2;
+    LQSetGateGridSettings(checked);
+    for (std::uint32_t seed = 1; seed <= 100; ++seed)
+        Run(seed, false);
+    const LQCapChecks checks = LQTheCapChecks();
+    EXPECT_EQ(checks.nBroken, 0u);
+    EXPECT_GT(checks.nHeld, 50000u) << "the searches must read caps";
+}
+
 TEST_F(EngineEquivalence, MakesTheReferencesEditsInLargeGroupsOfOneKind)
 {
     // Groups of some 250 gates, whose partners are searched block by block of the grid; on the
