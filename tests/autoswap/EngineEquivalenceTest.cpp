@@ -1,8 +1,8 @@
-// The module's engine against the literal reference on random boards: the board-wide pass, a
-// manual gate exchange (which optimises both gates' pins) and moves with swap while moving must
-// make the same net edits in the same order. QUILLON_EQUIVALENCE_BOARDS sets the number of
-// boards (200 by default; half as many with the grid on every group), QUILLON_EQUIVALENCE_SEED the
-// first seed.
+// The module's engine against the literal reference on random boards: the board-wide pass, a manual
+// gate exchange (which optimises both gates' pins) and moves with swap while moving must make the
+// same net edits in the same order, and the caps the search keeps must hold.
+// QUILLON_EQUIVALENCE_BOARDS sets the number of boards (200 by default; half as many with the grid
+// on every group), QUILLON_EQUIVALENCE_SEED the first seed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
