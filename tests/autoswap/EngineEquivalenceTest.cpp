@@ -163,6 +163,7 @@ TEST_F(EngineEquivalence, MakesTheReferencesNetEditsWithTheGridOnEveryGroup)
 // boards bring about: so every cap a search may read is checked against what its gates reach.
 TEST_F(EngineEquivalence, KeepsEveryCapAtLeastWhatTheGatesUnderItReach)
 {
+    LQTheCapChecks() = LQCapChecks{};
     LQGateGridSettings checked;
     checked.bCheckCaps = true;
     RandomBoardShape quads;
