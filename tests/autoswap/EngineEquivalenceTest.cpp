@@ -30,6 +30,28 @@ int Setting(const char* name, int fallback)
     return text != nullptr && *text != '\0' ? std::atoi(text) : fallback;
 }
 
+// Most random groups are too small for the grid: these settings make it serve every group from its
+// first search, in cells of two gates and blocks of 2 x 2, so that every bound and every level of
+// blocks decides.
+LQGateGridSettings GridOnEveryGroup(LQGateGridSettings settings = {})
+{
+    settings.nSearchesBefore = 1;
+    settings.nMinGates = 2;
+    settings.gatesPerCell = 2;
+    settings.nBlockSide = 2;
+    return settings;
+}
+
+// Groups of some 250 gates, whose partners are searched block by block of the grid.
+RandomBoardShape LargeGroupsOfOneKind()
+{
+    RandomBoardShape shape;
+    shape.nPackages = 64;
+    shape.nValues = 1;
+    shape.bQuadsOnly = true;
+    return shape;
+}
+
 struct Outcome {
     std::vector<std::string> nets;   // every pin's net, in creation order
     std::vector<std::string> edits;  // every net edit, in order
@@ -146,16 +168,9 @@ TEST_F(EngineEquivalence, MakesTheReferencesNetEditsInTheReferencesOrderOnRandom
     ExpectAlikeOnRandomBoards(Setting("QUILLON_EQUIVALENCE_BOARDS", 200));
 }
 
-// Most random groups are too small for the grid: here it serves every group from its first search,
-// in cells of two gates and blocks of 2 x 2, so that every bound and every level of blocks decides.
 TEST_F(EngineEquivalence, MakesTheReferencesNetEditsWithTheGridOnEveryGroup)
 {
-    LQGateGridSettings fine;
-    fine.nSearchesBefore = 1;
-    fine.nMinGates = 2;
-    fine.gatesPerCell = 2;
-    fine.nBlockSide = 2;
-    LQSetGateGridSettings(fine);
+    LQSetGateGridSettings(GridOnEveryGroup());
     ExpectAlikeOnRandomBoards(Setting("QUILLON_EQUIVALENCE_BOARDS", 200) / 2);
 }
 
@@ -166,18 +181,11 @@ TEST_F(EngineEquivalence, KeepsEveryCapAtLeastWhatTheGatesUnderItReach)
     LQTheCapChecks() = LQCapChecks{};
     LQGateGridSettings checked;
     checked.bCheckCaps = true;
-    RandomBoardShape quads;
-    quads.nPackages = 64;
-    quads.nValues = 1;
-    quads.bQuadsOnly = true;
+    const RandomBoardShape quads = LargeGroupsOfOneKind();
     LQSetGateGridSettings(checked);
     for (std::uint32_t seed = 1; seed <= 2; ++seed)
         Run(seed, false, &quads, seed == 2);
-    checked.nSearchesBefore = 1;
-    checked.nMinGates = 2;
-    checked.gatesPerCell = 2;
-    checked.nBlockSide = 2;
-    LQSetGateGridSettings(checked);
+    LQSetGateGridSettings(GridOnEveryGroup(checked));
     for (std::uint32_t seed = 1; seed <= 100; ++seed)
         Run(seed, false);
     const LQCapChecks checks = LQTheCapChecks();
@@ -187,12 +195,8 @@ TEST_F(EngineEquivalence, KeepsEveryCapAtLeastWhatTheGatesUnderItReach)
 
 TEST_F(EngineEquivalence, MakesTheReferencesEditsInLargeGroupsOfOneKind)
 {
-    // Groups of some 250 gates, whose partners are searched block by block of the grid; on the
-    // last board the gate store outlives copper laid after it was built.
-    RandomBoardShape shape;
-    shape.nPackages = 64;
-    shape.nValues = 1;
-    shape.bQuadsOnly = true;
+    // On the last board the gate store outlives copper laid after it was built.
+    const RandomBoardShape shape = LargeGroupsOfOneKind();
     for (std::uint32_t seed = 1; seed <= 3; ++seed) {
         const Outcome reference = Run(seed, true, &shape, seed == 3);
         const Outcome mine = Run(seed, false, &shape, seed == 3);
