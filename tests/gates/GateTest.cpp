@@ -37,6 +37,12 @@ PinGroups GroupPins(CGate& gate)
     return out;
 }
 
+// A pin's place and LQ_PINTYPE ("" for none).
+struct PinDef {
+    CLQPoint at;
+    const char* type;
+};
+
 class GateRecord : public ModuleTest {
 protected:
     CLayoutPin* PinAt(CLayoutComponent* part, CLQPoint at, const char* type = "", int halfPad = 10)
@@ -101,10 +107,6 @@ TEST_F(GateRecord, PinSearchIdsOfRealGatesAddTheNetSerialToPowerPinsOnly)
 TEST_F(GateRecord, CentreHalvesTowardZeroAlongTheLongerExtentAndTowardTheComponentAlongTheOther)
 {
     constexpr std::int32_t kMax = INT32_MAX, kMin = INT32_MIN;
-    struct PinDef {
-        CLQPoint at;
-        const char* type;
-    };
     const struct {
         const char* name;
         CLQRect outline;
@@ -205,10 +207,6 @@ protected:
 
 TEST_F(GateDraw, SignalPinLinesThenDiscOutlineAndNameWithTheDrawFlagRestored)
 {
-    struct PinDef {
-        CLQPoint at;
-        const char* type;
-    };
     const struct {
         const char* name;
         std::vector<PinDef> pins;
