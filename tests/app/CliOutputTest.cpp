@@ -183,8 +183,9 @@ TEST(ElapsedTickerTest, CountsOnATerminalAndErasesItsLineButIsSilentWhenStderrIs
         const std::size_t at = shown.find(prefix);
         return at == std::string::npos ? -1.0 : std::strtod(shown.c_str() + at + prefix.size(), nullptr);
     };
-    EXPECT_EQ(shown.rfind("\rboard.qbrd.json: running, ", 0), 0u) << shown;
-    EXPECT_GE(secondsAfter("\rboard.qbrd.json: running, "), 1.0) << shown;
+    const std::string first = "\rboard.qbrd.json: running, ";
+    EXPECT_EQ(shown.rfind(first, 0), 0u) << shown;
+    EXPECT_GE(secondsAfter(first), 1.0) << shown;
     EXPECT_GE(secondsAfter("\rthe pass: running, "), 1.3) << shown;  // the whole, not the phase's own
     EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K");
 
