@@ -134,6 +134,77 @@ TEST(SearchBounds, SetsApartBoundWhatAnyGateMeasuresWhereverItLies)
     EXPECT_GT(nTighter, 100);  // the sets' distances apart must tell, or the search gains nothing
 }
 
+// Three sets bound what a gate measures anywhere by the least sum of distances from one place to
+// a point of each: at that place (found here by Weiszfeld's iteration) the gate measures no less,
+// and not much more. The pairs' distances apart alone fall short by up to a seventh.
+TEST(SearchBounds, ThreeSetsBoundWhatAGateMeasuresAtTheirBestPlace)
+{
+    struct Case {
+        const char* what;
+        std::vector<Point> points;
+        std::vector<std::size_t> ends;
+    };
+    const std::int32_t far = 2000000000;
+    const std::vector<Case> cases{
+        {"equilateral", {{0, 0}, {100000, 0}, {50000, 86603}}, {1, 2, 3}},
+        {"an angle over 120 degrees", {{0, 0}, {100000, 0}, {50000, 10000}}, {1, 2, 3}},
+        {"in a line", {{0, 0}, {100000, 0}, {30000, 0}}, {1, 2, 3}},
+        {"the nearest pairs no triangle", {{0, 0}, {90000, 0}, {200000, 0}, {100000, 5000}, {50000, 86603}, {-50000, 86603}},
+         {2, 4, 6}},
+        {"sets of several points", {{0, 0}, {-70000, 40000}, {5, 7}, {100000, 0}, {100000, 3}, {60000, 80000},
+                                    {50000, 86603}, {-1000, 90000}},
+         {3, 6, 8}},
+        {"at the range's ends", {{-far, -far}, {far, -far}, {0, far}}, {1, 2, 3}},
+    };
+    const double spread = 1.0;
+    for (const Case& c : cases) {
+        // What a gate of all its pins at a place measures: each set to whole units, rounded down.
+        auto measure = [&c](long double x, long double y) {
+            const Point at{static_cast<std::int32_t>(std::round(x)), static_cast<std::int32_t>(std::round(y))};
+            long double total = 0;
+            std::size_t begin = 0;
+            for (std::size_t end : c.ends) {
+                long double nearest = INFINITY;
+                for (std::size_t k = begin; k < end; ++k)
+                    nearest = std::fmin(nearest, Distance(BoxOf(at.first, at.second, at.first, at.second), c.points[k]));
+                total += std::floor(nearest);
+                begin = end;
+            }
+            return total;
+        };
+        // The best place of each choice of a point per set: its Fermat point, or one of its corners.
+        long double least = INFINITY;
+        for (std::size_t i = 0; i < c.ends[0]; ++i)
+            for (std::size_t j = c.ends[0]; j < c.ends[1]; ++j)
+                for (std::size_t k = c.ends[1]; k < c.ends[2]; ++k) {
+                    const Point corners[3] = {c.points[i], c.points[j], c.points[k]};
+                    long double x = 0, y = 0;
+                    for (const Point& p : corners) {
+                        x += p.first / 3.0L;
+                        y += p.second / 3.0L;
+                        least = std::fmin(least, measure(p.first, p.second));
+                    }
+                    for (int step = 0; step < 2000; ++step) {
+                        long double wx = 0, wy = 0, w = 0;
+                        for (const Point& p : corners) {
+                            const long double d = std::fmax(std::hypot(x - p.first, y - p.second), 1e-9L);
+                            wx += p.first / d;
+                            wy += p.second / d;
+                            w += 1 / d;
+                        }
+                        x = wx / w;
+                        y = wy / w;
+                    }
+                    least = std::fmin(least, measure(x, y));
+                }
+        double apart[3];
+        std::size_t nPaired = 0;
+        const long double anywhere = LQSetsApart(c.points, c.ends, spread, apart, 3, nPaired);
+        EXPECT_LE(anywhere, least) << c.what;
+        EXPECT_GE(anywhere, least - 2 * spread - 6 - 1e-9L * least) << c.what;
+    }
+}
+
 TEST(SearchBounds, BoxDistanceIsAtMostTheEuclideanAndWithinEightPerCent)
 {
     struct Case {
