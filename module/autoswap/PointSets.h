@@ -96,83 +96,13 @@ template <class Lanes, class End>
     return total;
 }
 
-// The least sum of distances from one place to a point of each of three sets (their points in
-// pairs, ending where setEnds says; 0 for sets of many points): over every choice of a point per
-// set, the sum from the triangle's Fermat point, less what rounding may add. That sum is at least
-// half the triangle's perimeter, and so at least each side: a likely choice is measured first, and
-// the others only where those let them beat it.
-inline double LQLeastToThree(const CLQPointPair<LQLanes>* pairs, const std::uint32_t* setEnds)
-{
-    constexpr std::uint32_t kMost = 6;  // points a set
-    double xs[3][kMost], ys[3][kMost];
-    std::uint32_t n[3] = {};
-    for (std::uint32_t s = 0, k = 0; s < 3; ++s)
-        for (; k < setEnds[s]; ++k) {
-            // A point paired with itself is taken once.
-            const bool bTwo = pairs[k].x[0] != pairs[k].x[1] || pairs[k].y[0] != pairs[k].y[1];
-            if (n[s] + (bTwo ? 2 : 1) > kMost)
-                return 0;
-            xs[s][n[s]] = pairs[k].x[0];
-            ys[s][n[s]++] = pairs[k].y[0];
-            xs[s][n[s]] = pairs[k].x[1];
-            ys[s][n[s]] = pairs[k].y[1];
-            n[s] += bTwo ? 1 : 0;
-        }
-    // The sides of every choice's triangle and their squares: 1 to 2 (a), 0 to 2 (b), 0 to 1 (c).
-    double a[kMost][kMost], a2[kMost][kMost], b[kMost][kMost], b2[kMost][kMost], c[kMost][kMost], c2[kMost][kMost];
-    auto side = [&xs, &ys](std::uint32_t s, std::uint32_t i, std::uint32_t t, std::uint32_t j, double& square) {
-        const double dx = xs[s][i] - xs[t][j], dy = ys[s][i] - ys[t][j];
-        return std::sqrt(square = dx * dx + dy * dy);
-    };
-    for (std::uint32_t k = 0; k < n[2]; ++k) {
-        for (std::uint32_t j = 0; j < n[1]; ++j)
-            a[j][k] = side(1, j, 2, k, a2[j][k]);
-        for (std::uint32_t i = 0; i < n[0]; ++i)
-            b[i][k] = side(0, i, 2, k, b2[i][k]);
-    }
-    for (std::uint32_t i = 0; i < n[0]; ++i)
-        for (std::uint32_t j = 0; j < n[1]; ++j)
-            c[i][j] = side(0, i, 1, j, c2[i][j]);
-    auto fermat = [&](std::uint32_t i, std::uint32_t j, std::uint32_t k) {
-        const double sa = a[j][k], sb = b[i][k], sc = c[i][j], qa = a2[j][k], qb = b2[i][k], qc = c2[i][j];
-        // An angle of 120 degrees or more: the Fermat point is its corner.
-        double sum = sa + sb + sc - std::max(sa, std::max(sb, sc));
-        if (qa < qb + qc + sb * sc && qb < qa + qc + sa * sc && qc < qa + qb + sa * sb) {
-            const double twiceArea = std::fabs((xs[1][j] - xs[0][i]) * (ys[2][k] - ys[0][i]) -
-                                               (ys[1][j] - ys[0][i]) * (xs[2][k] - xs[0][i]));
-            sum = std::min(sum, std::sqrt((qa + qb + qc) * 0.5 + 1.7320508075688772 * twiceArea));
-        }
-        return sum;
-    };
-    // The likely choice: the nearest points of the first two sets, with the third's nearest both.
-    std::uint32_t ni = 0, nj = 0, nk = 0;
-    for (std::uint32_t i = 0; i < n[0]; ++i)
-        for (std::uint32_t j = 0; j < n[1]; ++j)
-            if (c[i][j] < c[ni][nj])
-                ni = i, nj = j;
-    for (std::uint32_t k = 1; k < n[2]; ++k)
-        if (a[nj][k] + b[ni][k] < a[nj][nk] + b[ni][nk])
-            nk = k;
-    double least = fermat(ni, nj, nk);
-    for (std::uint32_t i = 0; i < n[0]; ++i)
-        for (std::uint32_t j = 0; j < n[1]; ++j) {
-            if (c[i][j] >= least)
-                continue;
-            for (std::uint32_t k = 0; k < n[2]; ++k)
-                if ((a[j][k] + b[i][k] + c[i][j]) * 0.5 < least)
-                    least = std::min(least, fermat(i, j, k));
-        }
-    return least * (1 - 1e-9);
-}
-
 // The least that one gate, its pins at most spread apart, measures against sets of points (ending
 // where ends says, as ColumnTargets gives them) with one pin on each set's net, wherever it lies:
 // no place is near two sets at once, so the distances from one place sum to at least the pairs'
-// distances apart over one less than the sets, and to at least the largest; three sets, to at
-// least the least sum from one place to all three (LQLeastToThree), less the other two pins'
-// distances from one. The measure loses one to rounding per set. Sets of many points are left out
-// (bounding fewer sets holds). Each two sets' distance apart less spread goes to pairs (0-1, 0-2,
-// ..., 1-2, ...) while there is room; nPaired receives the sets pairs then holds, 0 unless all.
+// distances apart over one less than the sets, and to at least the largest; the measure loses one
+// to rounding per set. Sets of many points are left out (bounding fewer sets holds). Each two sets'
+// distance apart less spread goes to pairs (0-1, 0-2, ..., 1-2, ...) while there is room; nPaired
+// receives the sets pairs then holds, 0 unless all.
 inline double LQSetsApart(const std::vector<std::pair<std::int32_t, std::int32_t>>& points,
                           const std::vector<std::size_t>& ends, double spread, double* apart, std::size_t nRoom,
                           std::size_t& nPaired)
@@ -223,10 +153,7 @@ inline double LQSetsApart(const std::vector<std::pair<std::int32_t, std::int32_t
         }
     if (bWhole && nApart <= nRoom)
         nPaired = nSets;
-    double least = std::max(sum / static_cast<double>(nSets - 1), most);
-    if (nSets == 3)
-        least = std::max(least, LQLeastToThree(pairs, setEnds) - 2 * spread);
-    return least - static_cast<double>(nSets);
+    return std::max(sum / static_cast<double>(nSets - 1), most) - static_cast<double>(nSets);
 }
 
 // At least LQBoundFromSets, for two or three sets whose distances apart are known (0-1, 0-2, 1-2,
