@@ -8,6 +8,7 @@
 
 #include "app/core/Printable.h"
 #include "app/cli/BoardReadFlags.h"
+#include "app/cli/ElapsedTicker.h"
 #include "app/cli/CommandTable.h"
 #include "app/cli/PathOption.h"
 #include "app/formats/BoardFiles.h"
@@ -36,7 +37,12 @@ int Run(const Options& o, const GlobalOptions& global)
     std::string text;
     {
         HostSheet sheet(board, o.board);
-        const BoardProbe probe = ProbeBoard(session, sheet);
+        // Every gate and pin is picked in turn, and each pick goes over the board: a board of
+        // hundreds of packages takes minutes, counted on a terminal.
+        const BoardProbe probe = [&] {
+            const ElapsedTicker ticker("lqhost info: asking the plug-in's tools");
+            return ProbeBoard(session, sheet);
+        }();
         text = o.json ? FormatInfoJson(board, o.board, probe, loaded.swapRules)
                       : FormatInfoText(board, o.board, probe, loaded.swapRules);
     }
