@@ -36,13 +36,11 @@ int Run(const Options& o, const GlobalOptions& global)
     PlugInSession session(global.modulePath);
     std::string text;
     {
-        HostSheet sheet(board, o.board);
         // Every gate and pin is picked in turn, and each pick goes over the board: a board of
         // hundreds of packages takes minutes, counted on a terminal.
-        const BoardProbe probe = [&] {
-            const ElapsedTicker ticker("lqhost info: asking the plug-in's tools");
-            return ProbeBoard(session, sheet);
-        }();
+        const ElapsedTicker ticker("lqhost info: asking the plug-in's tools");
+        HostSheet sheet(board, o.board);
+        const BoardProbe probe = ProbeBoard(session, sheet);
         text = o.json ? FormatInfoJson(board, o.board, probe, loaded.swapRules)
                       : FormatInfoText(board, o.board, probe, loaded.swapRules);
     }
