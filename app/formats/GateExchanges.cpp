@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <optional>
 
 #include "app/core/Errors.h"

@@ -71,13 +71,29 @@ std::vector<Airwire> ComputeAirwires(const Board& board)
 
 AirwireFigures MeasureAirwires(const Board& board) { return MeasureAirwires(ComputeAirwires(board)); }
 
-AirwireFigures MeasureAirwires(const std::vector<Airwire>& airwires)
+namespace {
+AirwireFigures CountAndLength(const std::vector<Airwire>& airwires)
 {
     AirwireFigures figures;
     figures.airwires = airwires.size();
     for (const Airwire& a : airwires)
         figures.length += a.length;
+    return figures;
+}
+}  // namespace
+
+AirwireFigures MeasureAirwires(const std::vector<Airwire>& airwires)
+{
+    AirwireFigures figures = CountAndLength(airwires);
     figures.crossings = CountCrossings(airwires);
+    return figures;
+}
+
+AirwireFigures MeasureAirwiresAfter(const std::vector<Airwire>& before, const AirwireFigures& figuresBefore,
+                                    const std::vector<Airwire>& after)
+{
+    AirwireFigures figures = CountAndLength(after);
+    figures.crossings = CountCrossingsAfter(before, figuresBefore.crossings, after);
     return figures;
 }
 

@@ -67,5 +67,9 @@ struct AirwireFigures {
 AirwireFigures MeasureAirwires(const Board& board);
 // The figures of airwires already computed, so a caller that also draws them computes them once.
 AirwireFigures MeasureAirwires(const std::vector<Airwire>& airwires);
+// The same after a change, from the airwires and figures before it, where each net index names
+// the same net before and after: only the changed nets' crossings are counted again.
+AirwireFigures MeasureAirwiresAfter(const std::vector<Airwire>& before, const AirwireFigures& figuresBefore,
+                                    const std::vector<Airwire>& after);
 
 }  // namespace lq

@@ -102,4 +102,73 @@ std::uint64_t CountCrossings(const std::vector<Airwire>& airwires)
     return narrow ? Sweep<std::int64_t>(wires) : Sweep<__int128>(wires);
 }
 
+namespace {
+// Each net's airwires as a range of the list, which holds them net by net.
+std::vector<std::pair<std::size_t, std::size_t>> NetRanges(const std::vector<Airwire>& airwires, std::size_t nets)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> ranges(nets, {0, 0});
+    for (std::size_t i = 0; i < airwires.size();) {
+        std::size_t end = i;
+        while (end < airwires.size() && airwires[end].net == airwires[i].net)
+            ++end;
+        ranges[airwires[i].net] = {i, end};
+        i = end;
+    }
+    return ranges;
+}
+
+bool SameWire(const Airwire& a, const Airwire& b) { return a.from == b.from && a.to == b.to; }
+
+// The crossing pairs with at least one airwire of a marked net.
+std::uint64_t CrossingsOfNets(const std::vector<Airwire>& airwires, const std::vector<char>& marked)
+{
+    std::uint64_t crossings = 0;
+    for (std::size_t i = 0; i < airwires.size(); ++i) {
+        const Airwire& s = airwires[i];
+        if (marked[s.net] == 0)
+            continue;
+        const std::int32_t sx0 = std::min(s.from.x, s.to.x), sx1 = std::max(s.from.x, s.to.x);
+        const std::int32_t sy0 = std::min(s.from.y, s.to.y), sy1 = std::max(s.from.y, s.to.y);
+        for (std::size_t j = 0; j < airwires.size(); ++j) {
+            const Airwire& t = airwires[j];
+            // A pair of two marked nets is counted from its first airwire.
+            if (t.net == s.net || (marked[t.net] != 0 && j < i))
+                continue;
+            if (std::max(t.from.x, t.to.x) < sx0 || std::min(t.from.x, t.to.x) > sx1 ||
+                std::max(t.from.y, t.to.y) < sy0 || std::min(t.from.y, t.to.y) > sy1)
+                continue;
+            crossings += SegmentsCross(s.from, s.to, t.from, t.to) ? 1 : 0;
+        }
+    }
+    return crossings;
+}
+}  // namespace
+
+std::uint64_t CountCrossingsAfter(const std::vector<Airwire>& before, std::uint64_t crossingsBefore,
+                                  const std::vector<Airwire>& after)
+{
+    std::size_t nets = 0;
+    for (const std::vector<Airwire>* list : {&before, &after})
+        for (const Airwire& a : *list)
+            nets = std::max(nets, a.net + 1);
+    const auto rangesBefore = NetRanges(before, nets), rangesAfter = NetRanges(after, nets);
+    std::vector<char> changed(nets, 0);
+    std::size_t changedWires = 0;
+    for (std::size_t n = 0; n < nets; ++n) {
+        const auto [b0, b1] = rangesBefore[n];
+        const auto [a0, a1] = rangesAfter[n];
+        if (b1 - b0 == a1 - a0 && std::equal(before.begin() + static_cast<std::ptrdiff_t>(b0),
+                                             before.begin() + static_cast<std::ptrdiff_t>(b1),
+                                             after.begin() + static_cast<std::ptrdiff_t>(a0), SameWire))
+            continue;
+        changed[n] = 1;
+        changedWires += (b1 - b0) + (a1 - a0);
+    }
+    // Testing the changed airwires against every other costs more than the sweep once they are
+    // more than a few hundred.
+    if (changedWires > 256)
+        return CountCrossings(after);
+    return crossingsBefore - CrossingsOfNets(before, changed) + CrossingsOfNets(after, changed);
+}
+
 }  // namespace lq

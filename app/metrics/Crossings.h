@@ -22,4 +22,11 @@ bool SegmentsCross(const Point& a1, const Point& a2, const Point& b1, const Poin
 // x ranges overlap are tested, each from records that hold its end points and net.
 std::uint64_t CountCrossings(const std::vector<Airwire>& airwires);
 
+// The crossing pairs of `after`, given the count of `before`: both hold their airwires net by net
+// in ascending net order (as ComputeAirwires gives them), a net index naming the same net in both.
+// Only pairs with an airwire of a net whose airwires differ are tested again, so that a change to
+// a few nets of a large board is counted in a fraction of a full count.
+std::uint64_t CountCrossingsAfter(const std::vector<Airwire>& before, std::uint64_t crossingsBefore,
+                                  const std::vector<Airwire>& after);
+
 }  // namespace lq

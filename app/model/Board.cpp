@@ -35,17 +35,30 @@ Rect AbsoluteOutline(const Part& part) { return Offset(part.outline, part.at); }
 
 BoardIndex::BoardIndex(const Board& board)
 {
+    std::size_t nPins = 0;
+    m_firstPin.reserve(board.parts.size());
+    for (const Part& part : board.parts) {
+        m_firstPin.push_back(nPins);
+        nPins += part.pins.size();
+    }
+    m_parts.reserve(board.parts.size());
+    m_pins.reserve(nPins);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
         const Part& part = board.parts[i];
         m_parts.emplace(part.ref, i);
         for (std::size_t j = 0; j < part.pins.size(); ++j)
             m_pins.emplace(std::make_pair(i, PinName(part.pins[j])), j);
     }
+    m_nets.reserve(board.nets.size());
+    m_netOfPin.assign(nPins, kNoNet);
     for (std::size_t n = 0; n < board.nets.size(); ++n) {
         m_nets.emplace(board.nets[n].name, n);
         for (const PinRef& ref : board.nets[n].pins)
-            if (const auto pin = FindPin(ref))
-                m_netOfPin.emplace(*pin, n);
+            if (const auto pin = FindPin(ref)) {
+                std::size_t& net = m_netOfPin[m_firstPin[pin->part] + pin->pin];
+                if (net == kNoNet)
+                    net = n;
+            }
     }
 }
 
@@ -72,8 +85,12 @@ std::optional<std::size_t> BoardIndex::FindNet(const std::string& name) const
 
 std::optional<std::size_t> BoardIndex::NetOfPin(const PinIndex& pin) const
 {
-    const auto it = m_netOfPin.find(pin);
-    return it == m_netOfPin.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+    if (pin.part >= m_firstPin.size())
+        return std::nullopt;
+    const std::size_t at = m_firstPin[pin.part] + pin.pin;
+    if (at >= m_netOfPin.size() || (pin.part + 1 < m_firstPin.size() && at >= m_firstPin[pin.part + 1]))
+        return std::nullopt;
+    return m_netOfPin[at] == kNoNet ? std::nullopt : std::optional<std::size_t>(m_netOfPin[at]);
 }
 
 }  // namespace lq

@@ -6,9 +6,9 @@
 // the board positions; the board file reader guarantees that they all fit in 32 bits.
 #pragma once
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -156,11 +156,20 @@ public:
     std::optional<std::size_t> NetOfPin(const PinIndex& pin) const;
 
 private:
-    // First occurrence wins; BoardCheck reports the duplicates.
-    std::map<std::string, std::size_t> m_parts;
-    std::map<std::pair<std::size_t, std::string>, std::size_t> m_pins;
-    std::map<std::string, std::size_t> m_nets;
-    std::map<PinIndex, std::size_t> m_netOfPin;
+    struct PinKeyHash {
+        std::size_t operator()(const std::pair<std::size_t, std::string>& key) const
+        {
+            return std::hash<std::string>{}(key.second) ^ (key.first * 0x9E3779B97F4A7C15u);
+        }
+    };
+    static constexpr std::size_t kNoNet = static_cast<std::size_t>(-1);
+    // First occurrence wins; BoardCheck reports the duplicates. Hashed, since the page host
+    // builds an index of the whole board several times for every click.
+    std::unordered_map<std::string, std::size_t> m_parts;
+    std::unordered_map<std::pair<std::size_t, std::string>, std::size_t, PinKeyHash> m_pins;
+    std::unordered_map<std::string, std::size_t> m_nets;
+    std::vector<std::size_t> m_firstPin;  // per part, where its pins start in m_netOfPin
+    std::vector<std::size_t> m_netOfPin;  // kNoNet for none
 };
 
 }  // namespace lq

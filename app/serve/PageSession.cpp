@@ -426,16 +426,21 @@ bool PageSession::Settle(const std::string& label, bool moved)
     m_changes.resize(m_applied);
     m_changes.push_back(std::move(change));
     m_applied = m_changes.size();
-    SetCurrent(std::move(after));
+    SetCurrent(std::move(after), m_changes.back().before);
     return true;
 }
 
-void PageSession::SetCurrent(Board board)
+void PageSession::SetCurrent(Board board, const Board& previous)
 {
     m_notice.clear();
+    std::vector<Airwire> airwires = ComputeAirwires(board);
+    // A swap, an undo or a redo changes a few nets of the same list: on a board of a thousand
+    // packages counting every crossing again would take most of a click's answer.
+    const bool sameNets = std::equal(previous.nets.begin(), previous.nets.end(), board.nets.begin(),
+                                     board.nets.end(), [](const Net& a, const Net& b) { return a.name == b.name; });
+    m_figuresNow = sameNets ? MeasureAirwiresAfter(m_airwires, m_figuresNow, airwires) : MeasureAirwires(airwires);
+    m_airwires = std::move(airwires);
     m_current = std::move(board);
-    m_airwires = ComputeAirwires(m_current);
-    m_figuresNow = MeasureAirwires(m_airwires);
 }
 
 void PageSession::Rebuild(const Board& board)
@@ -456,7 +461,7 @@ void PageSession::Rebuild(const Board& board)
         ++m_geometryRevision;
     Board current = board;
     current.sheet.moveSwap = m_moveSwap;
-    SetCurrent(std::move(current));
+    SetCurrent(std::move(current), m_current);
     if (tool != nullptr)
         ActivateTool(tool, toolId);
     ++m_revision;

@@ -148,7 +148,8 @@ private:
     // After a user action: when the board changed, records it as a change; answers whether it did.
     bool Settle(const std::string& label, bool moved);
     void Rebuild(const Board& board);
-    void SetCurrent(Board board);
+    // The airwires and figures kept are those of previous.
+    void SetCurrent(Board board, const Board& previous);
     void CollectMessages();
     std::string SelectedRefs() const;
 

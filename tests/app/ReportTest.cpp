@@ -125,6 +125,19 @@ TEST(SegmentCrossing, SweepCountsWhatTestingEveryPairCounts)
                              SegmentsCross(airwires[i].from, airwires[i].to, airwires[j].from, airwires[j].to);
             ASSERT_GT(plain, 0u);
             EXPECT_EQ(CountCrossings(airwires), plain) << "case " << n << ", set " << set;
+            // A change to some nets, counted from the count before: one net's airwires replaced,
+            // one net emptied, or (the last set) so many that the whole is counted again.
+            const auto byNet = [](const Airwire& a, const Airwire& b) { return a.net < b.net; };
+            std::stable_sort(airwires.begin(), airwires.end(), byNet);
+            std::vector<Airwire> after;
+            const std::size_t netA = random() % 4, netB = (netA + 1) % 4;
+            for (const Airwire& a : airwires)
+                if (a.net != netA && (a.net != netB || set == 0))
+                    after.push_back(a);
+            for (int k = 0; k < (set == 2 ? 400 : 20); ++k)
+                after.push_back(Airwire{netA, point(), point(), 0});
+            std::stable_sort(after.begin(), after.end(), byNet);
+            EXPECT_EQ(CountCrossingsAfter(airwires, plain, after), CountCrossings(after)) << "case " << n << ", set " << set;
         }
     }
 }
