@@ -8,8 +8,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "app/probe/BoardProbe.h"
 #include "app/serve/PageJson.h"
@@ -36,8 +38,6 @@ PlugInSession& ThePlugIn()
     return plugIn;
 }
 
-constexpr const char* kGeneratedName = "quad1000";
-
 LoadedBoard GeneratedBoard()
 {
     const std::unique_ptr<CLayoutSubSheet> sheet = lqbench::MakeQuadGateBoard(1000, 1);
@@ -54,14 +54,15 @@ struct Bench {
     std::string name;
     CLQPoint pin, pinPartner, gate, gatePartner;
 
-    Bench(LoadedBoard board, std::string boardName) : loaded(std::move(board)), name(std::move(boardName))
+    // With the pins to swap given, the tools are not asked: asking them about every pin and gate
+    // of a large board takes minutes.
+    Bench(LoadedBoard board, std::string boardName, std::optional<std::pair<PinIndex, PinIndex>> swapPins = {})
+        : loaded(std::move(board)), name(std::move(boardName))
     {
         HostSheet sheet(loaded.board, name);
         const auto at = [&](const PinIndex& p) { return sheet.PinObject(p)->GetPadRect().CenterPoint(); };
-        if (name == kGeneratedName) {
-            // The two inputs of the first package's first gate: asking the tools about every pin
-            // and gate of a board this large would take minutes.
-            pin = at(PinIndex{0, 0}), pinPartner = at(PinIndex{0, 1});
+        if (swapPins) {
+            pin = at(swapPins->first), pinPartner = at(swapPins->second);
             return;
         }
         const BoardProbe probe = ProbeBoard(plugIn, sheet);
@@ -86,7 +87,8 @@ Bench& Shared()
 
 Bench& Generated()
 {
-    static Bench bench(GeneratedBoard(), kGeneratedName);
+    // The two inputs of the first package's first gate.
+    static Bench bench(GeneratedBoard(), "quad1000", std::make_pair(PinIndex{0, 0}, PinIndex{0, 1}));
     return bench;
 }
 
