@@ -36,11 +36,12 @@ Rect AbsoluteOutline(const Part& part) { return Offset(part.outline, part.at); }
 BoardIndex::BoardIndex(const Board& board)
 {
     std::size_t nPins = 0;
-    m_firstPin.reserve(board.parts.size());
+    m_firstPin.reserve(board.parts.size() + 1);
     for (const Part& part : board.parts) {
         m_firstPin.push_back(nPins);
         nPins += part.pins.size();
     }
+    m_firstPin.push_back(nPins);
     m_parts.reserve(board.parts.size());
     m_pins.reserve(nPins);
     for (std::size_t i = 0; i < board.parts.size(); ++i) {
@@ -85,12 +86,10 @@ std::optional<std::size_t> BoardIndex::FindNet(const std::string& name) const
 
 std::optional<std::size_t> BoardIndex::NetOfPin(const PinIndex& pin) const
 {
-    if (pin.part >= m_firstPin.size())
+    if (pin.part >= m_firstPin.size() - 1 || pin.pin >= m_firstPin[pin.part + 1] - m_firstPin[pin.part])
         return std::nullopt;
-    const std::size_t at = m_firstPin[pin.part] + pin.pin;
-    if (at >= m_netOfPin.size() || (pin.part + 1 < m_firstPin.size() && at >= m_firstPin[pin.part + 1]))
-        return std::nullopt;
-    return m_netOfPin[at] == kNoNet ? std::nullopt : std::optional<std::size_t>(m_netOfPin[at]);
+    const std::size_t net = m_netOfPin[m_firstPin[pin.part] + pin.pin];
+    return net == kNoNet ? std::nullopt : std::optional<std::size_t>(net);
 }
 
 }  // namespace lq

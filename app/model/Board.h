@@ -168,7 +168,7 @@ private:
     std::unordered_map<std::string, std::size_t> m_parts;
     std::unordered_map<std::pair<std::size_t, std::string>, std::size_t, PinKeyHash> m_pins;
     std::unordered_map<std::string, std::size_t> m_nets;
-    std::vector<std::size_t> m_firstPin;  // per part, where its pins start in m_netOfPin
+    std::vector<std::size_t> m_firstPin;  // per part, where its pins start in m_netOfPin; then the end
     std::vector<std::size_t> m_netOfPin;  // kNoNet for none
 };
 
