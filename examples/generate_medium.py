@@ -5,7 +5,13 @@ sample. The same seed gives the same file, byte for byte, on every machine (the 
 come from a fixed linear congruential generator, not from Python's library).
 
     examples/generate_medium.py > examples/medium.qbrd.json
+
+With --nands N, a larger board of the same kind (N quad NAND packages, N/8 quad op-amps, N
+resistors, 9N nets, 40 packages to a row), for timing the page host on a large board:
+
+    examples/generate_medium.py --nands 1000 > big.qbrd.json
 """
+import argparse
 import sys
 
 sys.path.insert(0, __import__("os").path.dirname(__file__))
@@ -34,10 +40,19 @@ class Lcg:
 
 
 def main():
+    global NANDS, OPAMPS, RESISTORS, SIGNAL_NETS
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--nands", type=int, help="quad NAND packages (the board grows with them)")
+    args = parser.parse_args()
+    columns = 10
+    if args.nands is not None:
+        if args.nands < 1:
+            parser.error("--nands: at least 1")
+        NANDS, OPAMPS, RESISTORS, SIGNAL_NETS = args.nands, args.nands // 8, args.nands, 9 * args.nands
+        columns = 40
     rng = Lcg(SEED)
     b = Board(zoom=100000)
     grid = 25 * MM
-    columns = 10
     signal_pins = []   # (ref, pin, location) of every pin that may carry a signal
     power = {"VCC": [], "GND": []}
 

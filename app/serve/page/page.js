@@ -18,7 +18,7 @@ const page = {
   state: null,          // /api/state
   view: null,           // viewBox {x, y, w, h} in µm
   seenMessage: null,    // the last message shown
-  timings: [],          // ms from a press on the board to the page showing the answer
+  timings: [],          // ms from a press on the board (or undo, redo) to the page showing the answer
   lastRevision: 0,
   pending: 0,           // requests not answered yet
 };
@@ -194,11 +194,12 @@ function setContent(id, key, build) {
 }
 
 function drawState(s) {
+  // Two paths, not an element per airwire: a board of thousands of airwires is drawn again at
+  // every change, and the browser styles and lays out each element it is given.
   setContent("g-airwires", s.geometry + ":" + JSON.stringify(s.airwires), () => {
-    let wires = "";
-    for (const a of s.airwires)
-      wires += `<line${a[4] ? ' class="new"' : ""} x1="${um(a[0])}" y1="${-um(a[1])}" x2="${um(a[2])}" y2="${-um(a[3])}"/>`;
-    return wires;
+    const paths = ["", ""];
+    for (const a of s.airwires) paths[a[4] ? 1 : 0] += `M${um(a[0])} ${-um(a[1])}L${um(a[2])} ${-um(a[3])}`;
+    return (paths[0] ? `<path d="${paths[0]}"/>` : "") + (paths[1] ? `<path class="new" d="${paths[1]}"/>` : "");
   });
 
   const ring = Math.max(currentZoom() * 7, 300000);
@@ -462,9 +463,9 @@ window.addEventListener("resize", () => { if (page.view) refreshSoon(150); });
 $("tool-select").addEventListener("click", () => change("/api/tool", { tool: null }));
 for (const b of $("moveswap").querySelectorAll("button"))
   b.addEventListener("click", () => change("/api/moveswap", { mode: Number(b.dataset.mode) }));
-$("undo").addEventListener("click", () => change("/api/undo"));
+$("undo").addEventListener("click", () => timed(change("/api/undo"), performance.now()));
 $("refine").addEventListener("click", () => change("/api/refine"));
-$("redo").addEventListener("click", () => change("/api/redo"));
+$("redo").addEventListener("click", () => timed(change("/api/redo"), performance.now()));
 $("fit").addEventListener("click", () => { fit(); refreshSoon(0); });
 $("error-close").addEventListener("click", hideError);
 

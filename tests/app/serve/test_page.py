@@ -319,6 +319,21 @@ class PageTest(BrowserTest):
         # The change as lqhost's reports print it.
         before, now = state["figures"]["before"]["length"], state["figures"]["now"]["length"]
         self.assertEqual(cells[2], f"{(now - before) * 100 / before:+.1f} %")
+        # The board shows exactly the state's airwires, those of the changed nets dashed.
+        drawn = self.js("""
+            const out = {plain: [], changed: []};
+            for (const p of document.querySelectorAll('#g-airwires path')) {
+              const key = p.classList.contains('new') ? 'changed' : 'plain';
+              if (key === 'changed' && getComputedStyle(p).strokeDasharray === 'none') return 'not dashed';
+              for (const m of p.getAttribute('d').matchAll(/M(\\S+) (\\S+)L(\\S+) (\\S+?)(?=M|$)/g))
+                out[key].push(m.slice(1).map((v) => Math.round(Number(v) * 1000)));
+            }
+            return out;""")
+        wanted = {"plain": [], "changed": []}
+        for a in state["airwires"]:
+            wanted["changed" if a[4] else "plain"].append([a[0], -a[1], a[2], -a[3]])
+        self.assertTrue(wanted["plain"] and wanted["changed"])
+        self.assertEqual({k: sorted(v) for k, v in drawn.items()}, {k: sorted(v) for k, v in wanted.items()})
         # The figures, with their heading, stay in sight however far the list of changes scrolls.
         self.js("document.getElementById('side').scrollTop = 1e6")
         self.assertTrue(self.js("""
